@@ -1,0 +1,126 @@
+// kovalin-headless: the conversion engine without a window. It reads the
+// settings once, starts the worker and prints each new status on a line of
+// its own until it is asked to stop. It never writes the settings file.
+#include <atomic>
+#include <cstdio>
+#include <ctime>
+#include <string>
+#include <string_view>
+
+#include "core/file_name.h"
+#include "core/shared_state.h"
+#include "platform/executable_dir.h"
+#include "platform/stop_request.h"
+#include "platform/worker_thread.h"
+#include "settings/settings_file.h"
+
+namespace {
+
+constexpr const char* kUsage =
+    "usage: kovalin-headless [SETTINGS-FILE]\n"
+    "Converts the .flv files of the watch folder one at a time and keeps its\n"
+    ".mp4 and .jpg files under the size limit, as the tray program does.\n"
+    "SETTINGS-FILE defaults to Kovaset.ini beside the executable.\n"
+    "  --help     show this text\n"
+    "  --version  show the version\n";
+
+struct Options {
+    enum class Action { Run, Help, Version, Error } action = Action::Run;
+    std::string settingsPath;
+    std::string error;
+};
+
+Options ParseArguments(int argc, char** argv) {
+    Options options;
+    bool endOfOptions = false;
+    for (int i = 1; i < argc; ++i) {
+        const std::string_view arg = argv[i];
+        if (!endOfOptions && arg == "--") {
+            endOfOptions = true;
+        } else if (!endOfOptions && (arg == "--help" || arg == "-h")) {
+            options.action = Options::Action::Help;
+            return options;
+        } else if (!endOfOptions && arg == "--version") {
+            options.action = Options::Action::Version;
+            return options;
+        } else if (!endOfOptions && arg.size() > 1 && arg[0] == '-') {
+            options.error = "unknown option " + std::string(arg);
+        } else if (options.settingsPath.empty() && !arg.empty()) {
+            options.settingsPath = arg;
+        } else {
+            options.error = "expected at most one settings file";
+        }
+    }
+    if (!options.error.empty())
+        options.action = Options::Action::Error;
+    else if (options.settingsPath.empty())
+        options.settingsPath = ExecutableDirectory() + kSettingsFileName;
+    return options;
+}
+
+// A status line: the local time, then the status with its line break shown
+// as a blank.
+void PrintStatus(const std::string& status) {
+    char stamp[32];
+    const std::time_t now = std::time(nullptr);
+    std::strftime(stamp, sizeof stamp, "%Y-%m-%d %H:%M:%S", std::localtime(&now));
+    std::string line;
+    for (std::size_t i = 0; i < status.size(); ++i) {
+        if (status[i] == '\r' && i + 1 < status.size() && status[i + 1] == '\n')
+            continue;
+        line += (status[i] == '\r' || status[i] == '\n') ? ' ' : status[i];
+    }
+    std::printf("%s %s\n", stamp, line.c_str());
+    std::fflush(stdout);
+}
+
+int Run(const std::string& settingsPath) {
+    SettingsRecord settings = DefaultSettings();
+    LoadSettings(settingsPath, settings);
+    NormaliseWatchDir(settings.watchDir);
+
+    SharedState& state = TheSharedState();
+    std::atomic<bool> stopRequested{false};
+    WatchForStopRequest([&] {
+        stopRequested = true;
+        state.g_strStatus.Wake();
+    });
+    PublishSettings(state, settings.watchDir, settings.program, settings.limitMB);
+    if (!StartConvertThread()) {
+        std::fprintf(stderr, "kovalin-headless: cannot start the worker thread\n");
+        return 1;
+    }
+
+    std::uint64_t seen = 0;
+    std::string shown;
+    for (;;) {
+        seen = state.g_strStatus.WaitForChange(seen, [&] { return stopRequested.load(); });
+        if (stopRequested)
+            return 0;
+        std::string status = state.g_strStatus.Get();
+        if (status != shown) {
+            PrintStatus(status);
+            shown = std::move(status);
+        }
+    }
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    const Options options = ParseArguments(argc, argv);
+    switch (options.action) {
+    case Options::Action::Help:
+        std::fputs(kUsage, stdout);
+        return 0;
+    case Options::Action::Version:
+        std::printf("kovalin-headless %s\n", KOVALIN_VERSION);
+        return 0;
+    case Options::Action::Error:
+        std::fprintf(stderr, "kovalin-headless: %s (try --help)\n", options.error.c_str());
+        return 2;
+    case Options::Action::Run:
+        break;
+    }
+    return Run(options.settingsPath);
+}

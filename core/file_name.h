@@ -1,0 +1,32 @@
+// Byte-string helpers for names and paths.
+#pragma once
+
+#include <string>
+#include <string_view>
+
+#ifdef _WIN32
+inline constexpr char kPathSeparator = '\\';
+#else
+inline constexpr char kPathSeparator = '/';
+#endif
+
+using LeadByteTest = bool (*)(unsigned char);
+
+// The name without its last extension: everything before the last "." that
+// is not the second byte of a double-byte character. A name without "." is
+// its own title.
+std::string FileTitle(std::string_view name, LeadByteTest isLeadByte = nullptr);
+
+// Index of the last `c` in `text` that is a character of its own (not the
+// second byte of a double-byte character), or npos.
+std::size_t FindLastChar(std::string_view text, char c, LeadByteTest isLeadByte);
+
+bool EqualsIgnoringAsciiCase(std::string_view a, std::string_view b);
+
+// Matches a name against a mask made of literal bytes, "*" (any run) and "?"
+// (any one byte), ASCII case ignored.
+bool MatchesMask(std::string_view name, std::string_view mask);
+
+// Appends the separator to a non-empty folder whose last byte is not one.
+// Only the last byte is looked at.
+void NormaliseWatchDir(std::string& folder);

@@ -1,0 +1,51 @@
+#include "platform/posix/dir_search.h"
+
+#include <dirent.h>
+#include <fcntl.h>
+#include <sys/stat.h>
+
+#include <cstring>
+#include <memory>
+
+#include "core/file_name.h"
+
+namespace {
+
+struct DirCloser {
+    void operator()(DIR* dir) const { closedir(dir); }
+};
+
+// False when the entry vanished between the listing and this look.
+bool Describe(int dirFd, const char* name, DirEntry& entry) {
+    struct statx info;
+    if (statx(dirFd, name, AT_SYMLINK_NOFOLLOW | AT_NO_AUTOMOUNT,
+              STATX_TYPE | STATX_SIZE | STATX_BTIME | STATX_MTIME, &info) != 0)
+        return false;
+    const bool hasBirth = (info.stx_mask & STATX_BTIME) != 0;
+    entry.name = name;
+    entry.creationTime = hasBirth ? info.stx_btime.tv_sec : info.stx_mtime.tv_sec;
+    entry.isDirectory = S_ISDIR(info.stx_mode);
+    entry.size = entry.isDirectory ? 0 : info.stx_size;
+    return true;
+}
+
+} // namespace
+
+void FindDirEntries(const std::string& pattern, const std::function<void(const DirEntry&)>& visit) {
+    const std::size_t slash = pattern.rfind('/');
+    const std::string folder = slash == std::string::npos ? "." : pattern.substr(0, slash + 1);
+    const std::string mask = slash == std::string::npos ? pattern : pattern.substr(slash + 1);
+
+    const std::unique_ptr<DIR, DirCloser> dir(opendir(folder.c_str()));
+    if (!dir)
+        return;
+    DirEntry entry;
+    while (const dirent* item = readdir(dir.get())) {
+        if (std::strcmp(item->d_name, ".") == 0 || std::strcmp(item->d_name, "..") == 0)
+            continue;
+        if (!MatchesMask(item->d_name, mask))
+            continue;
+        if (Describe(dirfd(dir.get()), item->d_name, entry))
+            visit(entry);
+    }
+}

@@ -1,0 +1,14 @@
+#include "platform/executable_dir.h"
+
+#include <unistd.h>
+
+#include <climits>
+
+std::string ExecutableDirectory() {
+    char path[PATH_MAX];
+    const ssize_t length = readlink("/proc/self/exe", path, sizeof path);
+    if (length <= 0 || static_cast<std::size_t>(length) >= sizeof path)
+        return {};
+    const std::string exe(path, static_cast<std::size_t>(length));
+    return exe.substr(0, exe.rfind('/') + 1);
+}

@@ -1,0 +1,33 @@
+// "Kovaset.ini": the watch folder, the converter program and the size limit,
+// one per line.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+inline constexpr const char* kSettingsFileName = "Kovaset.ini";
+
+struct SettingsRecord {
+    std::string watchDir;
+    std::string program;
+    std::uint32_t limitMB = 0; // MiB; 0 switches the quota pass off
+
+    bool operator==(const SettingsRecord&) const = default;
+};
+
+SettingsRecord DefaultSettings();
+
+// Reads the lines that the file has into the record; what the file lacks
+// keeps its value. A missing or unreadable file changes nothing.
+void LoadSettings(const std::string& path, SettingsRecord& settings);
+
+// Writes the three lines so that a crash or a full disk never leaves a
+// truncated file. False when nothing could be written.
+bool SaveSettings(const std::string& path, const SettingsRecord& settings);
+
+// The file's bytes for a record.
+std::string FormatSettings(const SettingsRecord& settings);
+
+// The limit line read as a C runtime reads a signed long: white space, an
+// optional sign, digits up to the first other byte, modulo 2^32.
+std::uint32_t ParseLimitLine(const char* text);
