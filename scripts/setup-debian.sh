@@ -1,0 +1,41 @@
+#!/usr/bin/env bash
+# Installs what Kovalin needs on Debian or Ubuntu. "build" is enough to build
+# and run the programs; "test" adds everything the test suites use.
+set -euo pipefail
+
+what=${1:-test}
+
+build_packages=(build-essential cmake ninja-build pkg-config qt6-base-dev)
+test_packages=(
+  libgtest-dev libgmock-dev libbenchmark-dev ffmpeg
+  clang libclang-rt-dev
+  xvfb xauth x11-utils xdotool trayer imagemagick fonts-noto-cjk dbus-x11
+  g++-mingw-w64-i686-posix binutils-mingw-w64-i686 wine wine32 fonts-wine locales
+)
+
+packages=("${build_packages[@]}")
+[ "$what" = test ] && packages+=("${test_packages[@]}")
+
+sudo=""
+[ "$(id -u)" -eq 0 ] || sudo=sudo
+
+missing=()
+for p in "${packages[@]}"; do
+  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")
+done
+
+if [ ${#missing[@]} -gt 0 ]; then
+  echo "Installing: ${missing[*]}"
+  # wine32 comes from the i386 architecture.
+  if printf '%s\n' "${missing[@]}" | grep -q '^wine32$'; then
+    $sudo dpkg --add-architecture i386
+  fi
+  export DEBIAN_FRONTEND=noninteractive
+  $sudo apt-get -o DPkg::Lock::Timeout=600 update -qq
+  $sudo apt-get -o DPkg::Lock::Timeout=600 install -y -qq --no-install-recommends "${missing[@]}"
+fi
+
+# Wine needs a Japanese locale to run programs in code page 932.
+if [ "$what" = test ] && ! locale -a 2>/dev/null | grep -qi '^ja_JP.utf8$'; then
+  $sudo localedef -i ja_JP -f UTF-8 ja_JP.UTF-8
+fi
