@@ -4,6 +4,6 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 
 scripts/setup-debian.sh build
-cmake --preset default -DKOVALIN_BUILD_TESTS=OFF >/dev/null
-cmake --build --preset default
-exec build/default/kovalin-headless "$@"
+cmake --preset release >/dev/null
+cmake --build --preset release
+exec build/release/kovalin-headless "$@"

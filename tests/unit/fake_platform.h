@@ -1,0 +1,112 @@
+// A folder, a clock and a process table in memory, for testing the worker and
+// the quota pass without an operating system.
+#pragma once
+
+#include <functional>
+#include <map>
+#include <string>
+#include <vector>
+
+#include "core/file_name.h"
+#include "core/platform.h"
+
+class FakePlatform : public Platform {
+public:
+    struct File {
+        std::string name;
+        std::int64_t created = 0;
+        std::uint64_t size = 0;
+        bool directory = false;
+        bool readOnly = false;
+    };
+
+    // Entries of `folder`, in listing order. Patterns for other folders find
+    // nothing.
+    std::string folder;
+    std::vector<File> files;
+    std::int64_t now = 100000;
+    bool startFails = false;
+    LeadByteTest leadBytes = nullptr;
+
+    // Called while the worker waits for a converter, with its command line.
+    std::function<void(const std::string&)> onConvert;
+    // Called after each successful deletion.
+    std::function<void(const std::string&)> onRemove;
+
+    std::vector<std::string> patterns; // every search, in order
+    std::vector<std::string> started;  // every command line started
+    std::vector<std::string> removed;  // every path deleted
+    std::vector<unsigned> sleeps;      // every pause, in milliseconds
+
+    void Add(std::string name, std::int64_t created, std::uint64_t size = 0) {
+        files.push_back({std::move(name), created, size});
+    }
+    bool Has(const std::string& name) const {
+        for (const File& f : files)
+            if (f.name == name)
+                return true;
+        return false;
+    }
+
+    void FindEntries(const std::string& pattern,
+                     const std::function<void(const DirEntry&)>& visit) override {
+        patterns.push_back(pattern);
+        if (pattern.compare(0, folder.size(), folder) != 0)
+            return;
+        const std::string mask = pattern.substr(folder.size());
+        if (mask.find(kPathSeparator) != std::string::npos)
+            return;
+        const std::vector<File> listed = files; // the visitor may change the folder
+        for (const File& f : listed)
+            if (MatchesMask(f.name, mask))
+                visit({f.name, f.created, f.directory ? 0 : f.size, f.directory});
+    }
+
+    bool RemoveFile(const std::string& path) override {
+        if (path.compare(0, folder.size(), folder) != 0)
+            return false;
+        const std::string name = path.substr(folder.size());
+        for (auto it = files.begin(); it != files.end(); ++it) {
+            // File names compare as the quota pass formed them: exactly.
+            if (it->name == name && !it->directory && !it->readOnly) {
+                files.erase(it);
+                removed.push_back(path);
+                if (onRemove)
+                    onRemove(path);
+                return true;
+            }
+        }
+        return false;
+    }
+
+    std::int64_t Now() override { return now; }
+
+    void SleepMs(unsigned milliseconds) override {
+        sleeps.push_back(milliseconds);
+        now += milliseconds / 1000;
+    }
+
+    std::unique_ptr<ConverterProcess> StartHidden(const std::string& commandLine) override {
+        if (startFails)
+            return nullptr;
+        started.push_back(commandLine);
+        return std::make_unique<Process>(*this, commandLine);
+    }
+
+    LeadByteTest LeadBytes() const override { return leadBytes; }
+
+private:
+    class Process : public ConverterProcess {
+    public:
+        Process(FakePlatform& owner, std::string commandLine)
+            : m_owner(owner), m_commandLine(std::move(commandLine)) {}
+        void Wait() override {
+            if (m_owner.onConvert)
+                m_owner.onConvert(m_commandLine);
+        }
+
+    private:
+        FakePlatform& m_owner;
+        std::string m_commandLine;
+    };
+};
