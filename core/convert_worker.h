@@ -14,7 +14,7 @@ std::string ConvertingStatus(const std::string& title, int entryCount);
 std::string StartFailedStatus(const std::string& program);
 
 class ConvertWorker {
-public:
+  public:
     ConvertWorker(Platform& platform, SharedState& state) : m_platform(platform), m_state(state) {}
 
     // One cycle: search, quota pass, then one converter run or one pause.
@@ -23,7 +23,7 @@ public:
     // Cycles for as long as the process lives.
     [[noreturn]] void Run();
 
-private:
+  private:
     void Pause(std::string status);
 
     Platform& m_platform;

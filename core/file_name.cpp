@@ -44,7 +44,8 @@ bool MatchesMask(std::string_view name, std::string_view mask) {
         if (m < mask.size() && mask[m] == '*') {
             starMask = m++;
             starName = n;
-        } else if (m < mask.size() && (mask[m] == '?' || AsciiLower(mask[m]) == AsciiLower(name[n]))) {
+        } else if (m < mask.size() &&
+                   (mask[m] == '?' || AsciiLower(mask[m]) == AsciiLower(name[n]))) {
             ++m;
             ++n;
         } else if (starMask != std::string_view::npos) {

@@ -9,7 +9,7 @@
 #include "core/platform.h"
 
 class OldestEntry {
-public:
+  public:
     OldestEntry(std::int64_t searchStart, LeadByteTest leadBytes)
         : m_time(searchStart), m_leadBytes(leadBytes) {}
 
@@ -27,7 +27,7 @@ public:
     const std::string& Name() const { return m_name; }
     const std::string& Title() const { return m_title; }
 
-private:
+  private:
     std::int64_t m_time;
     LeadByteTest m_leadBytes;
     std::string m_name;

@@ -19,14 +19,14 @@ struct DirEntry {
 // A converter that was started. Destroying it releases the handle but never
 // stops the converter.
 class ConverterProcess {
-public:
+  public:
     virtual ~ConverterProcess() = default;
     // Blocks without a time limit until the converter has exited.
     virtual void Wait() = 0;
 };
 
 class Platform {
-public:
+  public:
     virtual ~Platform() = default;
 
     // Visits every entry whose name matches the pattern, in the order the

@@ -12,7 +12,7 @@
 // A string that one thread replaces whole while another reads it whole.
 // Readers may also wait until it changes.
 class SharedString {
-public:
+  public:
     std::string Get() const;
     void Set(std::string value);
 
@@ -24,7 +24,7 @@ public:
     std::uint64_t WaitForChange(std::uint64_t seen, const std::function<bool()>& stop) const;
     void Wake();
 
-private:
+  private:
     mutable std::mutex m_mutex;
     mutable std::condition_variable m_changed;
     std::string m_value;

@@ -48,8 +48,8 @@ void LoadSettings(const std::string& path, SettingsRecord& settings) {
     if (!file)
         return;
     std::string limitLine;
-    if (ReadLine(file, settings.watchDir) && !std::feof(file) &&
-        ReadLine(file, settings.program) && !std::feof(file) && ReadLine(file, limitLine))
+    if (ReadLine(file, settings.watchDir) && !std::feof(file) && ReadLine(file, settings.program) &&
+        !std::feof(file) && ReadLine(file, limitLine))
         settings.limitMB = ParseLimitLine(limitLine.c_str());
     std::fclose(file);
 }

@@ -12,7 +12,7 @@
 namespace {
 
 class PosixPlatform final : public Platform {
-public:
+  public:
     void FindEntries(const std::string& pattern,
                      const std::function<void(const DirEntry&)>& visit) override {
         FindDirEntries(pattern, visit);

@@ -16,7 +16,7 @@ extern char** environ;
 namespace {
 
 class PosixConverter final : public ConverterProcess {
-public:
+  public:
     explicit PosixConverter(pid_t pid) : m_pid(pid) {}
 
     void Wait() override {
@@ -25,12 +25,12 @@ public:
         }
     }
 
-private:
+  private:
     pid_t m_pid;
 };
 
 class SpawnSetup {
-public:
+  public:
     SpawnSetup() {
         posix_spawn_file_actions_init(&m_actions);
         posix_spawnattr_init(&m_attr);
@@ -58,7 +58,7 @@ public:
     const posix_spawn_file_actions_t* Actions() const { return &m_actions; }
     const posix_spawnattr_t* Attributes() const { return &m_attr; }
 
-private:
+  private:
     posix_spawn_file_actions_t m_actions;
     posix_spawnattr_t m_attr;
 };

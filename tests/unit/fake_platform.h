@@ -11,7 +11,7 @@
 #include "core/platform.h"
 
 class FakePlatform : public Platform {
-public:
+  public:
     struct File {
         std::string name;
         std::int64_t created = 0;
@@ -95,9 +95,9 @@ public:
 
     LeadByteTest LeadBytes() const override { return leadBytes; }
 
-private:
+  private:
     class Process : public ConverterProcess {
-    public:
+      public:
         Process(FakePlatform& owner, std::string commandLine)
             : m_owner(owner), m_commandLine(std::move(commandLine)) {}
         void Wait() override {
@@ -105,7 +105,7 @@ private:
                 m_owner.onConvert(m_commandLine);
         }
 
-    private:
+      private:
         FakePlatform& m_owner;
         std::string m_commandLine;
     };
