@@ -1,0 +1,12 @@
+#include "app/watch_dlg_environment.h"
+#include "core/shared_state.h"
+#include "platform/executable_dir.h"
+#include "platform/worker_thread.h"
+
+WatchDlgEnvironment ProcessEnvironment() {
+    WatchDlgEnvironment env;
+    env.state = &TheSharedState();
+    env.executableDirectory = ExecutableDirectory;
+    env.startWorker = StartConvertThread;
+    return env;
+}

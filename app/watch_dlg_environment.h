@@ -1,0 +1,25 @@
+// What CWatchDlg needs of the process around it, so that tests can supply
+// their own shared state, settings folder and worker.
+#pragma once
+
+#include <functional>
+#include <string>
+
+#include "core/file_name.h"
+
+struct SharedState;
+
+struct WatchDlgEnvironment {
+    SharedState* state = nullptr;
+    // Folder of the executable with its trailing separator; the settings file
+    // lives there.
+    std::function<std::string()> executableDirectory;
+    // Starts the conversion worker over `state`; false when it could not.
+    std::function<bool()> startWorker;
+    // Lead bytes of the text encoding; null for UTF-8.
+    LeadByteTest isLeadByte = nullptr;
+};
+
+// The running process: TheSharedState(), the real executable folder and the
+// real worker thread, UTF-8 text.
+WatchDlgEnvironment ProcessEnvironment();

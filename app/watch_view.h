@@ -1,0 +1,72 @@
+// The seam between the controller CWatchDlg and a window system. A view draws
+// the tray icon, its popup menu, the settings dialog, the refusal message and
+// the two browse dialogs, and forwards every event to CWatchDlg; it decides
+// nothing itself. Texts are byte strings in the program's encoding (UTF-8 on
+// POSIX, the ANSI code page on Windows).
+#pragma once
+
+#include <optional>
+#include <string>
+
+// The tray pictures; the values are the icon resource numbers.
+enum class TrayIcon {
+    Idle = 128,  // IDR_MAINFRAME: no converter runs
+    Anim1 = 129, // IDI_ANIM1
+    Anim2 = 130, // IDI_ANIM2
+    Anim3 = 131, // IDI_ANIM3
+};
+
+// The dialog's edit boxes; the values are the control identifiers.
+enum class EditBox {
+    WatchDir = 1000, // IDC_WATCH_DIR
+    Program = 1001,  // IDC_PROGRAM
+    Limit = 1003,    // IDC_LIMIT
+    Status = 1008,   // IDC_STATUS
+};
+
+// What the mouse did on the tray icon.
+enum class TrayMouse { LeftButtonDown, RightButtonDown, Other };
+
+class IWatchView {
+  public:
+    virtual ~IWatchView() = default;
+
+    // Puts the settings dialog on screen or takes it off.
+    virtual void ShowWindow(bool show) = 0;
+
+    virtual std::string GetBoxText(EditBox box) = 0;
+    virtual void SetBoxText(EditBox box, const std::string& text) = 0;
+    // Gives the box the keyboard focus and selects its whole text.
+    virtual void FocusAndSelectAll(EditBox box) = 0;
+
+    // The notification-area icon. The tip is at most 63 bytes.
+    virtual void AddTrayIcon(TrayIcon icon, const std::string& tip) = 0;
+    virtual void ModifyTrayIcon(TrayIcon icon, const std::string& tip) = 0;
+    virtual void DeleteTrayIcon() = 0;
+
+    // Opens the popup menu ("設定", separator, "終了") at the mouse cursor. Its
+    // commands come back as CWatchDlg::OnTraySettings and OnTrayExit.
+    virtual void OpenTrayMenu() = 0;
+
+    // The message "正の整数を入力してください。" with an OK button and the
+    // exclamation icon, owned by the dialog. Returns when the user has closed it.
+    virtual void ShowLimitRefusal() = 0;
+
+    // The open-file dialog, starting from `startPath`. The chosen file's full
+    // path, or nothing when the user cancelled.
+    virtual std::optional<std::string> BrowseProgram(const std::string& startPath) = 0;
+
+    // The folder chooser titled "監視フォルダの指定", opening on `startPath`.
+    // The chosen folder's path without a trailing separator (a root folder is
+    // the separator alone, or "C:\"), or nothing when the user cancelled or the
+    // choice has no file-system path.
+    virtual std::optional<std::string> BrowseFolder(const std::string& startPath) = 0;
+
+    // Calls CWatchDlg::OnTimer every `periodMs` milliseconds from now on, also
+    // while a message box or a browse dialog is open.
+    virtual void StartTimer(unsigned periodMs) = 0;
+
+    // Stops the timer, takes the dialog away and ends the program's event
+    // loop, after which the entry point destroys CWatchDlg.
+    virtual void DestroyWindow() = 0;
+};

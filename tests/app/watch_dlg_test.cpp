@@ -1,0 +1,327 @@
+#include "app/watch_dlg.h"
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <filesystem>
+#include <fstream>
+#include <memory>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "core/shared_state.h"
+#include "fake_view.h"
+#include "settings/settings_file.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+
+class WatchDlgTest : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
+        m_dir = fs::temp_directory_path() /
+                ("kovalin-dlg-" + std::string(info->name()) + "-" +
+                 std::to_string(std::chrono::steady_clock::now().time_since_epoch().count()));
+        fs::remove_all(m_dir);
+        fs::create_directories(m_dir);
+    }
+    void TearDown() override { fs::remove_all(m_dir); }
+
+    std::string ExeDir() const { return m_dir.string() + "/"; }
+
+    void WriteSettings(const std::string& text) {
+        std::ofstream(m_dir / kSettingsFileName, std::ios::binary) << text;
+    }
+    std::string ReadSettings() const {
+        std::ifstream in(m_dir / kSettingsFileName, std::ios::binary);
+        std::stringstream text;
+        text << in.rdbuf();
+        return text.str();
+    }
+
+    WatchDlgEnvironment Env() {
+        WatchDlgEnvironment env;
+        env.state = &state;
+        env.executableDirectory = [this] { return ExeDir(); };
+        env.startWorker = [this] {
+            workerSawFolder.push_back(state.g_strWatchDir.Get());
+            return true;
+        };
+        env.isLeadByte = leadBytes;
+        return env;
+    }
+
+    // Constructs and initialises the controller, as the entry point does.
+    CWatchDlg& Start() {
+        dlg = std::make_unique<CWatchDlg>(view, Env());
+        dlg->OnInitDialog();
+        return *dlg;
+    }
+
+    // Shows the dialog, puts texts into the boxes and presses "設定".
+    void Apply(const std::string& folder, const std::string& program, const std::string& limit) {
+        dlg->OnTraySettings();
+        view.boxes[EditBox::WatchDir] = folder;
+        view.boxes[EditBox::Program] = program;
+        view.boxes[EditBox::Limit] = limit;
+        dlg->OnApply();
+    }
+
+    fs::path m_dir;
+    SharedState state;
+    FakeView view;
+    LeadByteTest leadBytes = nullptr;
+    std::vector<std::string> workerSawFolder;
+    std::unique_ptr<CWatchDlg> dlg;
+};
+
+TEST_F(WatchDlgTest, LoadsTheSettingsFileBesideTheExecutable) {
+    WriteSettings("/data/in\n/bin/conv\n25\n");
+    Start();
+    EXPECT_EQ(dlg->WatchDir(), "/data/in/");
+    EXPECT_EQ(dlg->Program(), "/bin/conv");
+    EXPECT_EQ(dlg->LimitMB(), 25u);
+}
+
+TEST_F(WatchDlgTest, WithoutSettingsFileStartsFromTheDefaults) {
+    CWatchDlg fresh(view, Env());
+    const SettingsRecord defaults = DefaultSettings();
+    EXPECT_EQ(fresh.WatchDir(), defaults.watchDir);
+    EXPECT_EQ(fresh.Program(), defaults.program);
+    EXPECT_EQ(fresh.LimitMB(), 0u);
+    EXPECT_FALSE(fresh.IsVisible());
+}
+
+TEST_F(WatchDlgTest, InitialisesHiddenWithStartingTipAndPublishesBeforeTheWorker) {
+    WriteSettings("/data/in\n/bin/conv\n25\n");
+    Start();
+    EXPECT_EQ(view.log, (std::vector<std::string>{"hide", "tray add 起動中", "timer 700", "hide"}));
+    EXPECT_EQ(view.trayIcon, TrayIcon::Idle);
+    ASSERT_EQ(workerSawFolder.size(), 1u);
+    EXPECT_EQ(workerSawFolder[0], "/data/in/");
+    EXPECT_EQ(state.g_strProgram.Get(), "/bin/conv");
+    EXPECT_EQ(state.g_nLimitMB, 25);
+    // The first exchange filled the boxes.
+    EXPECT_EQ(view.boxes[EditBox::Limit], "25");
+    EXPECT_EQ(view.boxes[EditBox::Program], "/bin/conv");
+}
+
+TEST_F(WatchDlgTest, TickShowsStatusInTipAndStatusBox) {
+    Start();
+    dlg->OnTimer();
+    EXPECT_EQ(view.trayTip, "");
+    state.g_strStatus.Set("待機中");
+    dlg->OnTimer();
+    EXPECT_EQ(view.trayTip, "待機中");
+    EXPECT_EQ(view.boxes[EditBox::Status], "待機中");
+
+    // A long status is cut in the tip only, on a character boundary.
+    const std::string longStatus = std::string(61, 'x') + "を変換中\r\n変換動画数 1";
+    state.g_strStatus.Set(longStatus);
+    dlg->OnTimer();
+    EXPECT_EQ(view.trayTip, std::string(61, 'x'));
+    EXPECT_EQ(view.boxes[EditBox::Status], longStatus);
+}
+
+TEST_F(WatchDlgTest, AnimationAdvancesBeforeUseAndKeepsItsFrame) {
+    Start();
+    auto tick = [&] {
+        dlg->OnTimer();
+        return view.trayIcon;
+    };
+    state.g_bConverting = 1;
+    EXPECT_EQ(tick(), TrayIcon::Anim2);
+    EXPECT_EQ(tick(), TrayIcon::Anim3);
+    EXPECT_EQ(tick(), TrayIcon::Anim1);
+    EXPECT_EQ(tick(), TrayIcon::Anim2);
+    state.g_bConverting = 0;
+    EXPECT_EQ(tick(), TrayIcon::Idle);
+    state.g_bConverting = 1;
+    EXPECT_EQ(tick(), TrayIcon::Anim3);
+}
+
+TEST_F(WatchDlgTest, TickNormalisesTheFolderAndTheFileAtExitHasIt) {
+    Start();
+    Apply("/srv/video", "/bin/conv", "3");
+    EXPECT_EQ(dlg->WatchDir(), "/srv/video");
+    EXPECT_EQ(state.g_strWatchDir.Get(), "/var/www/tmp/"); // not yet published
+    dlg->OnTimer();
+    EXPECT_EQ(state.g_strWatchDir.Get(), "/srv/video/");
+    dlg->OnTraySettings();
+    EXPECT_EQ(view.boxes[EditBox::WatchDir], "/srv/video/");
+    dlg->OnTrayExit();
+    dlg.reset();
+    EXPECT_EQ(ReadSettings(), "/srv/video/\n/bin/conv\n3\n");
+}
+
+TEST_F(WatchDlgTest, EmptyFolderStaysEmpty) {
+    Start();
+    Apply("", "/bin/conv", "0");
+    dlg->OnTimer();
+    EXPECT_EQ(state.g_strWatchDir.Get(), "");
+}
+
+TEST_F(WatchDlgTest, ButtonPressesOnTheIconOpenTheMenu) {
+    Start();
+    dlg->OnTrayNotify(1, TrayMouse::LeftButtonDown);
+    dlg->OnTrayNotify(1, TrayMouse::RightButtonDown);
+    EXPECT_EQ(view.menusOpened, 2);
+    dlg->OnTrayNotify(1, TrayMouse::Other);
+    dlg->OnTrayNotify(2, TrayMouse::LeftButtonDown);
+    EXPECT_EQ(view.menusOpened, 2);
+}
+
+TEST_F(WatchDlgTest, AcceptedLimitsAreTaken) {
+    Start();
+    for (const auto& [text, value] : std::vector<std::pair<std::string, std::uint32_t>>{
+             {"0", 0u}, {" 007 ", 7u}, {"99999999999", 4294967295u}}) {
+        Apply("/in/", "/bin/conv", text);
+        EXPECT_EQ(dlg->LimitMB(), value) << text;
+    }
+    EXPECT_EQ(view.refusals, 0);
+    dlg->OnTimer();
+    EXPECT_EQ(state.g_nLimitMB, -1); // published bit for bit
+}
+
+TEST_F(WatchDlgTest, RefusedLimitKeepsTheOldValueButTakesFolderAndProgram) {
+    WriteSettings("/old/\n/bin/old\n40\n");
+    Start();
+    for (const char* bad : {"", "+0", "12a", "-5"}) {
+        view.log.clear();
+        Apply("/new/", "/bin/new", bad);
+        EXPECT_EQ(dlg->LimitMB(), 40u) << bad;
+        EXPECT_EQ(dlg->WatchDir(), "/new/");
+        EXPECT_EQ(dlg->Program(), "/bin/new");
+        // Message, then focus on the limit box, then the dialog hides anyway.
+        EXPECT_EQ(view.log, (std::vector<std::string>{"show", "refusal", "focus", "show", "hide"}));
+        EXPECT_EQ(view.focused, EditBox::Limit);
+        EXPECT_FALSE(view.shown);
+        EXPECT_FALSE(dlg->IsVisible());
+    }
+    dlg->OnTraySettings();
+    EXPECT_EQ(view.boxes[EditBox::Limit], "40");
+}
+
+TEST_F(WatchDlgTest, TickRunsWhileTheRefusalIsOpen) {
+    Start();
+    view.duringRefusal = [&] { dlg->OnTimer(); };
+    Apply("/new", "/bin/new", "x");
+    EXPECT_EQ(state.g_strWatchDir.Get(), "/new/");
+    EXPECT_EQ(state.g_strProgram.Get(), "/bin/new");
+}
+
+TEST_F(WatchDlgTest, ShowingRefillsTheBoxesAndDropsUnappliedEdits) {
+    Start();
+    Apply("/a/", "/bin/a", "5");
+    dlg->OnTraySettings();
+    view.boxes[EditBox::WatchDir] = "/typed/";
+    view.boxes[EditBox::Limit] = "77";
+    dlg->OnTraySettings();
+    EXPECT_TRUE(view.shown);
+    EXPECT_EQ(view.boxes[EditBox::WatchDir], "/a/");
+    EXPECT_EQ(view.boxes[EditBox::Limit], "5");
+}
+
+TEST_F(WatchDlgTest, StatusBoxShowsTheTextTakenAtTheLastApply) {
+    Start();
+    dlg->OnTraySettings();
+    EXPECT_EQ(view.boxes[EditBox::Status], "");
+    view.boxes[EditBox::Status] = "typed";
+    dlg->OnApply();
+    state.g_strStatus.Set("待機中");
+    dlg->OnTimer();
+    dlg->OnTraySettings();
+    EXPECT_EQ(view.boxes[EditBox::Status], "typed");
+}
+
+TEST_F(WatchDlgTest, DiscardDropsBrowseResults) {
+    Start();
+    dlg->OnTraySettings();
+    view.folderAnswers.push_back("/srv/picked");
+    view.programAnswers.push_back("/usr/bin/picked");
+    dlg->OnBrowseDir();
+    dlg->OnBrowseProgram();
+    EXPECT_EQ(view.boxes[EditBox::WatchDir], "/srv/picked/");
+    EXPECT_EQ(view.boxes[EditBox::Program], "/usr/bin/picked");
+    dlg->OnDiscard();
+    EXPECT_FALSE(view.shown);
+    dlg->OnTraySettings();
+    EXPECT_EQ(view.boxes[EditBox::WatchDir], "/var/www/tmp/");
+    EXPECT_EQ(view.boxes[EditBox::Program], DefaultSettings().program);
+}
+
+TEST_F(WatchDlgTest, BrowseDialogsStartFromThePublishedValues) {
+    WriteSettings("/pub/\n/bin/pub\n0\n");
+    Start();
+    dlg->OnTraySettings();
+    view.boxes[EditBox::Program] = "/typed/prog";
+    view.folderAnswers = {"/first", "/second"};
+    dlg->OnBrowseDir();
+    dlg->OnBrowseDir();
+    dlg->OnBrowseProgram();
+    EXPECT_EQ(view.folderStarts, (std::vector<std::string>{"/pub/", "/pub/"}));
+    EXPECT_EQ(view.programStarts, (std::vector<std::string>{"/bin/pub"}));
+    EXPECT_EQ(view.boxes[EditBox::WatchDir], "/second/");
+    EXPECT_EQ(view.boxes[EditBox::Program], "/typed/prog"); // cancelled
+    EXPECT_EQ(dlg->WatchDir(), "/pub/");                    // only the box changed
+}
+
+TEST_F(WatchDlgTest, RootCancelledOrPathlessFolderKeepsTheBox) {
+    Start();
+    dlg->OnTraySettings();
+    view.boxes[EditBox::WatchDir] = "/kept";
+    view.folderAnswers = {"/", std::nullopt, ""};
+    for (int i = 0; i < 3; ++i)
+        dlg->OnBrowseDir();
+    EXPECT_EQ(view.boxes[EditBox::WatchDir], "/kept");
+}
+
+TEST_F(WatchDlgTest, DoubleByteCharacterEndingInTheSeparatorByteIsNoRoot) {
+    // A lead byte followed by the separator's byte is one character.
+    leadBytes = [](unsigned char c) { return c == 0x81; };
+    Start();
+    dlg->OnTraySettings();
+    const std::string folder = std::string("/srv/\x81") + kPathSeparator;
+    view.folderAnswers = {folder};
+    dlg->OnBrowseDir();
+    EXPECT_EQ(view.boxes[EditBox::WatchDir], folder + kPathSeparator);
+}
+
+TEST_F(WatchDlgTest, PaintKeepsTheDialogHiddenUntilCalledUp) {
+    Start();
+    view.shown = true; // something else showed it
+    dlg->OnPaint();
+    EXPECT_FALSE(view.shown);
+    dlg->OnTraySettings();
+    dlg->OnPaint();
+    EXPECT_TRUE(view.shown);
+}
+
+TEST_F(WatchDlgTest, ExitRemovesTheIconAndWritesTheMembersNotTheBoxes) {
+    Start();
+    Apply("/applied/", "/bin/applied", "9");
+    dlg->OnTraySettings();
+    view.boxes[EditBox::WatchDir] = "/unapplied/";
+    dlg->OnTrayExit();
+    EXPECT_TRUE(view.destroyed);
+    EXPECT_TRUE(view.trayPresent); // until the controller is destroyed
+    dlg.reset();
+    EXPECT_FALSE(view.trayPresent);
+    EXPECT_EQ(view.log.back(), "tray delete");
+    EXPECT_EQ(ReadSettings(), "/applied/\n/bin/applied\n9\n");
+}
+
+TEST_F(WatchDlgTest, ExitWhileTheRefusalIsOpenTouchesTheViewNoMore) {
+    Start();
+    dlg->OnTraySettings();
+    view.boxes[EditBox::Limit] = "bad";
+    view.duringRefusal = [&] { dlg->OnTrayExit(); };
+    view.log.clear();
+    dlg->OnApply();
+    EXPECT_EQ(view.log, (std::vector<std::string>{"refusal", "destroy"}));
+}
+
+} // namespace
