@@ -116,11 +116,14 @@ TEST_F(SettingsFileTest, SaveReplacesTheFileWholeAndLeavesNoTemporaryFiles) {
     fs::permissions(path, fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read);
     ASSERT_TRUE(SaveSettings(path, {"/n/", "c", 1}));
     EXPECT_EQ(Read(), "/n/\nc\n1\n");
+#ifndef _WIN32 // Windows files carry no such permission bits
     EXPECT_EQ(fs::status(path).permissions() & fs::perms::all,
               fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read);
+#endif
     EXPECT_EQ(std::distance(fs::directory_iterator(folder), fs::directory_iterator()), 1);
 }
 
+#ifndef _WIN32 // links to files are a POSIX matter here
 TEST_F(SettingsFileTest, SaveThroughALinkReplacesTheFileItPointsAt) {
     const fs::path real = folder / "real.ini";
     std::ofstream(real) << "old\n";
@@ -129,5 +132,6 @@ TEST_F(SettingsFileTest, SaveThroughALinkReplacesTheFileItPointsAt) {
     EXPECT_TRUE(fs::is_symlink(path));
     EXPECT_EQ(Read(), "/n/\nc\n1\n");
 }
+#endif
 
 } // namespace

@@ -1,0 +1,39 @@
+// The real platform on Windows: ANSI calls throughout.
+#include <windows.h>
+
+#include <ctime>
+
+#include "core/platform.h"
+#include "platform/win32/dir_search.h"
+#include "platform/win32/lead_bytes.h"
+#include "platform/win32/process.h"
+
+namespace {
+
+class Win32Platform final : public Platform {
+  public:
+    void FindEntries(const std::string& pattern,
+                     const std::function<void(const DirEntry&)>& visit) override {
+        FindDirEntries(pattern, visit);
+    }
+
+    // DeleteFileA refuses directories, read-only files and files in use.
+    bool RemoveFile(const std::string& path) override { return DeleteFileA(path.c_str()) != FALSE; }
+
+    std::int64_t Now() override { return static_cast<std::int64_t>(std::time(nullptr)); }
+
+    void SleepMs(unsigned milliseconds) override { Sleep(milliseconds); }
+
+    std::unique_ptr<ConverterProcess> StartHidden(const std::string& commandLine) override {
+        return StartConverter(commandLine);
+    }
+
+    LeadByteTest LeadBytes() const override { return IsAnsiLeadByte; }
+};
+
+} // namespace
+
+Platform& ThePlatform() {
+    static Platform* const platform = new Win32Platform;
+    return *platform;
+}
