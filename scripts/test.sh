@@ -14,3 +14,6 @@ for preset in default asan tsan windows; do
   cmake --build --preset "$preset"
   ctest --preset "$preset"
 done
+
+echo "== fuzz"
+scripts/fuzz.sh 20
