@@ -1,0 +1,96 @@
+#include "platform/posix/process.h"
+
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+#include "platform/command_line.h"
+#include "real_folder.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+using namespace testing_support;
+
+// What the helper converter receives after its own leading arguments.
+std::vector<std::string> TitleArgs(const std::string& program, const std::string& title) {
+    std::vector<std::string> all = SplitCommandLine(program + " " + title);
+    return {all.begin() + 3, all.end()};
+}
+
+TEST(ConverterStartTest, TitlesReachTheConverterSplitAndNothingElseRuns) {
+    TempFolder folder;
+    const std::string log = (folder.Path() / "log").string();
+    const std::string program = RecordingConverter(log);
+    const std::vector<std::string> titles = {
+        "clip",
+        "my clip",
+        "it's",
+        "say \"hi\" there",
+        "$(touch pwned)",
+        "`touch pwned`",
+        "a;touch pwned",
+        "x|touch pwned",
+        "*",
+        "-rf",
+        "new\nline",
+        "\xff\xfe\x80",
+        "back\\slash\\\"q",
+        "tab\there",
+        "~user",
+    };
+    const fs::path cwd = fs::current_path();
+    fs::current_path(folder.Path());
+    for (const std::string& title : titles) {
+        const auto converter = StartConverter(program + " " + title);
+        ASSERT_NE(converter, nullptr) << title;
+        converter->Wait();
+    }
+    fs::current_path(cwd);
+
+    const std::vector<ConverterRun> runs = ReadConverterLog(log);
+    ASSERT_EQ(runs.size(), titles.size());
+    for (std::size_t i = 0; i < titles.size(); ++i)
+        EXPECT_EQ(runs[i].args, TitleArgs(program, titles[i])) << titles[i];
+    EXPECT_FALSE(fs::exists(folder.Path() / "pwned"));
+    EXPECT_FALSE(fs::exists(cwd / "pwned"));
+}
+
+TEST(ConverterStartTest, ConverterHasItsOwnSessionReadsNothingAndInheritsNoDescriptor) {
+    TempFolder folder;
+    const std::string log = (folder.Path() / "log").string();
+    const int leaky = open("/dev/null", O_RDONLY); // deliberately without O_CLOEXEC
+    ASSERT_GE(leaky, 0);
+    const auto converter = StartConverter(RecordingConverter(log) + " clip");
+    close(leaky);
+    ASSERT_NE(converter, nullptr);
+    converter->Wait();
+    const std::vector<ConverterRun> runs = ReadConverterLog(log);
+    ASSERT_EQ(runs.size(), 1u);
+    EXPECT_TRUE(runs[0].ownSession);
+    EXPECT_EQ(runs[0].stdinTarget, "/dev/null");
+    EXPECT_TRUE(runs[0].extraFds.empty());
+}
+
+TEST(ConverterStartTest, ProgramsThatCannotRunAreNotStarted) {
+    TempFolder folder;
+    folder.Touch("not-executable", 10);
+    fs::permissions(folder.Path() / "not-executable",
+                    fs::perms::owner_read | fs::perms::owner_write);
+    EXPECT_EQ(StartConverter("/nonexistent/conv clip"), nullptr);
+    EXPECT_EQ(StartConverter(folder.Prefix() + "not-executable clip"), nullptr);
+    EXPECT_EQ(StartConverter(folder.Path().string() + " clip"), nullptr); // a directory
+    EXPECT_EQ(StartConverter(" clip"), nullptr);                          // empty program
+    EXPECT_EQ(StartConverter("no-such-program-on-the-path clip"), nullptr);
+}
+
+TEST(ConverterStartTest, ProgramIsLookedUpOnThePath) {
+    const auto converter = StartConverter("true clip");
+    ASSERT_NE(converter, nullptr);
+    converter->Wait();
+}
+
+} // namespace

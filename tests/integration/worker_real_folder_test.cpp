@@ -1,0 +1,116 @@
+// The worker and the quota pass over real folders with real converters; only
+// the pauses are recorded instead of slept.
+#include <sys/stat.h>
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+#include "core/convert_worker.h"
+#include "core/shared_state.h"
+#include "core/size_limit.h"
+#include "real_folder.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+using namespace testing_support;
+
+constexpr std::size_t MiB = 1048576;
+
+class WorkerOnRealFolderTest : public ::testing::Test {
+  protected:
+    void Publish(const std::string& program, std::uint32_t limitMB = 0) {
+        PublishSettings(state, folder.Prefix(), program, limitMB);
+    }
+    std::string Log() const { return (folder.Path() / "converter.log").string(); }
+
+    TempFolder folder;
+    SharedState state;
+    NoSleepPlatform platform;
+    ConvertWorker worker{platform, state};
+};
+
+TEST_F(WorkerOnRealFolderTest, ConvertsOldestFirstThenIdles) {
+    folder.Touch("b c.flv");
+    WaitForNextSecond();
+    folder.Touch("a.FLV");
+    WaitForNextSecond();
+    Publish(RecordingConverter(Log(), folder.Path().string()));
+    worker.RunCycle();
+    EXPECT_EQ(state.g_strStatus.Get(), "b cを変換中\r\n変換動画数 2");
+    worker.RunCycle();
+    worker.RunCycle();
+    EXPECT_EQ(state.g_strStatus.Get(), "待機中");
+
+    const std::vector<ConverterRun> runs = ReadConverterLog(Log());
+    ASSERT_EQ(runs.size(), 1u + 1u);
+    EXPECT_EQ(runs[0].args, (std::vector<std::string>{"b", "c"}));
+    EXPECT_EQ(runs[1].args, std::vector<std::string>{"a"});
+    EXPECT_EQ(platform.sleeps, std::vector<unsigned>{10000});
+}
+
+TEST_F(WorkerOnRealFolderTest, ConvertersThatFailOrLeaveTheFileRunAtMostOncePerPause) {
+    folder.Touch("clip.flv");
+    WaitForNextSecond();
+
+    Publish("/nonexistent/converter");
+    for (int i = 0; i < 3; ++i)
+        worker.RunCycle();
+    EXPECT_EQ(platform.sleeps.size(), 3u);
+    EXPECT_EQ(state.g_strStatus.Get(), "「/nonexistent/converter」を起動できません");
+
+    Publish(RecordingConverter(Log())); // exits at once, leaves clip.flv
+    platform.sleeps.clear();
+    for (int i = 0; i < 6; ++i)
+        worker.RunCycle();
+    EXPECT_EQ(ReadConverterLog(Log()).size(), 3u);
+    EXPECT_EQ(platform.sleeps.size(), 3u);
+}
+
+TEST_F(WorkerOnRealFolderTest, MissingOrVanishingFolderIdles) {
+    PublishSettings(state, folder.Prefix() + "later/", RecordingConverter(Log()), 1);
+    worker.RunCycle();
+    EXPECT_EQ(state.g_strStatus.Get(), "待機中");
+
+    fs::create_directory(folder.Path() / "later");
+    folder.Touch("later/clip.flv");
+    WaitForNextSecond();
+    worker.RunCycle();
+    EXPECT_EQ(ReadConverterLog(Log()).size(), 1u);
+
+    fs::remove_all(folder.Path() / "later");
+    worker.RunCycle();
+    EXPECT_EQ(state.g_strStatus.Get(), "待機中");
+}
+
+TEST_F(WorkerOnRealFolderTest, QuotaDeletesOldestPairAndStopsAtAFileNobodyMayWrite) {
+    folder.Touch("keep.mp4", MiB);
+    fs::permissions(folder.Path() / "keep.mp4", fs::perms::owner_read | fs::perms::group_read);
+    folder.Touch("keep.jpg", 10);
+    WaitForNextSecond();
+    folder.Touch("Old.mp4", MiB);
+    folder.Touch("old.JPG", 10);
+    folder.Touch("x.flv", MiB); // never counted, never deleted
+    WaitForNextSecond();
+    folder.Touch("new.mp4", MiB);
+    WaitForNextSecond();
+
+    Publish("conv", 1);
+    EnforceSizeLimit(platform, state);
+    // The protected oldest .mp4 ends the pass; its .jpg partner goes with
+    // the attempt, as with a read-only file on Windows.
+    EXPECT_TRUE(fs::exists(folder.Path() / "keep.mp4"));
+    EXPECT_FALSE(fs::exists(folder.Path() / "keep.jpg"));
+    EXPECT_TRUE(fs::exists(folder.Path() / "Old.mp4"));
+
+    fs::permissions(folder.Path() / "keep.mp4", fs::perms::owner_write, fs::perm_options::add);
+    EnforceSizeLimit(platform, state);
+    EXPECT_FALSE(fs::exists(folder.Path() / "keep.mp4"));
+    EXPECT_FALSE(fs::exists(folder.Path() / "Old.mp4"));
+    EXPECT_FALSE(fs::exists(folder.Path() / "old.JPG"));
+    EXPECT_TRUE(fs::exists(folder.Path() / "new.mp4"));
+    EXPECT_TRUE(fs::exists(folder.Path() / "x.flv"));
+}
+
+} // namespace
