@@ -16,13 +16,19 @@ TEST(TrayTip, KeepsTextThatFits) {
     EXPECT_EQ(CutAtCharBoundary("待機中", kTrayTipBytes, nullptr), "待機中");
 }
 
+// UTF-8 bytes spelled out, so that the test means the same where literals
+// are compiled to another code page.
+constexpr const char* kA = "\xE3\x81\x82"; // あ
+constexpr const char* kI = "\xE3\x81\x84"; // い
+constexpr const char* kU = "\xE3\x81\x86"; // う
+
 TEST(TrayTip, NeverSplitsAUtf8Character) {
     const std::string head(62, 'a');
-    EXPECT_EQ(CutAtCharBoundary(head + "あいう", kTrayTipBytes, nullptr), head);
-    EXPECT_EQ(CutAtCharBoundary(std::string(60, 'a') + "あい", kTrayTipBytes, nullptr),
-              std::string(60, 'a') + "あ");
+    EXPECT_EQ(CutAtCharBoundary(head + kA + kI + kU, kTrayTipBytes, nullptr), head);
+    EXPECT_EQ(CutAtCharBoundary(std::string(60, 'a') + kA + kI, kTrayTipBytes, nullptr),
+              std::string(60, 'a') + kA);
     // Four-byte characters too.
-    EXPECT_EQ(CutAtCharBoundary(std::string(61, 'a') + "😀", kTrayTipBytes, nullptr),
+    EXPECT_EQ(CutAtCharBoundary(std::string(61, 'a') + "\xF0\x9F\x98\x80", kTrayTipBytes, nullptr),
               std::string(61, 'a'));
 }
 

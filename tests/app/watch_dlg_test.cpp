@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "core/platform.h"
 #include "core/shared_state.h"
 #include "fake_view.h"
 #include "settings/settings_file.h"
@@ -17,6 +18,14 @@
 namespace {
 
 namespace fs = std::filesystem;
+
+// The paths below are written with "/"; the separator of the platform replaces it.
+std::string P(std::string path) {
+    for (char& c : path)
+        if (c == '/')
+            c = kPathSeparator;
+    return path;
+}
 
 class WatchDlgTest : public ::testing::Test {
   protected:
@@ -30,7 +39,7 @@ class WatchDlgTest : public ::testing::Test {
     }
     void TearDown() override { fs::remove_all(m_dir); }
 
-    std::string ExeDir() const { return m_dir.string() + "/"; }
+    std::string ExeDir() const { return m_dir.string() + P("/"); }
 
     void WriteSettings(const std::string& text) {
         std::ofstream(m_dir / kSettingsFileName, std::ios::binary) << text;
@@ -73,16 +82,16 @@ class WatchDlgTest : public ::testing::Test {
     fs::path m_dir;
     SharedState state;
     FakeView view;
-    LeadByteTest leadBytes = nullptr;
+    LeadByteTest leadBytes = ThePlatform().LeadBytes();
     std::vector<std::string> workerSawFolder;
     std::unique_ptr<CWatchDlg> dlg;
 };
 
 TEST_F(WatchDlgTest, LoadsTheSettingsFileBesideTheExecutable) {
-    WriteSettings("/data/in\n/bin/conv\n25\n");
+    WriteSettings(P("/data/in\n/bin/conv\n25\n"));
     Start();
-    EXPECT_EQ(dlg->WatchDir(), "/data/in/");
-    EXPECT_EQ(dlg->Program(), "/bin/conv");
+    EXPECT_EQ(dlg->WatchDir(), P("/data/in/"));
+    EXPECT_EQ(dlg->Program(), P("/bin/conv"));
     EXPECT_EQ(dlg->LimitMB(), 25u);
 }
 
@@ -96,17 +105,17 @@ TEST_F(WatchDlgTest, WithoutSettingsFileStartsFromTheDefaults) {
 }
 
 TEST_F(WatchDlgTest, InitialisesHiddenWithStartingTipAndPublishesBeforeTheWorker) {
-    WriteSettings("/data/in\n/bin/conv\n25\n");
+    WriteSettings(P("/data/in\n/bin/conv\n25\n"));
     Start();
     EXPECT_EQ(view.log, (std::vector<std::string>{"hide", "tray add 起動中", "timer 700", "hide"}));
     EXPECT_EQ(view.trayIcon, TrayIcon::Idle);
     ASSERT_EQ(workerSawFolder.size(), 1u);
-    EXPECT_EQ(workerSawFolder[0], "/data/in/");
-    EXPECT_EQ(state.g_strProgram.Get(), "/bin/conv");
+    EXPECT_EQ(workerSawFolder[0], P("/data/in/"));
+    EXPECT_EQ(state.g_strProgram.Get(), P("/bin/conv"));
     EXPECT_EQ(state.g_nLimitMB, 25);
     // The first exchange filled the boxes.
     EXPECT_EQ(view.boxes[EditBox::Limit], "25");
-    EXPECT_EQ(view.boxes[EditBox::Program], "/bin/conv");
+    EXPECT_EQ(view.boxes[EditBox::Program], P("/bin/conv"));
 }
 
 TEST_F(WatchDlgTest, TickShowsStatusInTipAndStatusBox) {
@@ -119,10 +128,11 @@ TEST_F(WatchDlgTest, TickShowsStatusInTipAndStatusBox) {
     EXPECT_EQ(view.boxes[EditBox::Status], "待機中");
 
     // A long status is cut in the tip only, on a character boundary.
-    const std::string longStatus = std::string(61, 'x') + "を変換中\r\n変換動画数 1";
+    // (62 bytes and "を" exceed 63 bytes in UTF-8 and in code page 932 alike.)
+    const std::string longStatus = std::string(62, 'x') + "を変換中\r\n変換動画数 1";
     state.g_strStatus.Set(longStatus);
     dlg->OnTimer();
-    EXPECT_EQ(view.trayTip, std::string(61, 'x'));
+    EXPECT_EQ(view.trayTip, std::string(62, 'x'));
     EXPECT_EQ(view.boxes[EditBox::Status], longStatus);
 }
 
@@ -145,21 +155,22 @@ TEST_F(WatchDlgTest, AnimationAdvancesBeforeUseAndKeepsItsFrame) {
 
 TEST_F(WatchDlgTest, TickNormalisesTheFolderAndTheFileAtExitHasIt) {
     Start();
-    Apply("/srv/video", "/bin/conv", "3");
-    EXPECT_EQ(dlg->WatchDir(), "/srv/video");
-    EXPECT_EQ(state.g_strWatchDir.Get(), "/var/www/tmp/"); // not yet published
+    Apply(P("/srv/video"), P("/bin/conv"), "3");
+    EXPECT_EQ(dlg->WatchDir(), P("/srv/video"));
+    EXPECT_EQ(state.g_strWatchDir.Get(),
+              DefaultSettings().watchDir + kPathSeparator); // not yet published
     dlg->OnTimer();
-    EXPECT_EQ(state.g_strWatchDir.Get(), "/srv/video/");
+    EXPECT_EQ(state.g_strWatchDir.Get(), P("/srv/video/"));
     dlg->OnTraySettings();
-    EXPECT_EQ(view.boxes[EditBox::WatchDir], "/srv/video/");
+    EXPECT_EQ(view.boxes[EditBox::WatchDir], P("/srv/video/"));
     dlg->OnTrayExit();
     dlg.reset();
-    EXPECT_EQ(ReadSettings(), "/srv/video/\n/bin/conv\n3\n");
+    EXPECT_EQ(ReadSettings(), P("/srv/video/\n/bin/conv\n3\n"));
 }
 
 TEST_F(WatchDlgTest, EmptyFolderStaysEmpty) {
     Start();
-    Apply("", "/bin/conv", "0");
+    Apply("", P("/bin/conv"), "0");
     dlg->OnTimer();
     EXPECT_EQ(state.g_strWatchDir.Get(), "");
 }
@@ -178,7 +189,7 @@ TEST_F(WatchDlgTest, AcceptedLimitsAreTaken) {
     Start();
     for (const auto& [text, value] : std::vector<std::pair<std::string, std::uint32_t>>{
              {"0", 0u}, {" 007 ", 7u}, {"99999999999", 4294967295u}}) {
-        Apply("/in/", "/bin/conv", text);
+        Apply(P("/in/"), P("/bin/conv"), text);
         EXPECT_EQ(dlg->LimitMB(), value) << text;
     }
     EXPECT_EQ(view.refusals, 0);
@@ -187,14 +198,14 @@ TEST_F(WatchDlgTest, AcceptedLimitsAreTaken) {
 }
 
 TEST_F(WatchDlgTest, RefusedLimitKeepsTheOldValueButTakesFolderAndProgram) {
-    WriteSettings("/old/\n/bin/old\n40\n");
+    WriteSettings(P("/old/\n/bin/old\n40\n"));
     Start();
     for (const char* bad : {"", "+0", "12a", "-5"}) {
         view.log.clear();
-        Apply("/new/", "/bin/new", bad);
+        Apply(P("/new/"), P("/bin/new"), bad);
         EXPECT_EQ(dlg->LimitMB(), 40u) << bad;
-        EXPECT_EQ(dlg->WatchDir(), "/new/");
-        EXPECT_EQ(dlg->Program(), "/bin/new");
+        EXPECT_EQ(dlg->WatchDir(), P("/new/"));
+        EXPECT_EQ(dlg->Program(), P("/bin/new"));
         // Message, then focus on the limit box, then the dialog hides anyway.
         EXPECT_EQ(view.log, (std::vector<std::string>{"show", "refusal", "focus", "show", "hide"}));
         EXPECT_EQ(view.focused, EditBox::Limit);
@@ -208,20 +219,20 @@ TEST_F(WatchDlgTest, RefusedLimitKeepsTheOldValueButTakesFolderAndProgram) {
 TEST_F(WatchDlgTest, TickRunsWhileTheRefusalIsOpen) {
     Start();
     view.duringRefusal = [&] { dlg->OnTimer(); };
-    Apply("/new", "/bin/new", "x");
-    EXPECT_EQ(state.g_strWatchDir.Get(), "/new/");
-    EXPECT_EQ(state.g_strProgram.Get(), "/bin/new");
+    Apply(P("/new"), P("/bin/new"), "x");
+    EXPECT_EQ(state.g_strWatchDir.Get(), P("/new/"));
+    EXPECT_EQ(state.g_strProgram.Get(), P("/bin/new"));
 }
 
 TEST_F(WatchDlgTest, ShowingRefillsTheBoxesAndDropsUnappliedEdits) {
     Start();
-    Apply("/a/", "/bin/a", "5");
+    Apply(P("/a/"), P("/bin/a"), "5");
     dlg->OnTraySettings();
-    view.boxes[EditBox::WatchDir] = "/typed/";
+    view.boxes[EditBox::WatchDir] = P("/typed/");
     view.boxes[EditBox::Limit] = "77";
     dlg->OnTraySettings();
     EXPECT_TRUE(view.shown);
-    EXPECT_EQ(view.boxes[EditBox::WatchDir], "/a/");
+    EXPECT_EQ(view.boxes[EditBox::WatchDir], P("/a/"));
     EXPECT_EQ(view.boxes[EditBox::Limit], "5");
 }
 
@@ -240,43 +251,43 @@ TEST_F(WatchDlgTest, StatusBoxShowsTheTextTakenAtTheLastApply) {
 TEST_F(WatchDlgTest, DiscardDropsBrowseResults) {
     Start();
     dlg->OnTraySettings();
-    view.folderAnswers.push_back("/srv/picked");
-    view.programAnswers.push_back("/usr/bin/picked");
+    view.folderAnswers.push_back(P("/srv/picked"));
+    view.programAnswers.push_back(P("/usr/bin/picked"));
     dlg->OnBrowseDir();
     dlg->OnBrowseProgram();
-    EXPECT_EQ(view.boxes[EditBox::WatchDir], "/srv/picked/");
-    EXPECT_EQ(view.boxes[EditBox::Program], "/usr/bin/picked");
+    EXPECT_EQ(view.boxes[EditBox::WatchDir], P("/srv/picked/"));
+    EXPECT_EQ(view.boxes[EditBox::Program], P("/usr/bin/picked"));
     dlg->OnDiscard();
     EXPECT_FALSE(view.shown);
     dlg->OnTraySettings();
-    EXPECT_EQ(view.boxes[EditBox::WatchDir], "/var/www/tmp/");
+    EXPECT_EQ(view.boxes[EditBox::WatchDir], DefaultSettings().watchDir + kPathSeparator);
     EXPECT_EQ(view.boxes[EditBox::Program], DefaultSettings().program);
 }
 
 TEST_F(WatchDlgTest, BrowseDialogsStartFromThePublishedValues) {
-    WriteSettings("/pub/\n/bin/pub\n0\n");
+    WriteSettings(P("/pub/\n/bin/pub\n0\n"));
     Start();
     dlg->OnTraySettings();
-    view.boxes[EditBox::Program] = "/typed/prog";
-    view.folderAnswers = {"/first", "/second"};
+    view.boxes[EditBox::Program] = P("/typed/prog");
+    view.folderAnswers = {P("/first"), P("/second")};
     dlg->OnBrowseDir();
     dlg->OnBrowseDir();
     dlg->OnBrowseProgram();
-    EXPECT_EQ(view.folderStarts, (std::vector<std::string>{"/pub/", "/pub/"}));
-    EXPECT_EQ(view.programStarts, (std::vector<std::string>{"/bin/pub"}));
-    EXPECT_EQ(view.boxes[EditBox::WatchDir], "/second/");
-    EXPECT_EQ(view.boxes[EditBox::Program], "/typed/prog"); // cancelled
-    EXPECT_EQ(dlg->WatchDir(), "/pub/");                    // only the box changed
+    EXPECT_EQ(view.folderStarts, (std::vector<std::string>{P("/pub/"), P("/pub/")}));
+    EXPECT_EQ(view.programStarts, (std::vector<std::string>{P("/bin/pub")}));
+    EXPECT_EQ(view.boxes[EditBox::WatchDir], P("/second/"));
+    EXPECT_EQ(view.boxes[EditBox::Program], P("/typed/prog")); // cancelled
+    EXPECT_EQ(dlg->WatchDir(), P("/pub/"));                    // only the box changed
 }
 
 TEST_F(WatchDlgTest, RootCancelledOrPathlessFolderKeepsTheBox) {
     Start();
     dlg->OnTraySettings();
-    view.boxes[EditBox::WatchDir] = "/kept";
-    view.folderAnswers = {"/", std::nullopt, ""};
+    view.boxes[EditBox::WatchDir] = P("/kept");
+    view.folderAnswers = {P("/"), std::nullopt, ""};
     for (int i = 0; i < 3; ++i)
         dlg->OnBrowseDir();
-    EXPECT_EQ(view.boxes[EditBox::WatchDir], "/kept");
+    EXPECT_EQ(view.boxes[EditBox::WatchDir], P("/kept"));
 }
 
 TEST_F(WatchDlgTest, DoubleByteCharacterEndingInTheSeparatorByteIsNoRoot) {
@@ -284,7 +295,7 @@ TEST_F(WatchDlgTest, DoubleByteCharacterEndingInTheSeparatorByteIsNoRoot) {
     leadBytes = [](unsigned char c) { return c == 0x81; };
     Start();
     dlg->OnTraySettings();
-    const std::string folder = std::string("/srv/\x81") + kPathSeparator;
+    const std::string folder = std::string(P("/srv/\x81")) + kPathSeparator;
     view.folderAnswers = {folder};
     dlg->OnBrowseDir();
     EXPECT_EQ(view.boxes[EditBox::WatchDir], folder + kPathSeparator);
@@ -302,16 +313,16 @@ TEST_F(WatchDlgTest, PaintKeepsTheDialogHiddenUntilCalledUp) {
 
 TEST_F(WatchDlgTest, ExitRemovesTheIconAndWritesTheMembersNotTheBoxes) {
     Start();
-    Apply("/applied/", "/bin/applied", "9");
+    Apply(P("/applied/"), P("/bin/applied"), "9");
     dlg->OnTraySettings();
-    view.boxes[EditBox::WatchDir] = "/unapplied/";
+    view.boxes[EditBox::WatchDir] = P("/unapplied/");
     dlg->OnTrayExit();
     EXPECT_TRUE(view.destroyed);
     EXPECT_TRUE(view.trayPresent); // until the controller is destroyed
     dlg.reset();
     EXPECT_FALSE(view.trayPresent);
     EXPECT_EQ(view.log.back(), "tray delete");
-    EXPECT_EQ(ReadSettings(), "/applied/\n/bin/applied\n9\n");
+    EXPECT_EQ(ReadSettings(), P("/applied/\n/bin/applied\n9\n"));
 }
 
 TEST_F(WatchDlgTest, ExitWhileTheRefusalIsOpenTouchesTheViewNoMore) {
