@@ -1,0 +1,82 @@
+#!/bin/sh
+# A converter for Kovalin: turns FOLDER/TITLE.flv into FOLDER/TITLE.mp4
+# (H.264/AAC) and a FOLDER/TITLE.jpg thumbnail, and removes the .flv only when
+# both were written.
+#
+# Usage: ffmpeg-convert.sh FOLDER TITLE...
+#
+# Kovalin starts the converter setting followed by one blank and the title,
+# so set the converter to, for example:
+#     /opt/kovalin/ffmpeg-convert.sh /var/www/tmp
+# A title with blanks arrives as several arguments; they are joined again
+# with single blanks.
+#
+# Both outputs are written under temporary names that end in neither .mp4 nor
+# .jpg and then renamed, so a half-written file is never counted or deleted
+# by the size limit. No byte of the title is ever interpreted.
+set -u
+
+usage() {
+    echo "usage: ffmpeg-convert.sh FOLDER TITLE..." >&2
+    exit 2
+}
+
+[ $# -ge 2 ] || usage
+folder=$1
+shift
+IFS=' '
+title=$*
+[ -n "$title" ] || usage
+
+# No path built here may start with "-".
+case $folder in
+-*) folder=./$folder ;;
+esac
+base=$folder/$title
+
+# The recording: TITLE.flv, or TITLE with its extension in other letter case.
+# The quoted part of the pattern is literal.
+input=$base.flv
+if [ ! -f "$input" ]; then
+    for candidate in "$base".[fF][lL][vV]; do
+        [ -f "$candidate" ] && input=$candidate && break
+    done
+fi
+if [ ! -f "$input" ]; then
+    echo "ffmpeg-convert.sh: no recording named $base.flv" >&2
+    exit 1
+fi
+
+video_part=
+thumb_part=
+cleanup() {
+    [ -z "$video_part" ] || rm -f -- "$video_part"
+    [ -z "$thumb_part" ] || rm -f -- "$thumb_part"
+}
+trap cleanup EXIT
+trap 'exit 1' HUP INT TERM
+
+video_part=$(mktemp "$folder/.convert.XXXXXX") || exit 1
+thumb_part=$(mktemp "$folder/.thumb.XXXXXX") || exit 1
+# mktemp makes private files; the outputs get the usual mode for new files.
+mode=$(printf '%o' $((0666 & ~0$(umask))))
+chmod "$mode" -- "$video_part" "$thumb_part" || exit 1
+
+# "file:" keeps ffmpeg from reading a protocol name or an image sequence
+# pattern (%d) out of the title.
+ffmpeg -nostdin -hide_banner -loglevel error -y -i "file:$input" \
+    -map 0:v:0 -map '0:a:0?' -c:v libx264 -preset veryfast -pix_fmt yuv420p \
+    -c:a aac -b:a 128k -movflags +faststart -f mp4 "file:$video_part" || exit 1
+
+# The thumbnail: a representative frame of the first seconds, 320 pixels wide.
+ffmpeg -nostdin -hide_banner -loglevel error -y -i "file:$video_part" \
+    -map 0:v:0 -vf "thumbnail,scale=320:-2" -frames:v 1 -f mjpeg "file:$thumb_part" || exit 1
+[ -s "$video_part" ] && [ -s "$thumb_part" ] || exit 1
+
+# The thumbnail first, so that a .mp4 that appears already has its .jpg.
+mv -f -- "$thumb_part" "$base.jpg" || exit 1
+thumb_part=
+mv -f -- "$video_part" "$base.mp4" || exit 1
+video_part=
+
+rm -f -- "$input"

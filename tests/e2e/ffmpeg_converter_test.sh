@@ -1,0 +1,79 @@
+#!/usr/bin/env bash
+# kovalin-headless with the ffmpeg converter on real .flv recordings, the size
+# limit at 1 MiB: every recording becomes a playable .mp4 with its .jpg, the
+# oldest older pair goes to make room, nothing else is touched, and SIGTERM
+# ends the program with exit code 0 and the settings file as it was.
+#
+# Usage: ffmpeg_converter_test.sh KOVALIN-HEADLESS EXAMPLES-FOLDER
+set -u
+KOVALIN=$1
+EXAMPLES=$2
+. "$(dirname "$0")/lib.sh"
+
+if ! command -v ffmpeg >/dev/null || ! command -v ffprobe >/dev/null; then
+    echo "ffmpeg and ffprobe are needed" >&2
+    exit 77
+fi
+
+# A two-second recording from ffmpeg's test sources.
+make_flv() {
+    ffmpeg -nostdin -hide_banner -loglevel error -y \
+        -f lavfi -i testsrc=duration=2:size=160x120:rate=25 \
+        -f lavfi -i sine=frequency=440:duration=2 \
+        -c:a aac -shortest -f flv "file:$1" || fail "cannot make $1"
+}
+
+stream_codecs() {
+    ffprobe -v error -show_entries stream=codec_name -of csv=p=0 "file:$1" | sort | tr '\n' ' '
+}
+
+e2e_begin
+watch=$work/watch
+settings=$work/Kovaset.ini
+
+# Earlier output: the oldest pair, 900 KiB, must go; the newer pair, a .jpg of
+# no .mp4 and a text file must stay. Together they are over 1 MiB.
+make_bytes "$watch/old.mp4" $((800 * 1024))
+make_bytes "$watch/old.jpg" $((100 * 1024))
+wait_until_past "$watch/old.jpg"
+make_bytes "$watch/keep.mp4" $((150 * 1024))
+make_bytes "$watch/keep.jpg" $((10 * 1024))
+make_bytes "$watch/lone.jpg" $((5 * 1024))
+echo "notes" >"$watch/notes.txt"
+
+titles=("first" "my clip" "Loud")
+make_flv "$watch/first.flv"
+make_flv "$watch/my clip.flv"
+make_flv "$watch/Loud.FLV"
+wait_until_past "$watch/Loud.FLV"
+
+write_settings "$settings" "$watch" "\"$EXAMPLES/ffmpeg-convert.sh\" \"$watch\"" 1
+cp -- "$settings" "$work/settings.orig"
+
+start_headless "$settings"
+conversions_done() { no_flv_left && last_status_is_idle; }
+wait_for 120 conversions_done || fail "the recordings were not all converted in 120 s"
+
+for count in 3 2 1; do
+    grep -qF "を変換中 変換動画数 $count" "$work/status.log" ||
+        fail "no converting status with the count $count"
+done
+
+for title in "${titles[@]}"; do
+    [ "$(stream_codecs "$watch/$title.mp4")" = "aac h264 " ] ||
+        fail "$title.mp4 is not H.264/AAC"
+    [ "$(stream_codecs "$watch/$title.jpg")" = "mjpeg " ] || fail "$title.jpg is not a JPEG"
+    ffmpeg -nostdin -v error -i "file:$watch/$title.mp4" -f null - || fail "$title.mp4 does not play"
+done
+
+expect_listing keep.mp4 keep.jpg lone.jpg notes.txt \
+    first.mp4 first.jpg "my clip.mp4" "my clip.jpg" Loud.mp4 Loud.jpg
+[ "$(stat -c %s -- "$watch/keep.mp4")" -eq $((150 * 1024)) ] || fail "keep.mp4 changed"
+
+total=$(find "$watch" -maxdepth 1 \( -iname '*.mp4' -o -iname '*.jpg' \) -printf '%s\n' |
+    awk '{ sum += $1 } END { print sum }')
+[ "$total" -le 1048576 ] || fail "the .mp4 and .jpg files hold $total bytes, over 1 MiB"
+
+stop_headless
+cmp -s -- "$settings" "$work/settings.orig" || fail "the settings file changed"
+echo "PASS"

@@ -1,0 +1,105 @@
+# Helpers for the end-to-end tests of kovalin-headless: a temporary work
+# folder removed on exit, waiting on conditions, the settings file and the
+# program's start and stop.
+#
+# A test sets KOVALIN (the program) and EXAMPLES (the converters' folder) from
+# its arguments, then calls e2e_begin.
+
+work=
+headless_pid=
+
+fail() {
+    echo "FAIL: $*" >&2
+    if [ -n "$work" ] && [ -f "$work/status.log" ]; then
+        echo "--- status lines" >&2
+        cat "$work/status.log" >&2
+        echo "--- standard error" >&2
+        cat "$work/stderr.log" >&2
+    fi
+    exit 1
+}
+
+e2e_cleanup() {
+    if [ -n "$headless_pid" ]; then
+        kill -TERM "$headless_pid" 2>/dev/null
+        wait "$headless_pid" 2>/dev/null
+    fi
+    [ -z "$work" ] || rm -rf -- "$work"
+}
+
+e2e_begin() {
+    work=$(mktemp -d "${TMPDIR:-/tmp}/kovalin-e2e.XXXXXX") || exit 1
+    trap e2e_cleanup EXIT
+    trap 'exit 1' HUP INT TERM
+    mkdir "$work/watch" "$work/run"
+}
+
+# wait_for SECONDS COMMAND...: polls every 0.1 s until COMMAND succeeds.
+wait_for() {
+    local steps=$(($1 * 10))
+    shift
+    while ! "$@"; do
+        steps=$((steps - 1))
+        [ "$steps" -gt 0 ] || return 1
+        sleep 0.1
+    done
+}
+
+# The creation second of a file: birth time, modification time where the file
+# system keeps none.
+creation_second() {
+    local birth
+    birth=$(stat -c %W -- "$1")
+    if [ "$birth" -gt 0 ]; then echo "$birth"; else stat -c %Y -- "$1"; fi
+}
+
+second_has_passed() { [ "$(date +%s)" -gt "$1" ]; }
+
+# Waits until a file's creation second lies in the past, so that the worker
+# and the size limit may choose it.
+wait_until_past() {
+    wait_for 10 second_has_passed "$(creation_second "$1")" || fail "the clock does not move"
+}
+
+# make_bytes FILE COUNT
+make_bytes() { head -c "$2" /dev/zero >"$1" || fail "cannot write $1"; }
+
+# write_settings FILE FOLDER PROGRAM LIMIT
+write_settings() { printf '%s\n%s\n%s\n' "$2" "$3" "$4" >"$1"; }
+
+# Starts kovalin-headless with a settings file, from the folder run/, with its
+# status lines going to status.log.
+start_headless() {
+    (cd "$work/run" && exec "$KOVALIN" "$1") >"$work/status.log" 2>"$work/stderr.log" &
+    headless_pid=$!
+}
+
+# Sends SIGTERM and checks that the program ended with exit code 0.
+stop_headless() {
+    kill -TERM "$headless_pid" || fail "kovalin-headless ended early"
+    local code=0
+    wait "$headless_pid" || code=$?
+    headless_pid=
+    [ "$code" -eq 0 ] || fail "kovalin-headless ended with exit code $code on SIGTERM"
+}
+
+last_status_is_idle() { tail -n 1 "$work/status.log" | grep -qF '待機中'; }
+
+no_flv_left() { ! find "$work/watch" -maxdepth 1 -iname '*.flv' | grep -q .; }
+
+# The names in the watch folder, sorted, one per NUL-terminated record.
+listing() { (cd "$work/watch" && find . -mindepth 1 -maxdepth 1 -printf '%P\0' | sort -z); }
+
+# expect_listing NAME...: the watch folder holds exactly these names.
+expect_listing() {
+    local expected actual
+    expected=$(printf '%s\0' "$@" | sort -z | od -c)
+    actual=$(listing | od -c)
+    if [ "$expected" != "$actual" ]; then
+        echo "--- expected" >&2
+        printf '%s\0' "$@" | sort -z | tr '\0' '\n' >&2
+        echo "--- found" >&2
+        listing | tr '\0' '\n' >&2
+        fail "the watch folder does not hold what it should"
+    fi
+}
