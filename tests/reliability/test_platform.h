@@ -1,0 +1,120 @@
+// The real platform with the pauses recorded instead of slept, a clock that
+// runs a little ahead (so files made by a test are older than any cycle), and
+// a record of every start and deletion.
+#pragma once
+
+#include <functional>
+#include <memory>
+#include <mutex>
+#include <string>
+#include <vector>
+
+#include "core/platform.h"
+
+namespace reliability {
+
+class TestPlatform : public Platform {
+  public:
+    struct Removal {
+        std::string path;
+        bool removed;
+    };
+
+    // Seconds added to the real clock.
+    std::int64_t clockAhead = 2;
+    // Changes entries as they are listed (to fix creation times, for one).
+    std::function<void(DirEntry&)> adjustEntry;
+    // Called after the wait for each converter, with its command line.
+    std::function<void(const std::string&)> afterConvert;
+    // Called for each pause instead of sleeping.
+    std::function<void(unsigned)> onPause;
+
+    void FindEntries(const std::string& pattern,
+                     const std::function<void(const DirEntry&)>& visit) override {
+        ++searches;
+        ThePlatform().FindEntries(pattern, [&](const DirEntry& listed) {
+            DirEntry entry = listed;
+            if (adjustEntry)
+                adjustEntry(entry);
+            visit(entry);
+        });
+    }
+
+    bool RemoveFile(const std::string& path) override {
+        const bool removed = ThePlatform().RemoveFile(path);
+        std::lock_guard lock(m_mutex);
+        m_removals.push_back({path, removed});
+        return removed;
+    }
+
+    std::int64_t Now() override { return ThePlatform().Now() + clockAhead; }
+
+    void SleepMs(unsigned milliseconds) override {
+        {
+            std::lock_guard lock(m_mutex);
+            m_pauses.push_back(milliseconds);
+        }
+        if (onPause)
+            onPause(milliseconds);
+    }
+
+    std::unique_ptr<ConverterProcess> StartHidden(const std::string& commandLine) override {
+        {
+            std::lock_guard lock(m_mutex);
+            m_starts.push_back(commandLine);
+        }
+        std::unique_ptr<ConverterProcess> process = ThePlatform().StartHidden(commandLine);
+        if (!process)
+            return nullptr;
+        return std::make_unique<Watched>(std::move(process), commandLine, afterConvert);
+    }
+
+    LeadByteTest LeadBytes() const override { return ThePlatform().LeadBytes(); }
+
+    std::vector<std::string> Starts() const {
+        std::lock_guard lock(m_mutex);
+        return m_starts;
+    }
+    std::vector<unsigned> Pauses() const {
+        std::lock_guard lock(m_mutex);
+        return m_pauses;
+    }
+    std::vector<Removal> Removals() const {
+        std::lock_guard lock(m_mutex);
+        return m_removals;
+    }
+    void Forget() {
+        std::lock_guard lock(m_mutex);
+        m_starts.clear();
+        m_pauses.clear();
+        m_removals.clear();
+    }
+
+    std::size_t searches = 0;
+
+  private:
+    class Watched : public ConverterProcess {
+      public:
+        Watched(std::unique_ptr<ConverterProcess> inner, std::string commandLine,
+                std::function<void(const std::string&)> after)
+            : m_inner(std::move(inner)), m_commandLine(std::move(commandLine)),
+              m_after(std::move(after)) {}
+        void Wait() override {
+            m_inner->Wait();
+            if (m_after)
+                m_after(m_commandLine);
+        }
+
+      private:
+        std::unique_ptr<ConverterProcess> m_inner;
+        std::string m_commandLine;
+        std::function<void(const std::string&)> m_after;
+    };
+
+    mutable std::mutex m_mutex;
+    std::vector<std::string> m_starts;
+    std::vector<unsigned> m_pauses;
+    std::vector<Removal> m_removals;
+};
+
+} // namespace reliability
