@@ -1,0 +1,195 @@
+// How much the worker's scan and one quota repetition cost over real folders
+// of 1,000, 10,000 and 100,000 entries, each beside a floor measured in the
+// same run over the same folder, with a table of the ratios at the end.
+#include <benchmark/benchmark.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cstdint>
+#include <cstdio>
+#include <map>
+#include <memory>
+#include <string>
+
+#include "bench_folder.h"
+#include "core/convert_worker.h"
+#include "core/platform.h"
+#include "core/shared_state.h"
+#include "core/size_limit.h"
+#include "floor_scan.h"
+
+namespace {
+
+constexpr std::size_t kSizes[] = {1000, 10000, 100000};
+
+// The real platform for searching and the clock; starting a converter
+// always fails and deleting never happens, and pauses take no time.
+class BenchPlatform final : public Platform {
+  public:
+    void FindEntries(const std::string& pattern,
+                     const std::function<void(const DirEntry&)>& visit) override {
+        ThePlatform().FindEntries(pattern, visit);
+    }
+    bool RemoveFile(const std::string&) override {
+        ++removals;
+        return false;
+    }
+    std::int64_t Now() override { return ThePlatform().Now(); }
+    void SleepMs(unsigned) override {}
+    std::unique_ptr<ConverterProcess> StartHidden(const std::string&) override {
+        ++starts;
+        return nullptr;
+    }
+    LeadByteTest LeadBytes() const override { return ThePlatform().LeadBytes(); }
+
+    std::int64_t starts = 0;
+    std::int64_t removals = 0;
+};
+
+std::map<std::size_t, std::unique_ptr<BenchFolder>> g_folders;
+
+const std::string& FolderOf(std::size_t entries) {
+    std::unique_ptr<BenchFolder>& folder = g_folders[entries];
+    if (!folder)
+        folder = std::make_unique<BenchFolder>(entries);
+    return folder->Path();
+}
+
+// The floors check that they saw what the folder holds.
+void FloorFlv(benchmark::State& run, std::size_t entries) {
+    const std::string& folder = FolderOf(entries);
+    FloorResult result;
+    for (auto _ : run) {
+        result = FloorScan(folder, {".flv"});
+        benchmark::DoNotOptimize(result);
+    }
+    if (result.matches != BenchFolder::kRecordings)
+        run.SkipWithError("the floor missed recordings");
+}
+
+// One whole cycle: the *.flv search and the choice of the oldest, the quota
+// pass (off), the converting status and a start attempt.
+void WorkerScan(benchmark::State& run, std::size_t entries) {
+    const std::string& folder = FolderOf(entries);
+    BenchPlatform platform;
+    SharedState state;
+    PublishSettings(state, folder, "converter", 0);
+    ConvertWorker worker(platform, state);
+    for (auto _ : run)
+        worker.RunCycle();
+    if (platform.starts != static_cast<std::int64_t>(run.iterations()))
+        run.SkipWithError("a cycle chose no recording");
+}
+
+void FloorMp4Jpg(benchmark::State& run, std::size_t entries) {
+    const std::string& folder = FolderOf(entries);
+    FloorResult result;
+    for (auto _ : run) {
+        result = FloorScan(folder, {".mp4", ".jpg"});
+        benchmark::DoNotOptimize(result);
+    }
+    if (result.matches != entries - BenchFolder::kRecordings)
+        run.SkipWithError("the floor missed .mp4 or .jpg files");
+}
+
+// One repetition: the *.mp4 and *.jpg searches, the total and the oldest
+// .mp4; the limit is far above the total, so nothing is deleted.
+void QuotaRepetition(benchmark::State& run, std::size_t entries) {
+    const std::string& folder = FolderOf(entries);
+    BenchPlatform platform;
+    SharedState state;
+    PublishSettings(state, folder, "converter", INT32_MAX);
+    for (auto _ : run)
+        EnforceSizeLimit(platform, state);
+    if (platform.removals != 0)
+        run.SkipWithError("the quota pass tried to delete");
+}
+
+std::string NameOf(const char* job, std::size_t entries) {
+    return std::string(job) + "/" + std::to_string(entries);
+}
+
+struct Times {
+    double cpu = 0.0; // seconds per run
+    double real = 0.0;
+};
+
+// The console report, keeping the best times per benchmark for the table.
+class RatioReporter final : public benchmark::ConsoleReporter {
+  public:
+    RatioReporter() : ConsoleReporter(isatty(STDOUT_FILENO) ? OO_ColorTabular : OO_Tabular) {}
+
+    void ReportRuns(const std::vector<Run>& runs) override {
+        ConsoleReporter::ReportRuns(runs);
+        for (const Run& run : runs) {
+            if (run.run_type != Run::RT_Iteration || run.error_occurred || run.iterations == 0)
+                continue;
+            const double iterations = static_cast<double>(run.iterations);
+            const Times times{run.cpu_accumulated_time / iterations,
+                              run.real_accumulated_time / iterations};
+            auto [it, fresh] = m_best.emplace(run.run_name.function_name, times);
+            if (!fresh) {
+                it->second.cpu = std::min(it->second.cpu, times.cpu);
+                it->second.real = std::min(it->second.real, times.real);
+            }
+        }
+    }
+
+    void PrintRatios() const {
+        std::printf("\nMicroseconds per run (best of the repetitions); ratio = engine / floor\n");
+        std::printf("%-17s %8s | %10s %10s %6s | %10s %10s %6s\n", "", "", "cpu time", "", "",
+                    "real time", "", "");
+        std::printf("%-17s %8s | %10s %10s %6s | %10s %10s %6s\n", "job", "entries", "floor",
+                    "engine", "ratio", "floor", "engine", "ratio");
+        for (const auto& [job, floor] : {std::pair{"worker_scan", "floor_flv"},
+                                         std::pair{"quota_repetition", "floor_mp4_jpg"}})
+            for (std::size_t entries : kSizes)
+                PrintRow(job, floor, entries);
+    }
+
+  private:
+    void PrintRow(const char* job, const char* floorJob, std::size_t entries) const {
+        const auto engine = m_best.find(NameOf(job, entries));
+        const auto floor = m_best.find(NameOf(floorJob, entries));
+        if (engine == m_best.end() || floor == m_best.end())
+            return;
+        const Times& e = engine->second;
+        const Times& f = floor->second;
+        std::printf("%-17s %8zu | %10.1f %10.1f %6.2f | %10.1f %10.1f %6.2f\n", job, entries,
+                    f.cpu * 1e6, e.cpu * 1e6, e.cpu / f.cpu, f.real * 1e6, e.real * 1e6,
+                    e.real / f.real);
+    }
+
+    std::map<std::string, Times> m_best;
+};
+
+void Register(const char* job, void (*function)(benchmark::State&, std::size_t),
+              std::size_t entries) {
+    benchmark::RegisterBenchmark(NameOf(job, entries).c_str(), function, entries);
+}
+
+void RegisterAll() {
+    // Each engine figure right after its floor, folder by folder.
+    for (std::size_t entries : kSizes) {
+        Register("floor_flv", FloorFlv, entries);
+        Register("worker_scan", WorkerScan, entries);
+        Register("floor_mp4_jpg", FloorMp4Jpg, entries);
+        Register("quota_repetition", QuotaRepetition, entries);
+    }
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    benchmark::SetDefaultTimeUnit(benchmark::kMicrosecond);
+    RegisterAll();
+    benchmark::Initialize(&argc, argv);
+    if (benchmark::ReportUnrecognizedArguments(argc, argv))
+        return 1;
+    RatioReporter reporter;
+    benchmark::RunSpecifiedBenchmarks(&reporter);
+    reporter.PrintRatios();
+    benchmark::Shutdown();
+    g_folders.clear();
+    return 0;
+}
