@@ -15,5 +15,11 @@ for preset in default asan tsan windows; do
   ctest --preset "$preset"
 done
 
+# The benchmarks are only built, so that they keep compiling; running them
+# is a separate step (BENCHMARKS.md).
+echo "== bench (build only)"
+cmake --preset bench >/dev/null
+cmake --build --preset bench --target kovalin_folder_bench
+
 echo "== fuzz"
 scripts/fuzz.sh 20
