@@ -1,0 +1,189 @@
+// The Win32 platform layer on real folders and processes.
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <ctime>
+#include <map>
+#include <string>
+
+#include "core/convert_worker.h"
+#include "core/file_name.h"
+#include "core/platform.h"
+#include "core/shared_state.h"
+#include "core/size_limit.h"
+#include "settings/settings_file.h"
+#include "temp_folder.h"
+
+namespace {
+
+using win32_testing::TempFolder;
+using win32_testing::TestProgram;
+
+constexpr std::uint64_t kMiB = 1048576;
+
+std::map<std::string, DirEntry> Find(const std::string& pattern) {
+    std::map<std::string, DirEntry> found;
+    ThePlatform().FindEntries(pattern, [&](const DirEntry& entry) { found[entry.name] = entry; });
+    return found;
+}
+
+std::string Quoted(const std::string& path) {
+    std::string quoted(1, '"');
+    quoted += path;
+    quoted += '"';
+    return quoted;
+}
+
+// Runs a command line through the platform and waits for it.
+bool RunHidden(const std::string& commandLine) {
+    const auto process = ThePlatform().StartHidden(commandLine);
+    if (!process)
+        return false;
+    process->Wait();
+    return true;
+}
+
+TEST(Win32DirSearch, KeepsOnlyNamesEndingInTheExtensionAnyCaseHiddenAndFoldersToo) {
+    TempFolder folder;
+    folder.Write("clip.FLV", "abc");
+    folder.Write("hidden.flv");
+    folder.AddAttributes("hidden.flv", FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM);
+    folder.MakeFolder("old.flv");
+    folder.Write("long name.flvx"); // matched by the system through its short name
+    folder.Write("x.flvx");
+    folder.Write("note.txt");
+
+    const auto found = Find(folder.Prefix() + "*.flv");
+    ASSERT_EQ(found.size(), 3u);
+    EXPECT_EQ(found.at("clip.FLV").size, 3u);
+    EXPECT_FALSE(found.at("clip.FLV").isDirectory);
+    EXPECT_EQ(FileTitle("clip.FLV", ThePlatform().LeadBytes()), "clip");
+    EXPECT_TRUE(found.count("hidden.flv"));
+    EXPECT_TRUE(found.at("old.flv").isDirectory);
+    EXPECT_EQ(found.at("old.flv").size, 0u);
+
+    EXPECT_TRUE(Find(folder.Prefix() + "missing\\*.flv").empty());
+}
+
+TEST(Win32DirSearch, CreationTimesInWholeSecondsOnTheClockOfTimeAndWholeSizes) {
+    TempFolder folder;
+    const std::int64_t before = std::time(nullptr);
+    folder.Write("new.mp4");
+    const std::int64_t after = std::time(nullptr);
+    folder.Write("big.mp4");
+    folder.Grow("big.mp4", 5 * 1024 * kMiB); // 5 GiB: both halves of the size
+    folder.SetTimes("big.mp4", 1600000000, 9999999);
+
+    const auto found = Find(folder.Prefix() + "*.mp4");
+    EXPECT_GE(found.at("new.mp4").creationTime, before);
+    EXPECT_LE(found.at("new.mp4").creationTime, after);
+    EXPECT_EQ(found.at("big.mp4").creationTime, 1600000000);
+    EXPECT_EQ(found.at("big.mp4").size, 5 * 1024 * kMiB);
+}
+
+TEST(Win32Process, StartsHiddenWaitsAndRefusesALineWithoutProgram) {
+    TempFolder folder;
+    const std::string log = folder.Prefix() + "log.txt";
+    ASSERT_TRUE(RunHidden(Quoted(TestProgram()) + " --converter " + Quoted(log) + " my clip"));
+    // Written 300 ms after the start: only a waited-for converter has done it.
+    EXPECT_EQ(folder.Read("log.txt"), "show=0 my clip\n");
+
+    EXPECT_FALSE(ThePlatform().StartHidden(" clip"));
+    EXPECT_FALSE(ThePlatform().StartHidden(""));
+    EXPECT_FALSE(ThePlatform().StartHidden(folder.Prefix() + "missing.exe clip"));
+}
+
+TEST(Win32Worker, ConvertsTheOldestFlvWithABatchFileAndWaitsForIt) {
+    TempFolder folder;
+    const std::string log = folder.Prefix() + "log.txt";
+    folder.Write("conv.bat",
+                 "@" + Quoted(TestProgram()) + " --converter " + Quoted(log) + " %*\r\n");
+    const std::int64_t now = std::time(nullptr);
+    folder.Write("a.flv");
+    folder.Write("b.flv");
+    folder.SetTimes("a.flv", now - 50);
+    folder.SetTimes("b.flv", now - 100);
+
+    SharedState state;
+    PublishSettings(state, folder.Prefix(), folder.Prefix() + "conv.bat", 0);
+    ConvertWorker(ThePlatform(), state).RunCycle();
+
+    EXPECT_EQ(folder.Read("log.txt"), "noshow=0 b\n");
+    EXPECT_EQ(state.g_strStatus.Get(), ConvertingStatus("b", 2));
+    EXPECT_EQ(state.g_bConverting.load(), 0);
+}
+
+TEST(Win32SizeLimit, AReadOnlyOldestMp4EndsThePassAndAWritableOneGoesWithItsJpg) {
+    TempFolder folder;
+    const std::int64_t now = std::time(nullptr);
+    folder.Write("old.mp4");
+    folder.Grow("old.mp4", 2 * kMiB);
+    folder.Write("old.JPG", "j");
+    folder.Write("new.mp4");
+    folder.Grow("new.mp4", kMiB - 1);
+    folder.SetTimes("old.mp4", now - 100);
+    folder.SetTimes("new.mp4", now - 50);
+    folder.AddAttributes("old.mp4", FILE_ATTRIBUTE_READONLY);
+
+    SharedState state;
+    PublishSettings(state, folder.Prefix(), "", 1);
+    EnforceSizeLimit(ThePlatform(), state); // returns although still over the limit
+    EXPECT_TRUE(folder.Exists("old.mp4"));
+    EXPECT_TRUE(folder.Exists("new.mp4"));
+
+    SetFileAttributesA((folder.Prefix() + "old.mp4").c_str(), FILE_ATTRIBUTE_NORMAL);
+    folder.Write("old.JPG", "j");
+    EnforceSizeLimit(ThePlatform(), state);
+    EXPECT_FALSE(folder.Exists("old.mp4"));
+    EXPECT_FALSE(folder.Exists("old.JPG"));
+    EXPECT_TRUE(folder.Exists("new.mp4"));
+
+    folder.MakeFolder("dir.mp4");
+    EXPECT_FALSE(ThePlatform().RemoveFile(folder.Prefix() + "dir.mp4"));
+}
+
+TEST(Win32Settings, SaveReplacesTheFileWholeAndLeavesNoTemporaryFile) {
+    TempFolder folder;
+    folder.Write(kSettingsFileName, std::string(5000, 'o'));
+    const SettingsRecord record{folder.Prefix(), "c:\\bin\\conv.bat", 7};
+    ASSERT_TRUE(SaveSettings(folder.Prefix() + kSettingsFileName, record));
+    EXPECT_EQ(folder.Read(kSettingsFileName), FormatSettings(record));
+    EXPECT_EQ(Find(folder.Prefix() + "*").size(), 1u);
+}
+
+// The tests below need the Japanese ANSI code page: Wine takes it from
+// LANG=ja_JP.UTF-8.
+class Win32CodePage932 : public ::testing::Test {
+  protected:
+    void SetUp() override { ASSERT_EQ(GetACP(), 932u) << "run Wine with LANG=ja_JP.UTF-8"; }
+};
+
+// "表" is 0x95 0x5C in code page 932: its second byte is a backslash.
+TEST_F(Win32CodePage932, AFolderEndingInA5CTrailByteGetsNoBackslashAppended) {
+    TempFolder folder("表");
+    std::string watchDir = folder.Prefix();
+    watchDir.pop_back(); // the folder as the user typed it
+    ASSERT_EQ(watchDir.back(), '\\');
+    std::string normalised = watchDir;
+    NormaliseWatchDir(normalised);
+    EXPECT_EQ(normalised, watchDir);
+
+    // So the worker's pattern names the parent's entries that begin with it.
+    folder.Write("inner.flv");
+    folder.Write("..\\表clip.flv");
+    const auto found = Find(watchDir + "*.flv");
+    ASSERT_EQ(found.size(), 1u);
+    EXPECT_EQ(FileTitle(found.begin()->first, ThePlatform().LeadBytes()), "表clip");
+}
+
+TEST_F(Win32CodePage932, TheExecutableDirectoryIsCutAtTheLastRealBackslash) {
+    TempFolder folder("表");
+    const std::string copy = folder.Prefix() + "表.exe";
+    ASSERT_TRUE(CopyFileA(TestProgram().c_str(), copy.c_str(), TRUE));
+    const std::string out = folder.Prefix() + "out.txt";
+    ASSERT_TRUE(RunHidden(Quoted(copy) + " --print-exe-dir " + Quoted(out)));
+    EXPECT_EQ(folder.Read("out.txt"), folder.Prefix());
+}
+
+} // namespace
