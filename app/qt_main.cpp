@@ -1,0 +1,89 @@
+// kovalin: the tray program for Linux desktops. CWatchApp builds the
+// controller over the Qt view and runs the event loop until "終了".
+#include <QApplication>
+#include <QMetaObject>
+
+#include <mutex>
+
+#include "app/watch_dlg.h"
+#include "platform/stop_request.h"
+#include "ui/qt/qt_watch_view.h"
+
+namespace {
+
+// Hands a request to end the program (logout, kill, Ctrl+C), which arrives on
+// a thread of its own, to the UI thread as the tray menu's "終了".
+class StopBridge {
+  public:
+    StopBridge() {
+        WatchForStopRequest([this] { Request(); });
+    }
+
+    // While a controller runs, a request ends it; otherwise it is remembered.
+    void Run(QApplication* app, CWatchDlg* dlg) {
+        std::lock_guard lock(m_mutex);
+        m_app = app;
+        m_dlg = dlg;
+        if (m_app && m_requested)
+            Post();
+    }
+
+  private:
+    void Request() {
+        std::lock_guard lock(m_mutex);
+        m_requested = true;
+        if (m_app)
+            Post();
+    }
+
+    void Post() {
+        QMetaObject::invokeMethod(
+            m_app,
+            [this] {
+                // On the UI thread, which alone changes m_dlg after start.
+                if (m_dlg)
+                    m_dlg->OnTrayExit();
+            },
+            Qt::QueuedConnection);
+    }
+
+    std::mutex m_mutex;
+    QApplication* m_app = nullptr;
+    CWatchDlg* m_dlg = nullptr;
+    bool m_requested = false;
+};
+
+} // namespace
+
+class CWatchApp {
+  public:
+    // Runs the whole program; returns when the controller has been destroyed,
+    // that is after the tray icon is gone and the settings are written.
+    int InitInstance(int argc, char** argv);
+};
+
+int CWatchApp::InitInstance(int argc, char** argv) {
+    // Set up before any thread starts, so that the signals reach it alone.
+    StopBridge stop;
+
+    QApplication app(argc, argv);
+    // Hiding the dialog must not end the program.
+    app.setQuitOnLastWindowClosed(false);
+
+    QtWatchView view;
+    {
+        CWatchDlg dlg(view, ProcessEnvironment());
+        view.Attach(&dlg);
+        stop.Run(&app, &dlg);
+        dlg.OnInitDialog();
+        QApplication::exec();
+        stop.Run(nullptr, nullptr);
+        view.Attach(nullptr);
+    }
+    return 0;
+}
+
+int main(int argc, char** argv) {
+    CWatchApp theApp;
+    return theApp.InitInstance(argc, argv);
+}

@@ -1,0 +1,304 @@
+#include "ui/qt/qt_watch_view.h"
+
+#include <QAbstractButton>
+#include <QApplication>
+#include <QFileDialog>
+#include <QFileSystemModel>
+#include <QInputMethodEvent>
+#include <QLineEdit>
+#include <QMessageBox>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QTest>
+#include <QTimer>
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <filesystem>
+#include <fstream>
+#include <functional>
+#include <memory>
+
+#include "app/watch_dlg.h"
+#include "core/shared_state.h"
+#include "ui/qt/dialog_units.h"
+#include "ui/qt/limit_edit.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+
+constexpr int kWaitMs = 10000; // generous: the machine may be busy
+
+// Acts on the next modal dialog as soon as it is open.
+void WhenModal(std::function<void(QWidget*)> act) {
+    QTimer::singleShot(10, [act = std::move(act)] {
+        if (QWidget* modal = QApplication::activeModalWidget())
+            act(modal);
+        else
+            WhenModal(act);
+    });
+}
+
+// Types text that QTest::keyClicks cannot (kanji), as an input method would.
+void CommitText(QWidget* widget, const QString& text) {
+    QInputMethodEvent event;
+    event.setCommitString(text);
+    QApplication::sendEvent(widget, &event);
+}
+
+class QtViewTest : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        m_dir = fs::temp_directory_path() /
+                ("kovalin-qt-" +
+                 std::to_string(std::chrono::steady_clock::now().time_since_epoch().count()));
+        fs::create_directories(m_dir / "in");
+        std::ofstream(m_dir / "Kovaset.ini") << (m_dir / "in").string() << "\n/bin/true\n12\n";
+
+        WatchDlgEnvironment env;
+        env.state = &state;
+        env.executableDirectory = [this] { return m_dir.string() + "/"; };
+        env.startWorker = [] { return true; };
+        view = std::make_unique<QtWatchView>();
+        dlg = std::make_unique<CWatchDlg>(*view, env);
+        view->Attach(dlg.get());
+        dlg->OnInitDialog();
+    }
+    void TearDown() override {
+        dlg.reset();
+        view.reset();
+        fs::remove_all(m_dir);
+    }
+
+    SettingsDialog& Dialog() { return view->Dialog(); }
+
+    // Chooses "設定" in the tray menu.
+    void CallUpSettings() {
+        view->TrayMenu().actions().at(0)->trigger();
+        ASSERT_TRUE(Dialog().isVisible());
+    }
+
+    fs::path m_dir;
+    SharedState state;
+    std::unique_ptr<QtWatchView> view;
+    std::unique_ptr<CWatchDlg> dlg;
+};
+
+TEST_F(QtViewTest, StartsHiddenWithTrayIconMenuAndTick) {
+    EXPECT_FALSE(Dialog().isVisible());
+    EXPECT_TRUE(view->TrayIconObject().isVisible());
+    EXPECT_EQ(view->TrayIconObject().toolTip(), QString::fromUtf8("起動中"));
+    EXPECT_TRUE(view->Timer().isActive());
+    EXPECT_EQ(view->Timer().interval(), 700);
+
+    const auto actions = view->TrayMenu().actions();
+    ASSERT_EQ(actions.size(), 3);
+    EXPECT_EQ(actions[0]->text(), QString::fromUtf8("設定"));
+    EXPECT_TRUE(actions[1]->isSeparator());
+    EXPECT_EQ(actions[2]->text(), QString::fromUtf8("終了"));
+}
+
+TEST_F(QtViewTest, DialogNeverShowsUnlessCalledUp) {
+    Dialog().show();
+    Dialog().setVisible(true);
+    EXPECT_FALSE(Dialog().isVisible());
+    CallUpSettings();
+    EXPECT_EQ(Dialog().windowTitle(), "Kovalin");
+    EXPECT_EQ(Dialog().m_editWatchDir->text().toStdString(), (m_dir / "in").string() + "/");
+    EXPECT_EQ(Dialog().m_editLimit->text(), "12");
+}
+
+TEST_F(QtViewTest, ButtonPressesOnTheTrayIconOpenTheMenu) {
+    emit view->TrayIconObject().activated(QSystemTrayIcon::Trigger);
+    EXPECT_TRUE(view->TrayMenu().isVisible());
+    view->TrayMenu().hide();
+    emit view->TrayIconObject().activated(QSystemTrayIcon::DoubleClick);
+    EXPECT_FALSE(view->TrayMenu().isVisible());
+    emit view->TrayIconObject().activated(QSystemTrayIcon::Context);
+    EXPECT_TRUE(view->TrayMenu().isVisible());
+    view->TrayMenu().hide();
+}
+
+TEST_F(QtViewTest, TypedTextIsAppliedAndTheDialogHides) {
+    CallUpSettings();
+    Dialog().m_editWatchDir->clear();
+    CommitText(Dialog().m_editWatchDir, QString::fromUtf8("/srv/録画"));
+    Dialog().m_editLimit->clear();
+    QTest::keyClicks(Dialog().m_editLimit, "4a0-");
+    EXPECT_EQ(Dialog().m_editLimit->text(), "40"); // typing takes digits only
+    CommitText(Dialog().m_editLimit, QString::fromUtf8("５"));
+    EXPECT_EQ(Dialog().m_editLimit->text(), "40");
+
+    QTest::mouseClick(Dialog().m_buttonApply, Qt::LeftButton);
+    EXPECT_FALSE(Dialog().isVisible());
+    EXPECT_EQ(dlg->WatchDir(), "/srv/録画");
+    EXPECT_EQ(dlg->LimitMB(), 40u);
+    dlg->OnTimer();
+    EXPECT_EQ(state.g_strWatchDir.Get(), "/srv/録画/");
+}
+
+TEST_F(QtViewTest, PastedTextReachesTheLimitExchange) {
+    CallUpSettings();
+    Dialog().m_editLimit->setText("x");
+    WhenModal(
+        [](QWidget* modal) { static_cast<QMessageBox*>(modal)->button(QMessageBox::Ok)->click(); });
+    QTest::mouseClick(Dialog().m_buttonApply, Qt::LeftButton);
+    EXPECT_EQ(dlg->LimitMB(), 12u);
+}
+
+TEST_F(QtViewTest, RefusalMessageWhileTheTickGoesOn) {
+    CallUpSettings();
+    Dialog().m_editProgram->setText("/usr/bin/conv");
+    Dialog().m_editLimit->clear();
+    state.g_strStatus.Set("待機中");
+
+    QString shownText;
+    QMessageBox::Icon shownIcon = QMessageBox::NoIcon;
+    bool tickedMeanwhile = false;
+    WhenModal([&](QWidget* modal) {
+        auto* box = qobject_cast<QMessageBox*>(modal);
+        ASSERT_NE(box, nullptr);
+        shownText = box->text();
+        shownIcon = box->icon();
+        tickedMeanwhile = QTest::qWaitFor(
+            [&] { return view->TrayIconObject().toolTip() == QString::fromUtf8("待機中"); },
+            kWaitMs);
+        box->button(QMessageBox::Ok)->click();
+    });
+    QTest::mouseClick(Dialog().m_buttonApply, Qt::LeftButton);
+
+    EXPECT_EQ(shownText, QString::fromUtf8("正の整数を入力してください。"));
+    EXPECT_EQ(shownIcon, QMessageBox::Warning);
+    EXPECT_TRUE(tickedMeanwhile);
+    EXPECT_FALSE(Dialog().isVisible());
+    EXPECT_EQ(dlg->Program(), "/usr/bin/conv");
+    EXPECT_EQ(dlg->LimitMB(), 12u);
+    CallUpSettings();
+    EXPECT_EQ(Dialog().m_editLimit->text(), "12");
+}
+
+TEST_F(QtViewTest, RefusalSelectsTheLimitBox) {
+    // The view's part: focus and the whole text selected.
+    CallUpSettings();
+    Dialog().m_editLimit->setText("12a");
+    view->FocusAndSelectAll(EditBox::Limit);
+    EXPECT_EQ(Dialog().m_editLimit->selectedText(), "12a");
+}
+
+TEST_F(QtViewTest, EnterEscAndCloseChangeNothing) {
+    CallUpSettings();
+    Dialog().m_editWatchDir->setFocus();
+    QTest::keyClick(Dialog().m_editWatchDir, Qt::Key_Return);
+    QTest::keyClick(Dialog().m_editLimit, Qt::Key_Enter);
+    QTest::keyClick(&Dialog(), Qt::Key_Escape);
+    EXPECT_FALSE(Dialog().close());
+    EXPECT_TRUE(Dialog().isVisible());
+    EXPECT_TRUE(dlg->IsVisible());
+
+    // Enter in the status box starts a new line there.
+    Dialog().m_editStatus->setPlainText("a");
+    Dialog().m_editStatus->moveCursor(QTextCursor::End);
+    QTest::keyClick(Dialog().m_editStatus, Qt::Key_Return);
+    EXPECT_EQ(Dialog().m_editStatus->toPlainText(), "a\n");
+    EXPECT_TRUE(Dialog().isVisible());
+}
+
+TEST_F(QtViewTest, TabFollowsTheTemplateOrder) {
+    CallUpSettings();
+    QApplication::setActiveWindow(&Dialog());
+    Dialog().m_editWatchDir->setFocus();
+    QStringList order{QApplication::focusWidget()->objectName()};
+    for (int i = 0; i < 8; ++i) {
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+        order << QApplication::focusWidget()->objectName();
+    }
+    EXPECT_EQ(order,
+              (QStringList{"IDC_WATCH_DIR", "IDC_PROGRAM", "IDC_LIMIT", "IDC_APPLY", "IDC_DISCARD",
+                           "IDC_BROWSE_PROGRAM", "IDC_BROWSE_DIR", "IDC_STATUS", "IDC_WATCH_DIR"}));
+}
+
+TEST_F(QtViewTest, LayoutComesFromDialogUnits) {
+    const DialogUnits units(Dialog().font());
+    EXPECT_EQ(Dialog().m_buttonApply->geometry(), units.ToPixels(198, 166, 50, 14));
+    EXPECT_EQ(Dialog().m_editStatus->geometry(), units.ToPixels(5, 92, 243, 68));
+    EXPECT_EQ(Dialog().height(), units.ToPixels(0, 0, 255, 187).height());
+    EXPECT_FALSE(Dialog().m_buttonApply->isDefault());
+    EXPECT_FALSE(Dialog().m_buttonApply->autoDefault());
+    EXPECT_FALSE(Dialog().m_editStatus->isReadOnly());
+}
+
+TEST_F(QtViewTest, StatusBoxShowsTheConvertingStatusOnTwoLines) {
+    state.g_strStatus.Set("clipを変換中\r\n変換動画数 1");
+    state.g_bConverting = 1;
+    dlg->OnTimer();
+    EXPECT_EQ(Dialog().m_editStatus->toPlainText(),
+              QString::fromUtf8("clipを変換中\n変換動画数 1"));
+    EXPECT_EQ(view->TrayIconObject().icon().cacheKey(), view->Icon(TrayIcon::Anim2).cacheKey());
+}
+
+TEST_F(QtViewTest, BrowseProgramStartsFromThePublishedProgramAndListsEveryFile) {
+    const fs::path converter = m_dir / "convert-it";
+    std::ofstream(converter) << "#!/bin/sh\n";
+    CallUpSettings();
+    QStringList filters;
+    QString startDir;
+    bool listsEverything = false;
+    WhenModal([&](QWidget* modal) {
+        auto* dialog = qobject_cast<QFileDialog*>(modal);
+        ASSERT_NE(dialog, nullptr);
+        filters = dialog->nameFilters();
+        startDir = dialog->directory().absolutePath();
+        auto* model = dialog->findChild<QFileSystemModel*>();
+        listsEverything = model && model->nameFilters().isEmpty();
+        dialog->selectFile(QString::fromStdString(converter.string()));
+        static_cast<QDialog*>(dialog)->accept(); // as the Open button does
+    });
+    QTest::mouseClick(Dialog().m_buttonBrowseProgram, Qt::LeftButton);
+    EXPECT_EQ(filters, QStringList{QString::fromUtf8("実行 File (*.exe;*.bat)")});
+    EXPECT_EQ(startDir, "/bin");
+    EXPECT_TRUE(listsEverything);
+    EXPECT_EQ(Dialog().m_editProgram->text().toStdString(), converter.string());
+    EXPECT_EQ(dlg->Program(), "/bin/true"); // only the box changed
+}
+
+TEST_F(QtViewTest, BrowseFolderPutsTheFolderWithSeparatorAndKeepsTheBoxForRoot) {
+    fs::create_directories(m_dir / "in" / "next");
+    CallUpSettings();
+    QString title, startDir;
+    WhenModal([&](QWidget* modal) {
+        auto* dialog = qobject_cast<QFileDialog*>(modal);
+        ASSERT_NE(dialog, nullptr);
+        title = dialog->windowTitle();
+        startDir = dialog->directory().absolutePath();
+        dialog->selectFile(QString::fromStdString((m_dir / "in" / "next").string()));
+        static_cast<QDialog*>(dialog)->accept(); // as the Open button does
+    });
+    QTest::mouseClick(Dialog().m_buttonBrowseDir, Qt::LeftButton);
+    EXPECT_EQ(title, QString::fromUtf8("監視フォルダの指定"));
+    EXPECT_EQ(startDir.toStdString(), (m_dir / "in").string());
+    EXPECT_EQ(Dialog().m_editWatchDir->text().toStdString(),
+              (m_dir / "in" / "next").string() + "/");
+
+    WhenModal([&](QWidget* modal) {
+        auto* dialog = static_cast<QFileDialog*>(modal);
+        dialog->setDirectory("/");
+        dialog->selectFile("/");
+        static_cast<QDialog*>(dialog)->accept(); // as the Open button does
+    });
+    QTest::mouseClick(Dialog().m_buttonBrowseDir, Qt::LeftButton);
+    EXPECT_EQ(Dialog().m_editWatchDir->text().toStdString(),
+              (m_dir / "in" / "next").string() + "/");
+}
+
+TEST_F(QtViewTest, ExitStopsTheTickAndRemovesTheIconAtDestruction) {
+    CallUpSettings();
+    view->TrayMenu().actions().at(2)->trigger();
+    EXPECT_FALSE(view->Timer().isActive());
+    EXPECT_FALSE(Dialog().isVisible());
+    dlg.reset();
+    EXPECT_FALSE(view->TrayIconObject().isVisible());
+}
+
+} // namespace

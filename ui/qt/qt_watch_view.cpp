@@ -1,0 +1,253 @@
+#include "ui/qt/qt_watch_view.h"
+
+#include <QCoreApplication>
+#include <QCursor>
+#include <QDir>
+#include <QFileDialog>
+#include <QFileSystemModel>
+#include <QLineEdit>
+#include <QMessageBox>
+#include <QPlainTextEdit>
+#include <QPushButton>
+
+#include "app/watch_dlg.h"
+#include "ui/qt/limit_edit.h"
+
+namespace {
+
+QString ToQt(const std::string& text) {
+    return QString::fromStdString(text);
+}
+
+// An icon with every drawn size of one picture.
+QIcon LoadIcon(const QString& name, std::initializer_list<int> sizes) {
+    QIcon icon;
+    for (const int size : sizes)
+        icon.addFile(QString(":/icons/%1-%2.png").arg(name).arg(size), QSize(size, size));
+    return icon;
+}
+
+} // namespace
+
+QtWatchView::QtWatchView()
+    : m_hIdleIcon(LoadIcon("kovalin", {16, 24, 32, 48, 64, 128, 256})),
+      m_hAnimIcon{LoadIcon("kovalin-anim1", {16, 32, 48}), LoadIcon("kovalin-anim2", {16, 32, 48}),
+                  LoadIcon("kovalin-anim3", {16, 32, 48})},
+      m_dialog(std::make_unique<SettingsDialog>([this] { return m_dlg && m_dlg->IsVisible(); })) {
+    m_dialog->setWindowIcon(m_hIdleIcon);
+    m_menuTray.setObjectName("IDR_TRAY_MENU");
+    QAction* settings = m_menuTray.addAction(QString::fromUtf8("設定"));
+    m_menuTray.addSeparator();
+    QAction* exit = m_menuTray.addAction(QString::fromUtf8("終了"));
+    settings->setObjectName("ID_TRAY_SETTINGS");
+    exit->setObjectName("ID_TRAY_EXIT");
+
+    QObject::connect(settings, &QAction::triggered, [this] {
+        if (m_dlg)
+            m_dlg->OnTraySettings();
+    });
+    QObject::connect(exit, &QAction::triggered, [this] {
+        if (m_dlg)
+            m_dlg->OnTrayExit();
+    });
+    QObject::connect(&m_trayIcon, &QSystemTrayIcon::activated,
+                     [this](QSystemTrayIcon::ActivationReason reason) {
+                         if (!m_dlg)
+                             return;
+                         // Qt reports a left press as Trigger and a right one as Context.
+                         const TrayMouse mouse =
+                             reason == QSystemTrayIcon::Trigger   ? TrayMouse::LeftButtonDown
+                             : reason == QSystemTrayIcon::Context ? TrayMouse::RightButtonDown
+                                                                  : TrayMouse::Other;
+                         m_dlg->OnTrayNotify(CWatchDlg::kTrayIconId, mouse);
+                     });
+    QObject::connect(&m_timer, &QTimer::timeout, [this] {
+        if (m_dlg)
+            m_dlg->OnTimer();
+    });
+    ConnectDialog();
+}
+
+QtWatchView::~QtWatchView() = default;
+
+void QtWatchView::Attach(CWatchDlg* dlg) {
+    m_dlg = dlg;
+}
+
+void QtWatchView::ConnectDialog() {
+    QObject::connect(m_dialog->m_buttonApply, &QPushButton::clicked, [this] {
+        if (m_dlg)
+            m_dlg->OnApply();
+    });
+    QObject::connect(m_dialog->m_buttonDiscard, &QPushButton::clicked, [this] {
+        if (m_dlg)
+            m_dlg->OnDiscard();
+    });
+    QObject::connect(m_dialog->m_buttonBrowseProgram, &QPushButton::clicked, [this] {
+        if (m_dlg)
+            m_dlg->OnBrowseProgram();
+    });
+    QObject::connect(m_dialog->m_buttonBrowseDir, &QPushButton::clicked, [this] {
+        if (m_dlg)
+            m_dlg->OnBrowseDir();
+    });
+}
+
+const QIcon& QtWatchView::Icon(TrayIcon icon) const {
+    switch (icon) {
+    case TrayIcon::Anim1:
+        return m_hAnimIcon[0];
+    case TrayIcon::Anim2:
+        return m_hAnimIcon[1];
+    case TrayIcon::Anim3:
+        return m_hAnimIcon[2];
+    case TrayIcon::Idle:
+        break;
+    }
+    return m_hIdleIcon;
+}
+
+void QtWatchView::ShowWindow(bool show) {
+    if (!show) {
+        m_dialog->hide();
+        return;
+    }
+    m_dialog->show();
+    m_dialog->raise();
+    m_dialog->activateWindow();
+}
+
+std::string QtWatchView::GetBoxText(EditBox box) {
+    switch (box) {
+    case EditBox::WatchDir:
+        return m_dialog->m_editWatchDir->text().toStdString();
+    case EditBox::Program:
+        return m_dialog->m_editProgram->text().toStdString();
+    case EditBox::Limit:
+        return m_dialog->m_editLimit->text().toStdString();
+    case EditBox::Status:
+        return m_dialog->m_editStatus->toPlainText().toStdString();
+    }
+    return {};
+}
+
+void QtWatchView::SetBoxText(EditBox box, const std::string& text) {
+    switch (box) {
+    case EditBox::WatchDir:
+        m_dialog->m_editWatchDir->setText(ToQt(text));
+        break;
+    case EditBox::Program:
+        m_dialog->m_editProgram->setText(ToQt(text));
+        break;
+    case EditBox::Limit:
+        m_dialog->m_editLimit->setText(ToQt(text));
+        break;
+    case EditBox::Status: {
+        // The worker ends its lines with CR LF; the box keeps plain line feeds.
+        QString status = ToQt(text);
+        status.replace("\r\n", "\n");
+        if (status != m_dialog->m_editStatus->toPlainText())
+            m_dialog->m_editStatus->setPlainText(status);
+        break;
+    }
+    }
+}
+
+void QtWatchView::FocusAndSelectAll(EditBox box) {
+    QWidget* edit = nullptr;
+    switch (box) {
+    case EditBox::WatchDir:
+        edit = m_dialog->m_editWatchDir;
+        break;
+    case EditBox::Program:
+        edit = m_dialog->m_editProgram;
+        break;
+    case EditBox::Limit:
+        edit = m_dialog->m_editLimit;
+        break;
+    case EditBox::Status:
+        m_dialog->m_editStatus->setFocus();
+        m_dialog->m_editStatus->selectAll();
+        return;
+    }
+    edit->setFocus();
+    static_cast<QLineEdit*>(edit)->selectAll();
+}
+
+void QtWatchView::AddTrayIcon(TrayIcon icon, const std::string& tip) {
+    m_shownIcon = icon;
+    m_trayIcon.setIcon(Icon(icon));
+    m_trayIcon.setToolTip(ToQt(tip));
+    m_trayIcon.show();
+}
+
+void QtWatchView::ModifyTrayIcon(TrayIcon icon, const std::string& tip) {
+    // Only what changed is sent on: a tray host redraws on every change.
+    if (icon != m_shownIcon) {
+        m_shownIcon = icon;
+        m_trayIcon.setIcon(Icon(icon));
+    }
+    const QString qtTip = ToQt(tip);
+    if (qtTip != m_trayIcon.toolTip())
+        m_trayIcon.setToolTip(qtTip);
+}
+
+void QtWatchView::DeleteTrayIcon() {
+    m_trayIcon.hide();
+}
+
+void QtWatchView::OpenTrayMenu() {
+    m_menuTray.popup(QCursor::pos());
+}
+
+void QtWatchView::ShowLimitRefusal() {
+    QMessageBox box(QMessageBox::Warning, QCoreApplication::applicationName(),
+                    QString::fromUtf8("正の整数を入力してください。"), QMessageBox::Ok,
+                    m_dialog.get());
+    box.setObjectName("LimitRefusal");
+    box.exec();
+}
+
+std::optional<std::string> QtWatchView::BrowseProgram(const std::string& startPath) {
+    QFileDialog dialog(m_dialog.get());
+    dialog.setObjectName("BrowseProgram");
+    dialog.setOption(QFileDialog::DontUseNativeDialog);
+    dialog.setAcceptMode(QFileDialog::AcceptOpen);
+    dialog.setFileMode(QFileDialog::ExistingFile);
+    dialog.setNameFilter(QString::fromUtf8("実行 File (*.exe;*.bat)"));
+    // Programs carry no extension here: the one entry keeps its text but
+    // lists every file.
+    if (auto* model = dialog.findChild<QFileSystemModel*>())
+        model->setNameFilters({});
+    if (!startPath.empty())
+        dialog.selectFile(ToQt(startPath));
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+        return std::nullopt;
+    return QDir::toNativeSeparators(dialog.selectedFiles().first()).toStdString();
+}
+
+std::optional<std::string> QtWatchView::BrowseFolder(const std::string& startPath) {
+    QFileDialog dialog(m_dialog.get(), QString::fromUtf8("監視フォルダの指定"), ToQt(startPath));
+    dialog.setObjectName("BrowseFolder");
+    dialog.setOption(QFileDialog::DontUseNativeDialog);
+    dialog.setOption(QFileDialog::ShowDirsOnly);
+    dialog.setFileMode(QFileDialog::Directory);
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+        return std::nullopt;
+    QString folder = QDir::toNativeSeparators(dialog.selectedFiles().first());
+    // A root stays the separator alone; any other folder loses a trailing one.
+    while (folder.size() > 1 && folder.endsWith(QDir::separator()))
+        folder.chop(1);
+    return folder.toStdString();
+}
+
+void QtWatchView::StartTimer(unsigned periodMs) {
+    m_timer.start(static_cast<int>(periodMs));
+}
+
+void QtWatchView::DestroyWindow() {
+    m_timer.stop();
+    m_dialog->hide();
+    m_menuTray.hide();
+    QCoreApplication::exit(0);
+}
