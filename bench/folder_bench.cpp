@@ -4,7 +4,6 @@
 #include <benchmark/benchmark.h>
 #include <unistd.h>
 
-#include <algorithm>
 #include <cstdint>
 #include <cstdio>
 #include <map>
@@ -114,7 +113,8 @@ struct Times {
     double real = 0.0;
 };
 
-// The console report, keeping the best times per benchmark for the table.
+// The console report, keeping for the table the times of each benchmark: the
+// median when it ran with repetitions, otherwise its single run.
 class RatioReporter final : public benchmark::ConsoleReporter {
   public:
     RatioReporter() : ConsoleReporter(isatty(STDOUT_FILENO) ? OO_ColorTabular : OO_Tabular) {}
@@ -122,21 +122,19 @@ class RatioReporter final : public benchmark::ConsoleReporter {
     void ReportRuns(const std::vector<Run>& runs) override {
         ConsoleReporter::ReportRuns(runs);
         for (const Run& run : runs) {
-            if (run.run_type != Run::RT_Iteration || run.error_occurred || run.iterations == 0)
+            if (run.error_occurred)
                 continue;
-            const double iterations = static_cast<double>(run.iterations);
-            const Times times{run.cpu_accumulated_time / iterations,
-                              run.real_accumulated_time / iterations};
-            auto [it, fresh] = m_best.emplace(run.run_name.function_name, times);
-            if (!fresh) {
-                it->second.cpu = std::min(it->second.cpu, times.cpu);
-                it->second.real = std::min(it->second.real, times.real);
+            const bool median = run.run_type == Run::RT_Aggregate && run.aggregate_name == "median";
+            if (run.run_type == Run::RT_Iteration || median) {
+                const double toSeconds = 1.0 / benchmark::GetTimeUnitMultiplier(run.time_unit);
+                m_times[run.run_name.function_name] = {run.GetAdjustedCPUTime() * toSeconds,
+                                                       run.GetAdjustedRealTime() * toSeconds};
             }
         }
     }
 
     void PrintRatios() const {
-        std::printf("\nMicroseconds per run (best of the repetitions); ratio = engine / floor\n");
+        std::printf("\nMicroseconds per run (median of the repetitions); ratio = engine / floor\n");
         std::printf("%-17s %8s | %10s %10s %6s | %10s %10s %6s\n", "", "", "cpu time", "", "",
                     "real time", "", "");
         std::printf("%-17s %8s | %10s %10s %6s | %10s %10s %6s\n", "job", "entries", "floor",
@@ -149,9 +147,9 @@ class RatioReporter final : public benchmark::ConsoleReporter {
 
   private:
     void PrintRow(const char* job, const char* floorJob, std::size_t entries) const {
-        const auto engine = m_best.find(NameOf(job, entries));
-        const auto floor = m_best.find(NameOf(floorJob, entries));
-        if (engine == m_best.end() || floor == m_best.end())
+        const auto engine = m_times.find(NameOf(job, entries));
+        const auto floor = m_times.find(NameOf(floorJob, entries));
+        if (engine == m_times.end() || floor == m_times.end())
             return;
         const Times& e = engine->second;
         const Times& f = floor->second;
@@ -160,7 +158,7 @@ class RatioReporter final : public benchmark::ConsoleReporter {
                     e.real / f.real);
     }
 
-    std::map<std::string, Times> m_best;
+    std::map<std::string, Times> m_times;
 };
 
 void Register(const char* job, void (*function)(benchmark::State&, std::size_t),
