@@ -1,9 +1,21 @@
 #!/usr/bin/env bash
-# Builds Kovalin and starts it. Arguments go to the program.
+# Builds Kovalin and starts the tray program, which keeps its settings in
+# build/release/Kovaset.ini. "--headless [SETTINGS-FILE]" starts the program
+# without a window instead; other arguments go to it.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
 scripts/setup-debian.sh build
 cmake --preset release >/dev/null
 cmake --build --preset release
-exec build/release/kovalin-headless "$@"
+
+if [ "${1:-}" = --headless ]; then
+  shift
+  exec build/release/kovalin-headless "$@"
+fi
+if [ -z "${DISPLAY:-}" ] && [ -z "${WAYLAND_DISPLAY:-}" ]; then
+  echo "run.sh: no desktop here (DISPLAY and WAYLAND_DISPLAY are unset);" \
+    "scripts/run.sh --headless starts Kovalin without a window" >&2
+  exit 1
+fi
+exec build/release/kovalin "$@"
