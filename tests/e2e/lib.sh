@@ -53,7 +53,9 @@ creation_second() {
     if [ "$birth" -gt 0 ]; then echo "$birth"; else stat -c %Y -- "$1"; fi
 }
 
-second_has_passed() { [ "$(date +%s)" -gt "$1" ]; }
+# File times come from the kernel's coarse clock, which may lag `date` by a
+# few milliseconds: wait until 50 ms into the next second.
+second_has_passed() { [ "$(date +%s%3N)" -gt "$((($1 + 1) * 1000 + 50))" ]; }
 
 # Waits until a file's creation second lies in the past, so that the worker
 # and the size limit may choose it.
