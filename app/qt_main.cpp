@@ -1,7 +1,9 @@
 // kovalin: the tray program for Linux desktops. CWatchApp builds the
 // controller over the Qt view and runs the event loop until "終了".
 #include <QApplication>
+#include <QLibraryInfo>
 #include <QMetaObject>
+#include <QTranslator>
 
 #include <mutex>
 
@@ -69,6 +71,11 @@ int CWatchApp::InitInstance(int argc, char** argv) {
     QApplication app(argc, argv);
     // Hiding the dialog must not end the program.
     app.setQuitOnLastWindowClosed(false);
+    // The interface is Japanese: Qt's own buttons too, where Qt's
+    // translations are installed.
+    QTranslator qtTexts;
+    if (qtTexts.load("qtbase_ja", QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
+        QApplication::installTranslator(&qtTexts);
 
     QtWatchView view;
     {

@@ -1,6 +1,6 @@
 #include "ui/qt/qt_watch_view.h"
 
-#include <QCoreApplication>
+#include <QApplication>
 #include <QCursor>
 #include <QDir>
 #include <QFileDialog>
@@ -35,6 +35,7 @@ QtWatchView::QtWatchView()
                   LoadIcon("kovalin-anim3", {16, 32, 48})},
       m_dialog(std::make_unique<SettingsDialog>([this] { return m_dlg && m_dlg->IsVisible(); })) {
     m_dialog->setWindowIcon(m_hIdleIcon);
+    QApplication::setWindowIcon(m_hIdleIcon);
     m_menuTray.setObjectName("IDR_TRAY_MENU");
     QAction* settings = m_menuTray.addAction(QString::fromUtf8("設定"));
     m_menuTray.addSeparator();
