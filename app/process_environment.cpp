@@ -1,4 +1,5 @@
 #include "app/watch_dlg_environment.h"
+#include "core/platform.h"
 #include "core/shared_state.h"
 #include "platform/executable_dir.h"
 #include "platform/worker_thread.h"
@@ -8,5 +9,6 @@ WatchDlgEnvironment ProcessEnvironment() {
     env.state = &TheSharedState();
     env.executableDirectory = ExecutableDirectory;
     env.startWorker = StartConvertThread;
+    env.isLeadByte = ThePlatform().LeadBytes();
     return env;
 }

@@ -21,5 +21,6 @@ struct WatchDlgEnvironment {
 };
 
 // The running process: TheSharedState(), the real executable folder and the
-// real worker thread, UTF-8 text.
+// real worker thread, text in the system's encoding (UTF-8 on POSIX, the ANSI
+// code page on Windows).
 WatchDlgEnvironment ProcessEnvironment();

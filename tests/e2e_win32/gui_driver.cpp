@@ -1,0 +1,97 @@
+// Drives a running Kovalin.exe as the shell and a user would: the tray
+// icon's callback message, keys in the popup menu, texts in the boxes and
+// button presses. One command per run; exit code 0 when it succeeded.
+//   wait-hidden | wait-shown     the settings dialog's state
+//   menu N                       opens the tray menu, picks its N-th entry
+//   get ID                       prints the text of control ID
+//   set ID TEXT                  sets the text of control ID
+//   click ID                     presses button ID
+//   rect                         prints the dialog's left top right bottom
+#include <windows.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <functional>
+#include <string>
+#include <vector>
+
+namespace {
+
+constexpr UINT kTrayNotify = WM_APP + 100;
+constexpr DWORD kPatienceMs = 30000;
+
+bool WaitUntil(const std::function<bool()>& done) {
+    const DWORD start = GetTickCount();
+    while (!done()) {
+        if (GetTickCount() - start > kPatienceMs)
+            return false;
+        Sleep(20);
+    }
+    return true;
+}
+
+HWND FindDialog() {
+    HWND dialog = nullptr;
+    WaitUntil([&] { return (dialog = FindWindowA("#32770", "Kovalin")) != nullptr; });
+    return dialog;
+}
+
+HWND VisibleMenu() {
+    const HWND menu = FindWindowA("#32768", nullptr);
+    return menu && IsWindowVisible(menu) ? menu : nullptr;
+}
+
+// Opens the popup menu with a right button press on the icon, moves down to
+// the entry (separators are skipped) and chooses it.
+bool PickMenuEntry(HWND dialog, int entry) {
+    PostMessageA(dialog, kTrayNotify, 1, WM_RBUTTONDOWN);
+    if (!WaitUntil([] { return VisibleMenu() != nullptr; }))
+        return false;
+    const HWND menu = VisibleMenu();
+    for (int i = 0; i < entry; ++i)
+        PostMessageA(menu, WM_KEYDOWN, VK_DOWN, 0);
+    PostMessageA(menu, WM_KEYDOWN, VK_RETURN, 0);
+    return WaitUntil([] { return VisibleMenu() == nullptr; });
+}
+
+int Run(const std::vector<std::string>& args) {
+    const HWND dialog = FindDialog();
+    if (!dialog || args.empty())
+        return 2;
+    const std::string& command = args[0];
+    if (command == "wait-hidden")
+        return WaitUntil([&] { return !IsWindowVisible(dialog); }) ? 0 : 1;
+    if (command == "wait-shown")
+        return WaitUntil([&] { return IsWindowVisible(dialog) != FALSE; }) ? 0 : 1;
+    if (command == "menu" && args.size() == 2)
+        return PickMenuEntry(dialog, std::atoi(args[1].c_str())) ? 0 : 1;
+    if (command == "get" && args.size() == 2) {
+        char text[4096] = {};
+        GetDlgItemTextA(dialog, std::atoi(args[1].c_str()), text, sizeof text);
+        std::fputs(text, stdout);
+        return 0;
+    }
+    if (command == "set" && args.size() == 3)
+        return SetDlgItemTextA(dialog, std::atoi(args[1].c_str()), args[2].c_str()) ? 0 : 1;
+    if (command == "click" && args.size() == 2) {
+        const int id = std::atoi(args[1].c_str());
+        return PostMessageA(dialog, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED),
+                            reinterpret_cast<LPARAM>(GetDlgItem(dialog, id)))
+                   ? 0
+                   : 1;
+    }
+    if (command == "rect") {
+        RECT r;
+        GetWindowRect(dialog, &r);
+        std::printf("%ld %ld %ld %ld\n", r.left, r.top, r.right, r.bottom);
+        return 0;
+    }
+    return 2;
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    return Run(std::vector<std::string>(argv + 1, argv + argc));
+}

@@ -1,0 +1,91 @@
+#!/bin/sh
+# Smoke test of Kovalin.exe under Wine and Xvfb: it starts beside a
+# Kovaset.ini, converts the .flv waiting in its folder with a batch file,
+# shows its settings from the tray menu, takes new ones, ends through
+# "終了" and leaves the new settings in the file.
+# Usage: gui_smoke.sh KOVALIN.EXE DRIVER.EXE WORK-FOLDER [SCREENSHOT.png]
+# Run inside xvfb-run, with WINEPREFIX set to a prefix of its own.
+set -eu
+
+kovalin=$1 driver=$2 work=$3 screenshot=${4:-}
+
+fail() {
+  echo "FAIL: $*" >&2
+  exit 1
+}
+
+# Waits up to 30 s for a command to succeed.
+wait_for() {
+  i=0
+  until "$@"; do
+    i=$((i + 1))
+    [ $i -lt 300 ] || return 1
+    sleep 0.1
+  done
+}
+
+# Windows path of a Unix path (Wine's Z: drive), text in UTF-8.
+winpath() { printf 'Z:%s' "$1" | tr / '\\'; }
+
+# Wine in a Japanese locale, with nothing of it on our output.
+run_wine() { LANG=ja_JP.UTF-8 LC_ALL=ja_JP.UTF-8 wine "$@" </dev/null 2>/dev/null; }
+drive() { run_wine "$work/driver.exe" "$@"; }
+
+prepare_prefix() {
+  # A server that outlives each wine command, holding none of our output.
+  run_wine cmd /c exit >/dev/null
+  wineserver -p </dev/null >/dev/null 2>&1 || true
+  [ -f "$WINEPREFIX/.kovalin-gui" ] && return 0
+  # A virtual desktop with a taskbar and a notification area.
+  run_wine reg add 'HKCU\Software\Wine\Explorer' /v Desktop /d Default /f >/dev/null
+  run_wine reg add 'HKCU\Software\Wine\Explorer\Desktops' /v Default /d 800x600 /f >/dev/null
+  cp /usr/share/wine/fonts/*.ttf "$WINEPREFIX/drive_c/windows/Fonts/" 2>/dev/null || true
+  touch "$WINEPREFIX/.kovalin-gui"
+}
+
+cleanup() { wineserver -k 2>/dev/null || true; }
+trap cleanup EXIT
+
+rm -rf "$work"
+mkdir -p "$work/動画" "$work/新しい"
+cp "$kovalin" "$work/Kovalin.exe"
+cp "$driver" "$work/driver.exe"
+prepare_prefix
+
+watch="$(winpath "$work/動画")\\"
+newwatch="$(winpath "$work/新しい")\\"
+program=$(winpath "$work/conv.bat")
+# The converter notes its argument and takes the .flv away.
+printf '@echo %%~1>>"%s"\r\n@del "%s%%~1.flv"\r\n' "$(winpath "$work/converted.txt")" "$watch" |
+  iconv -f UTF-8 -t CP932 >"$work/conv.bat"
+printf '%s\n%s\n0\n' "$watch" "$program" | iconv -f UTF-8 -t CP932 >"$work/Kovaset.ini"
+touch -d '1 hour ago' "$work/動画/clip.flv"
+
+LANG=ja_JP.UTF-8 LC_ALL=ja_JP.UTF-8 wine "$work/Kovalin.exe" </dev/null >"$work/kovalin.log" 2>&1 &
+kovalin_pid=$!
+
+drive wait-hidden || fail "the settings dialog is not there, hidden"
+wait_for grep -q "^clip" "$work/converted.txt" 2>/dev/null || fail "the converter did not get clip"
+wait_for test ! -e "$work/動画/clip.flv" || fail "clip.flv is still there"
+
+drive menu 1 || fail "the tray menu did not open"
+drive wait-shown || fail "設定 did not show the dialog"
+drive get 1000 >"$work/box.txt"
+[ "$(iconv -f CP932 -t UTF-8 "$work/box.txt")" = "$watch" ] || fail "the folder box holds $(cat "$work/box.txt")"
+if [ -n "$screenshot" ]; then
+  sleep 1 # let the dialog paint
+  import -window root -crop 800x600+0+0 "$screenshot"
+fi
+
+# (Wine hands the UTF-8 arguments to the driver in code page 932.)
+drive set 1000 "$newwatch" || fail "cannot type the folder"
+drive set 1003 5 || fail "cannot type the limit"
+drive click 1004
+drive wait-hidden || fail "設定 did not hide the dialog"
+
+drive menu 2 || fail "終了 could not be chosen"
+wait_for sh -c "! kill -0 $kovalin_pid 2>/dev/null" || fail "Kovalin.exe did not end"
+
+expected=$(printf '%s\n%s\n5\n' "$newwatch" "$program" | iconv -f UTF-8 -t CP932 | od -An -tx1)
+[ "$(od -An -tx1 "$work/Kovaset.ini")" = "$expected" ] || fail "Kovaset.ini holds: $(cat "$work/Kovaset.ini")"
+echo "Kovalin.exe converted, showed, took and saved its settings"

@@ -1,0 +1,24 @@
+// The notification-area icon: the 88-byte NOTIFYICONDATAA record, kept for
+// the life of the window and sent whole with every call.
+#pragma once
+
+#include <windows.h>
+
+#include <string>
+
+class NotifyIcon {
+  public:
+    static constexpr UINT kCallbackMessage = WM_APP + 100; // WM_TRAYNOTIFY, 0x8064
+
+    // Fills the record: window, size 88, id, flags 7, callback, icon, tip.
+    void Init(HWND window, UINT id, HICON icon, const std::string& tip);
+    bool Add();
+    void Modify(HICON icon, const std::string& tip);
+    void Delete();
+
+  private:
+    void SetTip(const std::string& tip);
+
+    NOTIFYICONDATAA m_nid{};
+    bool m_initialised = false;
+};
