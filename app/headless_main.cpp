@@ -1,9 +1,10 @@
 // kovalin-headless: the conversion engine without a window. It reads the
 // settings once, starts the worker and prints each new status on a line of
 // its own until it is asked to stop. It never writes the settings file.
-#include <atomic>
+#include <condition_variable>
 #include <cstdio>
 #include <ctime>
+#include <mutex>
 #include <string>
 #include <string_view>
 
@@ -74,16 +75,34 @@ void PrintStatus(const std::string& status) {
     std::fflush(stdout);
 }
 
+// Set once by the stop request; main waits for it. Never destroyed, so the
+// thread that sets it never outlives it.
+struct StopLatch {
+    std::mutex mutex;
+    std::condition_variable stopped;
+    bool requested = false;
+};
+
 int Run(const std::string& settingsPath) {
     SettingsRecord settings = DefaultSettings();
     LoadSettings(settingsPath, settings);
     NormaliseWatchDir(settings.watchDir);
 
+    StopLatch& latch = *new StopLatch;
+    WatchForStopRequest([&latch] {
+        std::lock_guard lock(latch.mutex);
+        latch.requested = true;
+        latch.stopped.notify_all();
+    });
+
+    // Every status the worker writes is printed at once, on its thread, when
+    // it differs from the one before.
     SharedState& state = TheSharedState();
-    std::atomic<bool> stopRequested{false};
-    WatchForStopRequest([&] {
-        stopRequested = true;
-        state.g_strStatus.Wake();
+    state.g_strStatus.SetListener([shown = std::string()](const std::string& status) mutable {
+        if (status != shown) {
+            PrintStatus(status);
+            shown = status;
+        }
     });
     PublishSettings(state, settings.watchDir, settings.program, settings.limitMB);
     if (!StartConvertThread()) {
@@ -91,18 +110,10 @@ int Run(const std::string& settingsPath) {
         return 1;
     }
 
-    std::uint64_t seen = 0;
-    std::string shown;
-    for (;;) {
-        seen = state.g_strStatus.WaitForChange(seen, [&] { return stopRequested.load(); });
-        if (stopRequested)
-            return 0;
-        std::string status = state.g_strStatus.Get();
-        if (status != shown) {
-            PrintStatus(status);
-            shown = std::move(status);
-        }
-    }
+    std::unique_lock lock(latch.mutex);
+    latch.stopped.wait(lock, [&latch] { return latch.requested; });
+    std::fflush(stdout);
+    return 0;
 }
 
 } // namespace

@@ -8,31 +8,18 @@ std::string SharedString::Get() const {
 }
 
 void SharedString::Set(std::string value) {
-    {
-        std::lock_guard lock(m_mutex);
-        m_value = std::move(value);
-        ++m_version;
-    }
-    m_changed.notify_all();
-}
-
-std::uint64_t SharedString::Version() const {
-    std::lock_guard lock(m_mutex);
-    return m_version;
-}
-
-std::uint64_t SharedString::WaitForChange(std::uint64_t seen,
-                                          const std::function<bool()>& stop) const {
     std::unique_lock lock(m_mutex);
-    m_changed.wait(lock, [&] { return m_version != seen || stop(); });
-    return m_version;
+    m_value = std::move(value);
+    if (!m_listener)
+        return;
+    const std::string copy = m_value;
+    lock.unlock();
+    m_listener(copy);
 }
 
-void SharedString::Wake() {
-    // Taking the lock orders the waker's change to `stop` before the waiter's
-    // next look at it.
-    { std::lock_guard lock(m_mutex); }
-    m_changed.notify_all();
+void SharedString::SetListener(std::function<void(const std::string&)> listener) {
+    std::lock_guard lock(m_mutex);
+    m_listener = std::move(listener);
 }
 
 SharedState& TheSharedState() {

@@ -3,32 +3,25 @@
 #pragma once
 
 #include <atomic>
-#include <condition_variable>
 #include <cstdint>
 #include <functional>
 #include <mutex>
 #include <string>
 
 // A string that one thread replaces whole while another reads it whole.
-// Readers may also wait until it changes.
 class SharedString {
   public:
     std::string Get() const;
     void Set(std::string value);
 
-    // Number of Set calls so far; it grows by one with every Set.
-    std::uint64_t Version() const;
-
-    // Waits until the version differs from `seen` or `stop` holds, then
-    // returns the current version. Whoever makes `stop` true calls Wake().
-    std::uint64_t WaitForChange(std::uint64_t seen, const std::function<bool()>& stop) const;
-    void Wake();
+    // Called on the writing thread after every Set, in the order of the
+    // writes. Install it before the writing thread starts.
+    void SetListener(std::function<void(const std::string&)> listener);
 
   private:
     mutable std::mutex m_mutex;
-    mutable std::condition_variable m_changed;
     std::string m_value;
-    std::uint64_t m_version = 0;
+    std::function<void(const std::string&)> m_listener;
 };
 
 // The process-wide variables, grouped so that tests can make their own set.

@@ -6,6 +6,7 @@
 
 #include <atomic>
 #include <thread>
+#include <vector>
 
 namespace {
 
@@ -28,21 +29,22 @@ TEST(SharedStateTest, ReadersNeverSeeAHalfWrittenString) {
     writer.join();
 }
 
-TEST(SharedStateTest, WaitForChangeReturnsOnAChangeOrAStopRequest) {
+TEST(SharedStateTest, ListenerHearsEveryWriteInOrderOnTheWritingThread) {
     SharedString text;
-    const std::uint64_t start = text.Version();
-    std::thread setter([&] { text.Set("new"); });
-    EXPECT_GT(text.WaitForChange(start, [] { return false; }), start);
-    setter.join();
-
-    std::atomic<bool> stop{false};
-    std::thread stopper([&] {
-        stop = true;
-        text.Wake();
+    std::vector<std::string> heard;
+    text.SetListener([&](const std::string& value) {
+        // A listener may read the string again without deadlock.
+        EXPECT_EQ(text.Get(), value);
+        heard.push_back(value);
     });
-    const std::uint64_t seen = text.Version();
-    EXPECT_EQ(text.WaitForChange(seen, [&] { return stop.load(); }), seen);
-    stopper.join();
+    std::thread writer([&] {
+        for (int i = 0; i < 100; ++i)
+            text.Set(std::to_string(i));
+    });
+    writer.join();
+    ASSERT_EQ(heard.size(), 100u);
+    for (int i = 0; i < 100; ++i)
+        EXPECT_EQ(heard[i], std::to_string(i));
 }
 
 TEST(SharedStateTest, PublishingCopiesTheLimitBitForBit) {
