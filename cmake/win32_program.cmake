@@ -15,3 +15,21 @@ target_link_libraries(Kovalin PRIVATE kovalin_app comctl32 comdlg32 shell32 ole3
 set_source_files_properties(res/kovalin.rc PROPERTIES OBJECT_DEPENDS
   "${CMAKE_CURRENT_SOURCE_DIR}/res/kovalin.manifest;${CMAKE_CURRENT_SOURCE_DIR}/res/icons/kovalin.ico;${CMAKE_CURRENT_SOURCE_DIR}/res/icons/kovalin-anim1.ico;${CMAKE_CURRENT_SOURCE_DIR}/res/icons/kovalin-anim2.ico;${CMAKE_CURRENT_SOURCE_DIR}/res/icons/kovalin-anim3.ico")
 install(TARGETS Kovalin RUNTIME DESTINATION .)
+
+# The zip for Windows users: Kovalin.exe and a README, in a folder named
+# after the version.
+set(KOVALIN_ZIP_NAME Kovalin-${PROJECT_VERSION}-win32)
+set(KOVALIN_ZIP ${CMAKE_BINARY_DIR}/${KOVALIN_ZIP_NAME}.zip)
+set(KOVALIN_ZIP_STAGE ${CMAKE_BINARY_DIR}/zip-stage)
+add_custom_command(OUTPUT ${KOVALIN_ZIP}
+  COMMAND ${CMAKE_COMMAND} -E rm -rf ${KOVALIN_ZIP_STAGE}
+  COMMAND ${CMAKE_COMMAND} -E make_directory ${KOVALIN_ZIP_STAGE}/${KOVALIN_ZIP_NAME}
+  COMMAND ${CMAKE_COMMAND} -E copy $<TARGET_FILE:Kovalin> ${KOVALIN_ZIP_STAGE}/${KOVALIN_ZIP_NAME}/Kovalin.exe
+  COMMAND ${CMAKE_COMMAND} -E copy ${CMAKE_CURRENT_SOURCE_DIR}/res/windows/README.txt
+          ${KOVALIN_ZIP_STAGE}/${KOVALIN_ZIP_NAME}/README.txt
+  COMMAND ${CMAKE_COMMAND} -E chdir ${KOVALIN_ZIP_STAGE}
+          ${CMAKE_COMMAND} -E tar cf ${KOVALIN_ZIP} --format=zip ${KOVALIN_ZIP_NAME}
+  DEPENDS Kovalin ${CMAKE_CURRENT_SOURCE_DIR}/res/windows/README.txt
+  COMMENT "Packing ${KOVALIN_ZIP_NAME}.zip"
+  VERBATIM)
+add_custom_target(windows-zip ALL DEPENDS ${KOVALIN_ZIP})

@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Installs what Kovalin needs on Debian or Ubuntu. "build" is enough to build
-# and run the programs; "test" adds everything the test suites use.
+# and run the programs; "test" adds everything the test suites use;
+# "windows" is what cross-building Kovalin.exe needs.
 set -euo pipefail
 
 what=${1:-test}
@@ -13,8 +14,11 @@ test_packages=(
   g++-mingw-w64-i686-posix binutils-mingw-w64-i686 wine wine32 fonts-wine locales
 )
 
+windows_packages=(cmake ninja-build g++-mingw-w64-i686-posix binutils-mingw-w64-i686)
+
 packages=("${build_packages[@]}")
 [ "$what" = test ] && packages+=("${test_packages[@]}")
+[ "$what" = windows ] && packages=("${windows_packages[@]}")
 
 sudo=""
 [ "$(id -u)" -eq 0 ] || sudo=sudo
