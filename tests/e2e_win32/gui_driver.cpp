@@ -6,6 +6,11 @@
 //   get ID                       prints the text of control ID
 //   set ID TEXT                  sets the text of control ID
 //   click ID                     presses button ID
+//   key ID VK                    presses key VK in control ID
+//   close                        asks the dialog to close, as its frame would
+//   sync                         waits until the dialog has handled what was
+//                                posted to it before
+//   end-session                  tells the program that Windows logs off
 //   rect                         prints the dialog's left top right bottom
 #include <windows.h>
 
@@ -55,6 +60,21 @@ bool PickMenuEntry(HWND dialog, int entry) {
     return WaitUntil([] { return VisibleMenu() == nullptr; });
 }
 
+// Posts a selection change to the folder box and waits until it has been
+// made: everything posted before it has been handled by then. Twice, since
+// handling a message may post another (WM_CLOSE posts IDCANCEL). The box
+// must hold at least 4 characters.
+bool Sync(HWND dialog) {
+    const HWND box = GetDlgItem(dialog, 1000);
+    for (int mark = 3; mark <= 4; ++mark) {
+        PostMessageA(box, EM_SETSEL, mark, mark);
+        if (!WaitUntil(
+                [&] { return SendMessageA(box, EM_GETSEL, 0, 0) == MAKELRESULT(mark, mark); }))
+            return false;
+    }
+    return true;
+}
+
 int Run(const std::vector<std::string>& args) {
     const HWND dialog = FindDialog();
     if (!dialog || args.empty())
@@ -80,6 +100,22 @@ int Run(const std::vector<std::string>& args) {
                             reinterpret_cast<LPARAM>(GetDlgItem(dialog, id)))
                    ? 0
                    : 1;
+    }
+    if (command == "key" && args.size() == 3) {
+        const HWND control = GetDlgItem(dialog, std::atoi(args[1].c_str()));
+        const WPARAM key = std::atoi(args[2].c_str());
+        return PostMessageA(control, WM_KEYDOWN, key, 1) && PostMessageA(control, WM_KEYUP, key, 1)
+                   ? 0
+                   : 1;
+    }
+    if (command == "close")
+        return PostMessageA(dialog, WM_CLOSE, 0, 0) ? 0 : 1;
+    if (command == "sync")
+        return Sync(dialog) ? 0 : 1;
+    if (command == "end-session") {
+        SendMessageA(dialog, WM_QUERYENDSESSION, 0, 0);
+        SendMessageA(dialog, WM_ENDSESSION, TRUE, 0);
+        return 0;
     }
     if (command == "rect") {
         RECT r;

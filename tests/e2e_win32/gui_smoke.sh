@@ -1,8 +1,10 @@
 #!/bin/sh
 # Smoke test of Kovalin.exe under Wine and Xvfb: it starts beside a
 # Kovaset.ini, converts the .flv waiting in its folder with a batch file,
-# shows its settings from the tray menu, takes new ones, ends through
-# "終了" and leaves the new settings in the file.
+# shows its settings from the tray menu, ignores Enter, Esc and close
+# requests, takes new settings, ends through "終了" and leaves them in the
+# file; started again, it reads them, and the end of the Windows session
+# saves the settings applied since.
 # Usage: gui_smoke.sh KOVALIN.EXE DRIVER.EXE WORK-FOLDER [SCREENSHOT.png]
 # Run inside xvfb-run, with WINEPREFIX set to a prefix of its own.
 set -eu
@@ -80,12 +82,30 @@ fi
 # (Wine hands the UTF-8 arguments to the driver in code page 932.)
 drive set 1000 "$newwatch" || fail "cannot type the folder"
 drive set 1003 5 || fail "cannot type the limit"
+drive key 1000 13 && drive key 1003 27 && drive close && drive sync || fail "cannot press keys"
+drive wait-shown || fail "Enter, Esc or a close request hid the dialog"
+drive get 1003 >"$work/box.txt"
+[ "$(cat "$work/box.txt")" = 5 ] || fail "Enter, Esc or a close request dropped the edits"
 drive click 1004
 drive wait-hidden || fail "設定 did not hide the dialog"
 
 drive menu 2 || fail "終了 could not be chosen"
 wait_for sh -c "! kill -0 $kovalin_pid 2>/dev/null" || fail "Kovalin.exe did not end"
 
-expected=$(printf '%s\n%s\n5\n' "$newwatch" "$program" | iconv -f UTF-8 -t CP932 | od -An -tx1)
-[ "$(od -An -tx1 "$work/Kovaset.ini")" = "$expected" ] || fail "Kovaset.ini holds: $(cat "$work/Kovaset.ini")"
-echo "Kovalin.exe converted, showed, took and saved its settings"
+settings_are() {
+  expected=$(printf '%s\n%s\n%s\n' "$newwatch" "$program" "$1" | iconv -f UTF-8 -t CP932 | od -An -tx1)
+  [ "$(od -An -tx1 "$work/Kovaset.ini")" = "$expected" ]
+}
+settings_are 5 || fail "Kovaset.ini holds: $(cat "$work/Kovaset.ini")"
+
+LANG=ja_JP.UTF-8 LC_ALL=ja_JP.UTF-8 wine "$work/Kovalin.exe" </dev/null >>"$work/kovalin.log" 2>&1 &
+kovalin_pid=$!
+drive wait-hidden || fail "the second start shows no hidden dialog"
+drive menu 1 && drive wait-shown || fail "設定 did not show the dialog again"
+drive get 1003 >"$work/box.txt"
+[ "$(cat "$work/box.txt")" = 5 ] || fail "the second start did not read the limit"
+drive set 1003 7 && drive click 1004 && drive wait-hidden || fail "cannot apply a new limit"
+drive end-session
+settings_are 7 || fail "the end of the session did not save the settings"
+wait_for sh -c "! kill -0 $kovalin_pid 2>/dev/null" || fail "Kovalin.exe did not end with the session"
+echo "Kovalin.exe converted, showed, took, saved and read its settings"

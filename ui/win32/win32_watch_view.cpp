@@ -93,7 +93,12 @@ INT_PTR CALLBACK Win32WatchView::DialogProc(HWND window, UINT message, WPARAM wP
         return TRUE;
     }
     auto* view = reinterpret_cast<Win32WatchView*>(GetWindowLongPtrA(window, GWLP_USERDATA));
-    return view ? view->OnMessage(message, wParam, lParam) : FALSE;
+    if (message == WM_DESTROY) {
+        // The main window is gone: the message loop ends.
+        PostQuitMessage(0);
+        return FALSE;
+    }
+    return view && view->m_controller ? view->OnMessage(message, wParam, lParam) : FALSE;
 }
 
 void Win32WatchView::OnInitDialog() {
@@ -125,9 +130,10 @@ INT_PTR Win32WatchView::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
         if (!m_controller->IsVisible())
             reinterpret_cast<WINDOWPOS*>(lParam)->flags &= ~SWP_SHOWWINDOW;
         return FALSE;
-    case WM_DESTROY:
-        PostQuitMessage(0);
-        return FALSE;
+    case WM_ENDSESSION:
+        if (wParam)
+            EndSession();
+        return TRUE;
     default:
         if (message == m_taskbarCreated && m_taskbarCreated != 0) {
             m_nid.Add(); // the shell restarted: the icon is added again
@@ -166,6 +172,15 @@ bool Win32WatchView::OnCommand(WORD id) {
     default:
         return false;
     }
+}
+
+void Win32WatchView::EndSession() {
+    // Once this message has been answered the process may be ended at any
+    // moment: the settings must be written before.
+    const std::function<void()> endController = std::move(m_endController);
+    m_controller = nullptr;
+    if (endController)
+        endController();
 }
 
 void Win32WatchView::ShowWindow(bool show) {
