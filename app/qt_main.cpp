@@ -3,6 +3,7 @@
 #include <QApplication>
 #include <QLibraryInfo>
 #include <QMetaObject>
+#include <QSessionManager>
 #include <QTranslator>
 
 #include <mutex>
@@ -13,7 +14,7 @@
 
 namespace {
 
-// Hands a request to end the program (logout, kill, Ctrl+C), which arrives on
+// Hands a request to end the program (SIGTERM, Ctrl+C), which arrives on
 // a thread of its own, to the UI thread as the tray menu's "終了".
 class StopBridge {
   public:
@@ -82,6 +83,9 @@ int CWatchApp::InitInstance(int argc, char** argv) {
         CWatchDlg dlg(view, ProcessEnvironment());
         view.Attach(&dlg);
         stop.Run(&app, &dlg);
+        // A session manager may end the process after this without a signal.
+        QObject::connect(&app, &QGuiApplication::commitDataRequest,
+                         [&dlg](QSessionManager&) { dlg.OnEndSession(); });
         dlg.OnInitDialog();
         QApplication::exec();
         stop.Run(nullptr, nullptr);

@@ -34,7 +34,7 @@ CWatchDlg::CWatchDlg(IWatchView& view, WatchDlgEnvironment env)
 
 CWatchDlg::~CWatchDlg() {
     m_view.DeleteTrayIcon();
-    SaveSettings(SettingsPath(), {m_strWatchDir, m_strProgram, m_nLimitMB});
+    OnEndSession();
 }
 
 std::string CWatchDlg::SettingsPath() const {
@@ -152,4 +152,8 @@ void CWatchDlg::OnBrowseDir() {
 void CWatchDlg::OnTrayExit() {
     m_bDestroyed = true;
     m_view.DestroyWindow();
+}
+
+void CWatchDlg::OnEndSession() {
+    SaveSettings(SettingsPath(), {m_strWatchDir, m_strProgram, m_nLimitMB});
 }

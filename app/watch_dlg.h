@@ -38,6 +38,9 @@ class CWatchDlg {
     void OnBrowseProgram();
     void OnBrowseDir();
     void OnTrayExit();
+    // The desktop session is ending and may end the process without another
+    // word: the settings are written now, as they stand.
+    void OnEndSession();
     // The window is being painted: it stays hidden unless it was called up.
     void OnPaint();
 

@@ -325,6 +325,14 @@ TEST_F(WatchDlgTest, ExitRemovesTheIconAndWritesTheMembersNotTheBoxes) {
     EXPECT_EQ(ReadSettings(), P("/applied/\n/bin/applied\n9\n"));
 }
 
+TEST_F(WatchDlgTest, EndOfSessionWritesTheSettingsAtOnce) {
+    Start();
+    Apply(P("/applied"), P("/bin/applied"), "9");
+    dlg->OnTimer();
+    dlg->OnEndSession();
+    EXPECT_EQ(ReadSettings(), P("/applied/\n/bin/applied\n9\n"));
+}
+
 TEST_F(WatchDlgTest, ExitWhileTheRefusalIsOpenTouchesTheViewNoMore) {
     Start();
     dlg->OnTraySettings();
