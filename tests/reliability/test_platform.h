@@ -28,6 +28,12 @@ class TestPlatform : public Platform {
     std::function<void(const std::string&)> afterConvert;
     // Called for each pause instead of sleeping.
     std::function<void(unsigned)> onPause;
+    // False keeps only the counts below, so that a long run holds no growing
+    // record of its own.
+    bool keepRecords = true;
+    std::size_t startCount = 0;
+    std::size_t removedCount = 0;
+    std::size_t failedRemovalCount = 0;
 
     void FindEntries(const std::string& pattern,
                      const std::function<void(const DirEntry&)>& visit) override {
@@ -43,7 +49,9 @@ class TestPlatform : public Platform {
     bool RemoveFile(const std::string& path) override {
         const bool removed = ThePlatform().RemoveFile(path);
         std::lock_guard lock(m_mutex);
-        m_removals.push_back({path, removed});
+        ++(removed ? removedCount : failedRemovalCount);
+        if (keepRecords)
+            m_removals.push_back({path, removed});
         return removed;
     }
 
@@ -52,7 +60,8 @@ class TestPlatform : public Platform {
     void SleepMs(unsigned milliseconds) override {
         {
             std::lock_guard lock(m_mutex);
-            m_pauses.push_back(milliseconds);
+            if (keepRecords)
+                m_pauses.push_back(milliseconds);
         }
         if (onPause)
             onPause(milliseconds);
@@ -61,7 +70,9 @@ class TestPlatform : public Platform {
     std::unique_ptr<ConverterProcess> StartHidden(const std::string& commandLine) override {
         {
             std::lock_guard lock(m_mutex);
-            m_starts.push_back(commandLine);
+            ++startCount;
+            if (keepRecords)
+                m_starts.push_back(commandLine);
         }
         std::unique_ptr<ConverterProcess> process = ThePlatform().StartHidden(commandLine);
         if (!process)
