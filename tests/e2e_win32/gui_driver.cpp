@@ -11,6 +11,8 @@
 //   sync                         waits until the dialog has handled what was
 //                                posted to it before
 //   end-session                  tells the program that Windows logs off
+//   accept-owned                 presses OK in the dialog that the settings
+//                                dialog has opened (a browse dialog)
 //   rect                         prints the dialog's left top right bottom
 #include <windows.h>
 
@@ -75,6 +77,38 @@ bool Sync(HWND dialog) {
     return true;
 }
 
+struct OwnedSearch {
+    HWND owner;
+    HWND found = nullptr;
+};
+
+BOOL CALLBACK CheckOwned(HWND window, LPARAM param) {
+    auto* search = reinterpret_cast<OwnedSearch*>(param);
+    char name[16] = {};
+    GetClassNameA(window, name, sizeof name);
+    if (std::strcmp(name, "#32770") == 0 && IsWindowVisible(window) &&
+        GetWindow(window, GW_OWNER) == search->owner) {
+        search->found = window;
+        return FALSE;
+    }
+    return TRUE;
+}
+
+// A visible dialog window owned by the settings dialog.
+HWND OwnedDialog(HWND owner) {
+    OwnedSearch search{owner};
+    EnumWindows(CheckOwned, reinterpret_cast<LPARAM>(&search));
+    return search.found;
+}
+
+bool AcceptOwnedDialog(HWND owner) {
+    HWND owned = nullptr;
+    if (!WaitUntil([&] { return (owned = OwnedDialog(owner)) != nullptr; }))
+        return false;
+    PostMessageA(owned, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
+    return WaitUntil([&] { return !IsWindow(owned) || !IsWindowVisible(owned); });
+}
+
 int Run(const std::vector<std::string>& args) {
     const HWND dialog = FindDialog();
     if (!dialog || args.empty())
@@ -117,6 +151,8 @@ int Run(const std::vector<std::string>& args) {
         SendMessageA(dialog, WM_ENDSESSION, TRUE, 0);
         return 0;
     }
+    if (command == "accept-owned")
+        return AcceptOwnedDialog(dialog) ? 0 : 1;
     if (command == "rect") {
         RECT r;
         GetWindowRect(dialog, &r);

@@ -1,15 +1,17 @@
 #!/bin/sh
 # Smoke test of Kovalin.exe under Wine and Xvfb: it starts beside a
 # Kovaset.ini, converts the .flv waiting in its folder with a batch file,
-# shows its settings from the tray menu, ignores Enter, Esc and close
-# requests, takes new settings, ends through "終了" and leaves them in the
+# shows its settings from the tray menu, lets both browse dialogs pick the
+# published values, ignores Enter, Esc and close requests, takes new settings, ends through "終了" and leaves them in the
 # file; started again, it reads them, and the end of the Windows session
 # saves the settings applied since.
-# Usage: gui_smoke.sh KOVALIN.EXE DRIVER.EXE WORK-FOLDER [SCREENSHOT.png]
-# Run inside xvfb-run, with WINEPREFIX set to a prefix of its own.
+# Usage: gui_smoke.sh KOVALIN.EXE DRIVER.EXE [SCREENSHOT.png]
+# Run inside xvfb-run, with WINEPREFIX set to a prefix of its own. The test
+# works in C:\kovalin-smoke of that prefix.
 set -eu
 
-kovalin=$1 driver=$2 work=$3 screenshot=${4:-}
+kovalin=$1 driver=$2 screenshot=${3:-}
+work=$WINEPREFIX/drive_c/kovalin-smoke
 
 fail() {
   echo "FAIL: $*" >&2
@@ -26,8 +28,8 @@ wait_for() {
   done
 }
 
-# Windows path of a Unix path (Wine's Z: drive), text in UTF-8.
-winpath() { printf 'Z:%s' "$1" | tr / '\\'; }
+# Windows path of a file in the work folder.
+winpath() { printf 'C:\\kovalin-smoke%s' "${1#"$work"}" | tr / '\\'; }
 
 # Wine in a Japanese locale, with nothing of it on our output.
 run_wine() { LANG=ja_JP.UTF-8 LC_ALL=ja_JP.UTF-8 wine "$@" </dev/null 2>/dev/null; }
@@ -48,11 +50,11 @@ prepare_prefix() {
 cleanup() { wineserver -k 2>/dev/null || true; }
 trap cleanup EXIT
 
+prepare_prefix
 rm -rf "$work"
 mkdir -p "$work/動画" "$work/新しい"
 cp "$kovalin" "$work/Kovalin.exe"
 cp "$driver" "$work/driver.exe"
-prepare_prefix
 
 watch="$(winpath "$work/動画")\\"
 newwatch="$(winpath "$work/新しい")\\"
@@ -79,7 +81,16 @@ if [ -n "$screenshot" ]; then
   import -window root -crop 800x600+0+0 "$screenshot"
 fi
 
+# The browse dialogs start from the published settings, not from the boxes.
 # (Wine hands the UTF-8 arguments to the driver in code page 932.)
+drive set 1000 'C:\elsewhere' && drive set 1001 'C:\other.exe' || fail "cannot type"
+drive click 1007 && drive accept-owned && drive sync || fail "the folder browser did not open and close"
+drive get 1000 >"$work/box.txt"
+[ "$(iconv -f CP932 -t UTF-8 "$work/box.txt")" = "$watch" ] || fail "the folder browser gave $(cat "$work/box.txt")"
+drive click 1006 && drive accept-owned && drive sync || fail "the open-file dialog did not open and close"
+drive get 1001 >"$work/box.txt"
+[ "$(iconv -f CP932 -t UTF-8 "$work/box.txt")" = "$program" ] || fail "the open-file dialog gave $(cat "$work/box.txt")"
+
 drive set 1000 "$newwatch" || fail "cannot type the folder"
 drive set 1003 5 || fail "cannot type the limit"
 drive key 1000 13 && drive key 1003 27 && drive close && drive sync || fail "cannot press keys"
