@@ -118,5 +118,6 @@ drive get 1003 >"$work/box.txt"
 drive set 1003 7 && drive click 1004 && drive wait-hidden || fail "cannot apply a new limit"
 drive end-session
 settings_are 7 || fail "the end of the session did not save the settings"
-wait_for sh -c "! kill -0 $kovalin_pid 2>/dev/null" || fail "Kovalin.exe did not end with the session"
+drive menu 2 || fail "終了 could not be chosen"
+wait_for sh -c "! kill -0 $kovalin_pid 2>/dev/null" || fail "Kovalin.exe did not end"
 echo "Kovalin.exe converted, showed, took, saved and read its settings"

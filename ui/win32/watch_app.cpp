@@ -5,8 +5,6 @@
 #include <commctrl.h>
 #include <objbase.h>
 
-#include <optional>
-
 #include "app/watch_dlg.h"
 #include "app/watch_dlg_environment.h"
 #include "ui/win32/win32_watch_view.h"
@@ -37,17 +35,11 @@ bool CWatchApp::InitInstance(HINSTANCE instance) {
     const HRESULT com = CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
 
     Win32WatchView view(instance);
-    std::optional<CWatchDlg> dlg(std::in_place, view, ProcessEnvironment());
-    // Logging off or shutting down ends the program as "終了" does, so that
-    // applied settings are not lost.
-    view.OnSessionEnd([&dlg] {
-        dlg->OnTrayExit();
-        dlg.reset();
-    });
-    if (view.Create(*dlg))
-        RunMessageLoop(view.Window());
-    // The controller's destructor removes the icon and writes the settings.
-    dlg.reset();
+    {
+        CWatchDlg dlg(view, ProcessEnvironment());
+        if (view.Create(dlg))
+            RunMessageLoop(view.Window());
+    } // the controller's destructor removes the icon and writes the settings
 
     if (SUCCEEDED(com))
         CoUninitialize();

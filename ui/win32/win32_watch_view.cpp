@@ -93,12 +93,7 @@ INT_PTR CALLBACK Win32WatchView::DialogProc(HWND window, UINT message, WPARAM wP
         return TRUE;
     }
     auto* view = reinterpret_cast<Win32WatchView*>(GetWindowLongPtrA(window, GWLP_USERDATA));
-    if (message == WM_DESTROY) {
-        // The main window is gone: the message loop ends.
-        PostQuitMessage(0);
-        return FALSE;
-    }
-    return view && view->m_controller ? view->OnMessage(message, wParam, lParam) : FALSE;
+    return view ? view->OnMessage(message, wParam, lParam) : FALSE;
 }
 
 void Win32WatchView::OnInitDialog() {
@@ -131,9 +126,13 @@ INT_PTR Win32WatchView::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
             reinterpret_cast<WINDOWPOS*>(lParam)->flags &= ~SWP_SHOWWINDOW;
         return FALSE;
     case WM_ENDSESSION:
+        // Windows may end the process as soon as this has been answered.
         if (wParam)
-            EndSession();
+            m_controller->OnEndSession();
         return TRUE;
+    case WM_DESTROY:
+        PostQuitMessage(0); // the main window is gone: the message loop ends
+        return FALSE;
     default:
         if (message == m_taskbarCreated && m_taskbarCreated != 0) {
             m_nid.Add(); // the shell restarted: the icon is added again
@@ -172,15 +171,6 @@ bool Win32WatchView::OnCommand(WORD id) {
     default:
         return false;
     }
-}
-
-void Win32WatchView::EndSession() {
-    // Once this message has been answered the process may be ended at any
-    // moment: the settings must be written before.
-    const std::function<void()> endController = std::move(m_endController);
-    m_controller = nullptr;
-    if (endController)
-        endController();
 }
 
 void Win32WatchView::ShowWindow(bool show) {

@@ -6,7 +6,6 @@
 
 #include <windows.h>
 
-#include <functional>
 #include <string>
 
 #include "app/watch_view.h"
@@ -26,13 +25,6 @@ class Win32WatchView final : public IWatchView {
     // False when the window could not be created.
     bool Create(CWatchDlg& controller);
     HWND Window() const { return m_hWnd; }
-
-    // Called when Windows ends the session, while the process may still
-    // write: it must end the controller at once, settings file included.
-    // Afterwards the view forwards nothing more.
-    void OnSessionEnd(std::function<void()> endController) {
-        m_endController = std::move(endController);
-    }
 
     void ShowWindow(bool show) override;
     std::string GetBoxText(EditBox box) override;
@@ -54,7 +46,6 @@ class Win32WatchView final : public IWatchView {
     void OnInitDialog();
     bool OnCommand(WORD id);
     HICON IconFor(TrayIcon icon) const;
-    void EndSession();
 
     HINSTANCE m_hInstance;
     CWatchDlg* m_controller = nullptr;
@@ -65,5 +56,4 @@ class Win32WatchView final : public IWatchView {
     HMENU m_menuTray;
     NotifyIcon m_nid;
     UINT m_taskbarCreated; // the shell's "TaskbarCreated" message
-    std::function<void()> m_endController;
 };
