@@ -12,7 +12,9 @@
 //                                posted to it before
 //   end-session                  tells the program that Windows logs off
 //   accept-owned                 presses OK in the dialog that the settings
-//                                dialog has opened (a browse dialog)
+//                                dialog has opened (a message or browse box)
+//   owned-text                   prints that dialog's caption, ": " and the
+//                                texts of its labels
 //   rect                         prints the dialog's left top right bottom
 #include <windows.h>
 
@@ -38,9 +40,20 @@ bool WaitUntil(const std::function<bool()>& done) {
     return true;
 }
 
+// The settings dialog: titled "Kovalin" like the refusal message, but owned
+// by no window.
+HWND FindDialogNow() {
+    HWND window = nullptr;
+    while ((window = FindWindowExA(nullptr, window, "#32770", "Kovalin")) != nullptr) {
+        if (!GetWindow(window, GW_OWNER))
+            return window;
+    }
+    return nullptr;
+}
+
 HWND FindDialog() {
     HWND dialog = nullptr;
-    WaitUntil([&] { return (dialog = FindWindowA("#32770", "Kovalin")) != nullptr; });
+    WaitUntil([&] { return (dialog = FindDialogNow()) != nullptr; });
     return dialog;
 }
 
@@ -101,6 +114,27 @@ HWND OwnedDialog(HWND owner) {
     return search.found;
 }
 
+BOOL CALLBACK AppendLabelText(HWND control, LPARAM param) {
+    char name[16] = {};
+    GetClassNameA(control, name, sizeof name);
+    char text[1024] = {};
+    if (_stricmp(name, "Static") == 0 && GetWindowTextA(control, text, sizeof text) > 0)
+        *reinterpret_cast<std::string*>(param) += text;
+    return TRUE;
+}
+
+bool PrintOwnedText(HWND owner) {
+    HWND owned = nullptr;
+    if (!WaitUntil([&] { return (owned = OwnedDialog(owner)) != nullptr; }))
+        return false;
+    char caption[256] = {};
+    GetWindowTextA(owned, caption, sizeof caption);
+    std::string text = std::string(caption) + ": ";
+    EnumChildWindows(owned, AppendLabelText, reinterpret_cast<LPARAM>(&text));
+    std::fputs(text.c_str(), stdout);
+    return true;
+}
+
 bool AcceptOwnedDialog(HWND owner) {
     HWND owned = nullptr;
     if (!WaitUntil([&] { return (owned = OwnedDialog(owner)) != nullptr; }))
@@ -151,6 +185,8 @@ int Run(const std::vector<std::string>& args) {
         SendMessageA(dialog, WM_ENDSESSION, TRUE, 0);
         return 0;
     }
+    if (command == "owned-text")
+        return PrintOwnedText(dialog) ? 0 : 1;
     if (command == "accept-owned")
         return AcceptOwnedDialog(dialog) ? 0 : 1;
     if (command == "rect") {

@@ -1,8 +1,8 @@
 #!/bin/sh
 # Smoke test of Kovalin.exe under Wine and Xvfb: it starts beside a
 # Kovaset.ini, converts the .flv waiting in its folder with a batch file,
-# shows its settings from the tray menu, lets both browse dialogs pick the
-# published values, ignores Enter, Esc and close requests, takes new settings, ends through "終了" and leaves them in the
+# shows its settings from the tray menu, refuses a bad limit with its
+# message, lets both browse dialogs pick the published values, ignores Enter, Esc and close requests, takes new settings, ends through "終了" and leaves them in the
 # file; started again, it reads them, and the end of the Windows session
 # saves the settings applied since.
 # Usage: gui_smoke.sh KOVALIN.EXE DRIVER.EXE [SCREENSHOT.png]
@@ -80,6 +80,17 @@ if [ -n "$screenshot" ]; then
   sleep 1 # let the dialog paint
   import -window root -crop 800x600+0+0 "$screenshot"
 fi
+
+# A limit that is no number is refused with the framework's message; the
+# dialog hides all the same and keeps the limit.
+drive set 1003 x && drive click 1004 || fail "cannot apply a bad limit"
+drive owned-text >"$work/message.txt" || fail "no refusal message"
+[ "$(iconv -f CP932 -t UTF-8 "$work/message.txt")" = "Kovalin: 正の整数を入力してください。" ] ||
+  fail "the refusal reads $(iconv -f CP932 -t UTF-8 "$work/message.txt")"
+drive accept-owned && drive wait-hidden || fail "the dialog did not hide after the refusal"
+drive menu 1 && drive wait-shown || fail "設定 did not show the dialog again"
+drive get 1003 >"$work/box.txt"
+[ "$(cat "$work/box.txt")" = 0 ] || fail "the refused limit changed the limit to $(cat "$work/box.txt")"
 
 # The browse dialogs start from the published settings, not from the boxes.
 # (Wine hands the UTF-8 arguments to the driver in code page 932.)
