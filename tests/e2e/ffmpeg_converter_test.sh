@@ -8,6 +8,7 @@
 set -u
 KOVALIN=$1
 EXAMPLES=$2
+# shellcheck source=lib.sh
 . "$(dirname "$0")/lib.sh"
 
 if ! command -v ffmpeg >/dev/null || ! command -v ffprobe >/dev/null; then

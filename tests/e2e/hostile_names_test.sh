@@ -8,6 +8,7 @@
 set -u
 KOVALIN=$1
 EXAMPLES=$2
+# shellcheck source=lib.sh
 . "$(dirname "$0")/lib.sh"
 
 e2e_begin
@@ -15,6 +16,8 @@ watch=$work/watch
 settings=$work/Kovaset.ini
 start_dir=$PWD
 
+# The single quotes keep every title literal.
+# shellcheck disable=SC2016
 titles=(
     "it's a clip"
     '$(touch pwned)'
@@ -29,6 +32,7 @@ done
 echo "canary" >"$watch/canary"
 wait_until_past "$watch/${titles[-1]}.flv"
 # The newest, so that it never stands before the others.
+# shellcheck disable=SC2016
 quoted='say "hi" $(touch pwned)'
 make_bytes "$watch/$quoted.flv" 100
 wait_until_past "$watch/$quoted.flv"

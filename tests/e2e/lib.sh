@@ -1,3 +1,4 @@
+# shellcheck shell=bash
 # Helpers for the end-to-end tests of kovalin-headless: a temporary work
 # folder removed on exit, waiting on conditions, the settings file and the
 # program's start and stop.
@@ -34,13 +35,17 @@ e2e_begin() {
     mkdir "$work/watch" "$work/run"
 }
 
-# wait_for SECONDS COMMAND...: polls every 0.1 s until COMMAND succeeds.
+# wait_for SECONDS COMMAND...: polls every 0.1 s until COMMAND succeeds;
+# fails at once when kovalin-headless has ended meanwhile.
 wait_for() {
     local steps=$(($1 * 10))
     shift
     while ! "$@"; do
         steps=$((steps - 1))
         [ "$steps" -gt 0 ] || return 1
+        if [ -n "$headless_pid" ] && ! kill -0 "$headless_pid" 2>/dev/null; then
+            fail "kovalin-headless ended early"
+        fi
         sleep 0.1
     done
 }
@@ -53,12 +58,20 @@ creation_second() {
     if [ "$birth" -gt 0 ]; then echo "$birth"; else stat -c %Y -- "$1"; fi
 }
 
-# File times come from the kernel's coarse clock, which may lag `date` by a
-# few milliseconds: wait until 50 ms into the next second.
-second_has_passed() { [ "$(date +%s%3N)" -gt "$((($1 + 1) * 1000 + 50))" ]; }
+# The file system's clock, which may lag behind date's by a few milliseconds:
+# the creation second of a new file.
+file_system_second() {
+    local probe=$work/clock-probe second
+    : >"$probe"
+    second=$(creation_second "$probe")
+    rm -f -- "$probe"
+    echo "$second"
+}
+
+second_has_passed() { [ "$(file_system_second)" -gt "$1" ]; }
 
 # Waits until a file's creation second lies in the past, so that the worker
-# and the size limit may choose it.
+# and the size limit may choose it, and a file made next is strictly newer.
 wait_until_past() {
     wait_for 10 second_has_passed "$(creation_second "$1")" || fail "the clock does not move"
 }
