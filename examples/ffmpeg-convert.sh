@@ -47,6 +47,12 @@ if [ ! -f "$input" ]; then
     exit 1
 fi
 
+# mv would put the output inside a directory of that name.
+if [ -d "$base.mp4" ] || [ -d "$base.jpg" ]; then
+    echo "ffmpeg-convert.sh: $base.mp4 or $base.jpg is a directory" >&2
+    exit 1
+fi
+
 video_part=
 thumb_part=
 cleanup() {

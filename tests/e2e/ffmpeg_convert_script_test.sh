@@ -1,0 +1,58 @@
+#!/usr/bin/env bash
+# The example converter ffmpeg-convert.sh on its own: titles that ffmpeg or
+# the shell could misread are converted, and whenever a conversion fails the
+# recording stays and no output or temporary file is left behind.
+#
+# Usage: ffmpeg_convert_script_test.sh EXAMPLES-FOLDER
+set -u
+EXAMPLES=$1
+# shellcheck source=lib.sh
+. "$(dirname "$0")/lib.sh"
+
+if ! command -v ffmpeg >/dev/null || ! command -v ffprobe >/dev/null; then
+    echo "ffmpeg and ffprobe are needed" >&2
+    exit 77
+fi
+
+e2e_begin
+watch=$work/watch
+convert() { "$EXAMPLES/ffmpeg-convert.sh" "$@" 2>>"$work/stderr.log"; }
+
+ffmpeg -nostdin -hide_banner -loglevel error -f lavfi -i testsrc=duration=1:size=160x120:rate=25 \
+    -f lavfi -i sine=duration=1 -c:a aac -shortest -f flv "file:$work/sample.flv" ||
+    fail "cannot make a recording"
+
+# Titles with a pattern, a protocol name, a leading dash and shell syntax.
+# shellcheck disable=SC2016
+titles=('100%d %s' 'http:clip' '-y' '$(touch pwned); x*')
+for title in "${titles[@]}"; do
+    cp -- "$work/sample.flv" "$watch/$title.flv"
+    # The title arrives split at blanks, as kovalin-headless passes it.
+    read -r -a words <<<"$title"
+    convert "$watch" "${words[@]}" || fail "could not convert '$title'"
+    [ "$(ffprobe -v error -show_entries stream=codec_name -of csv=p=0 "file:$watch/$title.mp4" |
+        sort | tr '\n' ' ')" = "aac h264 " ] || fail "'$title.mp4' is not H.264/AAC"
+done
+for place in "$work/run" "$watch" .; do
+    [ ! -e "$place/pwned" ] || fail "a title was run: $place/pwned exists"
+done
+
+# A folder named like an option, given relative to the working directory.
+mkdir "$work/run/-folder"
+cp -- "$work/sample.flv" "$work/run/-folder/clip.flv"
+(cd "$work/run" && convert -folder clip) || fail "could not convert in the folder -folder"
+for output in clip.mp4 clip.jpg; do
+    [ -s "$work/run/-folder/$output" ] || fail "no $output in the folder -folder"
+done
+
+# Failures: none may lose the recording or leave files behind.
+rm -f -- "$watch"/*
+head -c 5000 /dev/urandom >"$watch/broken.flv"
+convert "$watch" broken && fail "a broken recording was reported as converted"
+cp -- "$work/sample.flv" "$watch/taken.flv"
+mkdir "$watch/taken.mp4"
+convert "$watch" taken && fail "an output name held by a directory was reported as converted"
+convert "$watch" missing && fail "a missing recording was reported as converted"
+expect_listing broken.flv taken.flv taken.mp4
+[ -z "$(ls -A "$watch/taken.mp4")" ] || fail "something was put inside the directory taken.mp4"
+echo "PASS"
