@@ -98,7 +98,8 @@ INT_PTR CALLBACK Win32WatchView::DialogProc(HWND window, UINT message, WPARAM wP
 
 void Win32WatchView::OnInitDialog() {
     CentreOnScreen(m_hWnd);
-    // Kept out of the taskbar: the tray icon is the program's face.
+    // The template asks for a taskbar button; the tray icon is the program's
+    // face.
     SetWindowLongPtrA(m_hWnd, GWL_EXSTYLE,
                       GetWindowLongPtrA(m_hWnd, GWL_EXSTYLE) & ~WS_EX_APPWINDOW);
     SendMessageA(m_hWnd, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(m_hIcon));
