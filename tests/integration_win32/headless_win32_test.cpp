@@ -1,0 +1,87 @@
+// kovalin-headless.exe on a real folder: the worker thread, the batch
+// converter and the status lines in code page 932.
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <ctime>
+#include <functional>
+#include <string>
+
+#include "platform/executable_dir.h"
+#include "temp_folder.h"
+
+namespace {
+
+using win32_testing::TempFolder;
+using win32_testing::TestProgram;
+
+bool WaitFor(const std::function<bool()>& done) {
+    for (int i = 0; i < 3000; ++i) {
+        if (done())
+            return true;
+        Sleep(10);
+    }
+    return false;
+}
+
+// A running kovalin-headless.exe whose output goes to a file; ended when
+// the object goes.
+class Headless {
+  public:
+    Headless(const std::string& settings, const std::string& output) {
+        SECURITY_ATTRIBUTES inherit{sizeof inherit, nullptr, TRUE};
+        m_output = CreateFileA(output.c_str(), GENERIC_WRITE, FILE_SHARE_READ, &inherit,
+                               CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+        STARTUPINFOA startup{};
+        startup.cb = sizeof startup;
+        startup.dwFlags = STARTF_USESTDHANDLES;
+        startup.hStdOutput = m_output;
+        startup.hStdError = m_output;
+        std::string line =
+            "\"" + ExecutableDirectory() + KOVALIN_HEADLESS_FROM_TESTS + "\" \"" + settings + "\"";
+        m_started = CreateProcessA(nullptr, line.data(), nullptr, nullptr, TRUE, 0, nullptr,
+                                   nullptr, &startup, &m_process) != FALSE;
+    }
+    ~Headless() {
+        if (m_started) {
+            TerminateProcess(m_process.hProcess, 0);
+            WaitForSingleObject(m_process.hProcess, INFINITE);
+            CloseHandle(m_process.hProcess);
+            CloseHandle(m_process.hThread);
+        }
+        CloseHandle(m_output);
+    }
+    Headless(const Headless&) = delete;
+    Headless& operator=(const Headless&) = delete;
+
+    bool Started() const { return m_started; }
+
+  private:
+    HANDLE m_output;
+    PROCESS_INFORMATION m_process{};
+    bool m_started = false;
+};
+
+TEST(Win32Headless, ConvertsWithABatchFileAndPrintsTheStatusInCodePage932) {
+    TempFolder folder;
+    const std::string log = folder.Prefix() + "log.txt";
+    // The converter notes the title and takes the .flv away.
+    folder.Write("conv.bat",
+                 "@echo %~1>>\"" + log + "\"\r\n@del \"" + folder.Prefix() + "%~1.flv\"\r\n");
+    folder.Write("set.ini", folder.Prefix() + "\n" + folder.Prefix() + "conv.bat\n0\n");
+    folder.Write("動画.flv");
+    folder.SetTimes("動画.flv", std::time(nullptr) - 100);
+
+    const Headless headless(folder.Prefix() + "set.ini", folder.Prefix() + "out.txt");
+    ASSERT_TRUE(headless.Started());
+    ASSERT_TRUE(WaitFor([&] { return folder.Read("log.txt") == "動画\r\n"; }))
+        << folder.Read("log.txt");
+    ASSERT_TRUE(WaitFor([&] { return folder.Read("out.txt").find("待機中") != std::string::npos; }))
+        << folder.Read("out.txt");
+    EXPECT_NE(folder.Read("out.txt").find("動画を変換中 変換動画数 1\r\n"), std::string::npos)
+        << folder.Read("out.txt");
+    EXPECT_FALSE(folder.Exists("動画.flv"));
+}
+
+} // namespace
