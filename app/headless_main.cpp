@@ -76,7 +76,8 @@ void PrintStatus(const std::string& status) {
 }
 
 // Set once by the stop request; main waits for it. Never destroyed, so the
-// thread that sets it never outlives it.
+// thread that sets it never outlives it; a static reference keeps it
+// reachable for leak checkers once that thread has ended.
 struct StopLatch {
     std::mutex mutex;
     std::condition_variable stopped;
@@ -88,8 +89,8 @@ int Run(const std::string& settingsPath) {
     LoadSettings(settingsPath, settings);
     NormaliseWatchDir(settings.watchDir);
 
-    StopLatch& latch = *new StopLatch;
-    WatchForStopRequest([&latch] {
+    static StopLatch& latch = *new StopLatch;
+    WatchForStopRequest([] {
         std::lock_guard lock(latch.mutex);
         latch.requested = true;
         latch.stopped.notify_all();
@@ -111,7 +112,7 @@ int Run(const std::string& settingsPath) {
     }
 
     std::unique_lock lock(latch.mutex);
-    latch.stopped.wait(lock, [&latch] { return latch.requested; });
+    latch.stopped.wait(lock, [] { return latch.requested; });
     std::fflush(stdout);
     return 0;
 }
