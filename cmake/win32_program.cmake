@@ -17,8 +17,12 @@ set_source_files_properties(res/kovalin.rc PROPERTIES OBJECT_DEPENDS
 install(TARGETS Kovalin RUNTIME DESTINATION .)
 
 # The zip for Windows users: Kovalin.exe and a README, in a folder named
-# after the version.
-set(KOVALIN_ZIP_NAME Kovalin-${PROJECT_VERSION}-win32)
+# after the version and the word size.
+if(CMAKE_SIZEOF_VOID_P EQUAL 8)
+  set(KOVALIN_ZIP_NAME Kovalin-${PROJECT_VERSION}-win64)
+else()
+  set(KOVALIN_ZIP_NAME Kovalin-${PROJECT_VERSION}-win32)
+endif()
 set(KOVALIN_ZIP ${CMAKE_BINARY_DIR}/${KOVALIN_ZIP_NAME}.zip)
 set(KOVALIN_ZIP_STAGE ${CMAKE_BINARY_DIR}/zip-stage)
 add_custom_command(OUTPUT ${KOVALIN_ZIP}

@@ -12,6 +12,7 @@ test_packages=(
   clang libclang-rt-dev
   xvfb xauth x11-utils xdotool trayer imagemagick fonts-noto-cjk dbus-x11
   g++-mingw-w64-i686-posix binutils-mingw-w64-i686 wine wine32 fonts-wine locales
+  g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64 wine64
 )
 
 windows_packages=(cmake ninja-build g++-mingw-w64-i686-posix binutils-mingw-w64-i686)

@@ -17,9 +17,14 @@ string(REPLACE "-fexec-charset=CP932" "-fexec-charset=CP932//TRANSLIT" CMAKE_CXX
        "${CMAKE_CXX_FLAGS}")
 
 # A Wine prefix of the build's own, so nothing is written to the home folder.
+if(CMAKE_SIZEOF_VOID_P EQUAL 8)
+  set(KOVALIN_WINEARCH win64)
+else()
+  set(KOVALIN_WINEARCH win32)
+endif()
 set(KOVALIN_WINE_ENV
   WINEPREFIX=${CMAKE_BINARY_DIR}/wineprefix
-  WINEARCH=win32
+  WINEARCH=${KOVALIN_WINEARCH}
   WINEDEBUG=-all
   # No desktop menu entries; no offer to install .NET or a browser engine.
   WINEDLLOVERRIDES=winemenubuilder.exe,mscoree,mshtml=

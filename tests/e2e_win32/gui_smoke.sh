@@ -32,7 +32,9 @@ wait_for() {
 winpath() { printf 'C:\\kovalin-smoke%s' "${1#"$work"}" | tr / '\\'; }
 
 # Wine in a Japanese locale, with nothing of it on our output.
-run_wine() { LANG=ja_JP.UTF-8 LC_ALL=ja_JP.UTF-8 wine "$@" </dev/null 2>/dev/null; }
+# KOVALIN_WINE is the command that runs this build's programs under Wine.
+wine=${KOVALIN_WINE:-wine}
+run_wine() { LANG=ja_JP.UTF-8 LC_ALL=ja_JP.UTF-8 $wine "$@" </dev/null 2>/dev/null; }
 drive() { run_wine "$work/driver.exe" "$@"; }
 
 prepare_prefix() {
@@ -65,7 +67,7 @@ printf '@echo %%~1>>"%s"\r\n@del "%s%%~1.flv"\r\n' "$(winpath "$work/converted.t
 printf '%s\n%s\n0\n' "$watch" "$program" | iconv -f UTF-8 -t CP932 >"$work/Kovaset.ini"
 touch -d '1 hour ago' "$work/動画/clip.flv"
 
-LANG=ja_JP.UTF-8 LC_ALL=ja_JP.UTF-8 wine "$work/Kovalin.exe" </dev/null >"$work/kovalin.log" 2>&1 &
+LANG=ja_JP.UTF-8 LC_ALL=ja_JP.UTF-8 $wine "$work/Kovalin.exe" </dev/null >"$work/kovalin.log" 2>&1 &
 kovalin_pid=$!
 
 drive wait-hidden || fail "the settings dialog is not there, hidden"
@@ -120,7 +122,7 @@ settings_are() {
 }
 settings_are 5 || fail "Kovaset.ini holds: $(cat "$work/Kovaset.ini")"
 
-LANG=ja_JP.UTF-8 LC_ALL=ja_JP.UTF-8 wine "$work/Kovalin.exe" </dev/null >>"$work/kovalin.log" 2>&1 &
+LANG=ja_JP.UTF-8 LC_ALL=ja_JP.UTF-8 $wine "$work/Kovalin.exe" </dev/null >>"$work/kovalin.log" 2>&1 &
 kovalin_pid=$!
 drive wait-hidden || fail "the second start shows no hidden dialog"
 drive menu 1 && drive wait-shown || fail "設定 did not show the dialog again"
