@@ -46,6 +46,11 @@ prepare_prefix() {
   run_wine reg add 'HKCU\Software\Wine\Explorer' /v Desktop /d Default /f >/dev/null
   run_wine reg add 'HKCU\Software\Wine\Explorer\Desktops' /v Default /d 800x600 /f >/dev/null
   cp /usr/share/wine/fonts/*.ttf "$WINEPREFIX/drive_c/windows/Fonts/" 2>/dev/null || true
+  # IPA P Gothic has the metrics of the dialog's font; without it Wine falls
+  # back to a wider one, which cuts the ends of the labels.
+  if fc-list | grep -q IPAPGothic; then
+    run_wine reg add 'HKCU\Software\Wine\Fonts\Replacements' /v 'ＭＳ Ｐゴシック' /d IPAPGothic /f >/dev/null
+  fi
   touch "$WINEPREFIX/.kovalin-gui"
 }
 
@@ -79,7 +84,7 @@ drive wait-shown || fail "設定 did not show the dialog"
 drive get 1000 >"$work/box.txt"
 [ "$(iconv -f CP932 -t UTF-8 "$work/box.txt")" = "$watch" ] || fail "the folder box holds $(cat "$work/box.txt")"
 if [ -n "$screenshot" ]; then
-  sleep 1 # let the dialog paint
+  sleep 4 # let the desktop and the dialog paint
   import -window root -crop 800x600+0+0 "$screenshot"
 fi
 
