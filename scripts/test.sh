@@ -9,10 +9,14 @@ cd "$(dirname "$0")/.."
 
 scripts/setup-debian.sh test
 
-run_preset() {
-  echo "== $1"
+build_preset() {
   cmake --preset "$1" >/dev/null
   cmake --build --preset "$1"
+}
+
+run_preset() {
+  echo "== $1"
+  build_preset "$1"
   ctest --preset "$1"
 }
 
@@ -33,8 +37,7 @@ if runs_32bit_code; then
   run_preset windows
 else
   echo "== windows (build only: this kernel runs no 32-bit code)"
-  cmake --preset windows >/dev/null
-  cmake --build --preset windows
+  build_preset windows
   run_preset windows64
 fi
 
