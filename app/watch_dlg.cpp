@@ -4,6 +4,7 @@
 
 #include "app/limit_exchange.h"
 #include "app/tray_tip.h"
+#include "core/convert_worker.h"
 #include "core/file_name.h"
 #include "core/shared_state.h"
 #include "settings/settings_file.h"
@@ -11,6 +12,7 @@
 namespace {
 
 constexpr const char* kStartingTip = "起動中";
+constexpr const char* kFailedNoticeCaption = "Kovalin";
 
 constexpr TrayIcon kAnimIcons[3] = {TrayIcon::Anim1, TrayIcon::Anim2, TrayIcon::Anim3};
 
@@ -66,6 +68,8 @@ void CWatchDlg::OnTimer() {
     const std::string status = m_state.g_strStatus.Get();
     m_view.ModifyTrayIcon(m_trayIcon, CutAtCharBoundary(status, kTrayTipBytes, m_env.isLeadByte));
     m_view.SetBoxText(EditBox::Status, status);
+    for (const std::string& title : m_state.g_failedTitles.TakeAll())
+        m_view.ShowTrayNotice(kFailedNoticeCaption, FailedNoticeText(title));
 }
 
 void CWatchDlg::NormaliseAndPublish() {

@@ -43,6 +43,9 @@ class IWatchView {
     virtual void AddTrayIcon(TrayIcon icon, const std::string& tip) = 0;
     virtual void ModifyTrayIcon(TrayIcon icon, const std::string& tip) = 0;
     virtual void DeleteTrayIcon() = 0;
+    // A passing notice at the tray icon (a balloon or a desktop
+    // notification) with a warning sign; it asks for no answer.
+    virtual void ShowTrayNotice(const std::string& caption, const std::string& text) = 0;
 
     // Opens the popup menu ("設定", separator, "終了") at the mouse cursor. Its
     // commands come back as CWatchDlg::OnTraySettings and OnTrayExit.

@@ -35,7 +35,9 @@ class BenchPlatform final : public Platform {
     }
     std::int64_t Now() override { return ThePlatform().Now(); }
     void SleepMs(unsigned) override {}
-    std::unique_ptr<ConverterProcess> StartHidden(const std::string&) override {
+    WriteState ProbeWriting(const std::string&) override { return WriteState::Closed; }
+    std::unique_ptr<ConverterProcess> StartHidden(const std::string&,
+                                                  const ConverterEnvironment&) override {
         ++starts;
         return nullptr;
     }

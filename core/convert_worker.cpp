@@ -1,6 +1,9 @@
 #include "core/convert_worker.h"
 
-#include "core/oldest_entry.h"
+#include <algorithm>
+#include <optional>
+#include <vector>
+
 #include "core/platform.h"
 #include "core/shared_state.h"
 #include "core/size_limit.h"
@@ -13,6 +16,95 @@ std::string StartFailedStatus(const std::string& program) {
     return "「" + program + "」を起動できません";
 }
 
+std::string IdleStatus(std::size_t writingCount, std::size_t failedCount) {
+    const std::string writing = "書き込み終了待ち " + std::to_string(writingCount) + "件";
+    const std::string failed = "変換できなかったファイル " + std::to_string(failedCount) + "件";
+    std::string status = kIdleStatus;
+    if (writingCount > 0 && failedCount > 0)
+        status += "\r\n" + writing + "、" + failed;
+    else if (writingCount > 0)
+        status += "\r\n" + writing;
+    else if (failedCount > 0)
+        status += "\r\n" + failed;
+    return status;
+}
+
+std::string FailedNoticeText(const std::string& title) {
+    return "「" + title + "」を変換できませんでした。ほかのファイルを先に変換します。";
+}
+
+namespace {
+
+// Oldest first; of equal times the entry listed first.
+void SortOldestFirst(std::vector<DirEntry>& entries) {
+    std::stable_sort(entries.begin(), entries.end(), [](const DirEntry& a, const DirEntry& b) {
+        return a.creationTime < b.creationTime;
+    });
+}
+
+} // namespace
+
+struct ConvertWorker::Choice {
+    std::optional<DirEntry> chosen;
+    int entryCount = 0;
+    std::size_t writingCount = 0;
+};
+
+ConvertWorker::Choice ConvertWorker::Choose(const std::string& folder, std::int64_t cycleStart) {
+    Choice choice;
+    std::vector<DirEntry> fresh; // never failed, or changed since
+    std::vector<DirEntry> due;   // failed, back-off over
+    m_failed.BeginListing();
+    m_platform.FindEntries(folder + "*.flv", [&](const DirEntry& entry) {
+        ++choice.entryCount;
+        // Only entries created before the cycle began, and never one whose
+        // title is empty: no converter could be told its name.
+        if (entry.creationTime >= cycleStart ||
+            FindLastChar(entry.name, '.', m_platform.LeadBytes()) == 0)
+            return;
+        switch (m_failed.Look(entry, cycleStart)) {
+        case FailedFiles::Standing::New:
+            fresh.push_back(entry);
+            break;
+        case FailedFiles::Standing::Due:
+            due.push_back(entry);
+            break;
+        case FailedFiles::Standing::Resting:
+            break;
+        }
+    });
+    m_failed.EndListing();
+
+    // Failed files come again only while no other file is ready.
+    SortOldestFirst(fresh);
+    SortOldestFirst(due);
+    for (std::vector<DirEntry>* group : {&fresh, &due}) {
+        for (DirEntry& candidate : *group) {
+            if (IsComplete(folder, candidate, cycleStart)) {
+                choice.chosen = std::move(candidate);
+                return choice;
+            }
+            ++choice.writingCount;
+        }
+    }
+    return choice;
+}
+
+bool ConvertWorker::IsComplete(const std::string& folder, const DirEntry& entry,
+                               std::int64_t cycleStart) {
+    if (entry.isDirectory)
+        return true;
+    switch (m_platform.ProbeWriting(folder + entry.name)) {
+    case WriteState::Closed:
+        return true;
+    case WriteState::Writing:
+        return false;
+    case WriteState::Unknown:
+        break;
+    }
+    return cycleStart - entry.modificationTime >= kQuietSeconds;
+}
+
 void ConvertWorker::Pause(std::string status) {
     m_lastConverted.clear();
     if (!status.empty())
@@ -21,29 +113,39 @@ void ConvertWorker::Pause(std::string status) {
 }
 
 void ConvertWorker::RunCycle() {
-    OldestEntry oldest(m_platform.Now(), m_platform.LeadBytes());
-    int entryCount = 0;
-    m_platform.FindEntries(m_state.g_strWatchDir.Get() + "*.flv", [&](const DirEntry& entry) {
-        ++entryCount;
-        oldest.Offer(entry);
-    });
+    const std::int64_t cycleStart = m_platform.Now();
+    const std::string folder = m_state.g_strWatchDir.Get();
+    const Choice choice = Choose(folder, cycleStart);
 
     EnforceSizeLimit(m_platform, m_state);
 
-    if (!oldest.Chosen()) {
-        Pause(kIdleStatus);
+    if (!choice.chosen) {
+        Pause(IdleStatus(choice.writingCount, m_failed.Count()));
         return;
     }
-    // A converter that left its file in place would otherwise be started
-    // again at once, without end: it gets another try after a pause.
-    if (oldest.Title() == m_lastConverted) {
+    // A converter that changed its file but left it in place would otherwise
+    // be started again at once, without end: it gets another try after a
+    // pause.
+    if (choice.chosen->name == m_lastConverted) {
         Pause({});
         return;
     }
-    m_state.g_strStatus.Set(ConvertingStatus(oldest.Title(), entryCount));
+    Convert(folder, *choice.chosen, choice.entryCount);
+}
+
+void ConvertWorker::Convert(const std::string& folder, const DirEntry& entry, int entryCount) {
+    const std::string title = FileTitle(entry.name, m_platform.LeadBytes());
+    m_state.g_strStatus.Set(ConvertingStatus(title, entryCount));
     const std::string program = m_state.g_strProgram.Get();
+    // The environment names the file exactly, whatever the command line can
+    // carry.
+    const ConverterEnvironment environment = {
+        {"KOVALIN_FILE", folder + entry.name},
+        {"KOVALIN_TITLE", title},
+        {"KOVALIN_FOLDER", folder},
+    };
     const std::unique_ptr<ConverterProcess> converter =
-        m_platform.StartHidden(program + " " + oldest.Title());
+        m_platform.StartHidden(program + " " + title, environment);
     if (!converter) {
         // Tried again at most once every pause.
         Pause(StartFailedStatus(program));
@@ -52,7 +154,20 @@ void ConvertWorker::RunCycle() {
     m_state.g_bConverting = 1;
     converter->Wait();
     m_state.g_bConverting = 0;
-    m_lastConverted = oldest.Title();
+    m_lastConverted = entry.name;
+
+    const bool failed = StillThere(folder, entry);
+    if (m_failed.RecordOutcome(entry, failed, m_platform.Now()))
+        m_state.g_failedTitles.Push(title);
+}
+
+bool ConvertWorker::StillThere(const std::string& folder, const DirEntry& entry) {
+    bool same = false;
+    m_platform.FindEntries(folder + "*.flv", [&](const DirEntry& listed) {
+        same = same || (listed.name == entry.name && listed.size == entry.size &&
+                        listed.modificationTime == entry.modificationTime);
+    });
+    return same;
 }
 
 void ConvertWorker::Run() {

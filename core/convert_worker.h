@@ -1,17 +1,28 @@
-// The conversion worker: finds the oldest .flv in the watch folder, runs the
-// quota pass, then converts that file or idles.
+// The conversion worker: finds the oldest complete .flv in the watch folder,
+// runs the quota pass, then converts that file or idles. Files whose converter
+// left them unchanged step aside for the others (core/failed_files.h).
 #pragma once
 
+#include <cstdint>
 #include <string>
 
-class Platform;
+#include "core/failed_files.h"
+#include "core/platform.h"
+
 struct SharedState;
 
 inline constexpr unsigned kIdlePauseMs = 10000;
 inline constexpr const char* kIdleStatus = "待機中";
+// Where the system cannot tell whether a file is still being written, a file
+// written to within this many seconds before the cycle counts as unfinished.
+inline constexpr std::int64_t kQuietSeconds = 10;
 
 std::string ConvertingStatus(const std::string& title, int entryCount);
 std::string StartFailedStatus(const std::string& program);
+// "待機中", with a second line when files wait to be completed or have failed.
+std::string IdleStatus(std::size_t writingCount, std::size_t failedCount);
+// The text of the tray notification for a file that failed.
+std::string FailedNoticeText(const std::string& title);
 
 class ConvertWorker {
   public:
@@ -24,10 +35,16 @@ class ConvertWorker {
     [[noreturn]] void Run();
 
   private:
+    struct Choice;
+    Choice Choose(const std::string& folder, std::int64_t cycleStart);
+    bool IsComplete(const std::string& folder, const DirEntry& entry, std::int64_t cycleStart);
+    void Convert(const std::string& folder, const DirEntry& entry, int entryCount);
+    bool StillThere(const std::string& folder, const DirEntry& entry);
     void Pause(std::string status);
 
     Platform& m_platform;
     SharedState& m_state;
-    // The title converted by the previous cycle; empty after any other cycle.
+    FailedFiles m_failed;
+    // The file converted by the previous cycle; empty after any other cycle.
     std::string m_lastConverted;
 };

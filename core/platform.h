@@ -6,15 +6,28 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <utility>
+#include <vector>
 
 #include "core/file_name.h"
 
 struct DirEntry {
-    std::string name;          // the entry's name, without its folder
-    std::int64_t creationTime; // whole seconds, on the clock of Platform::Now
-    std::uint64_t size;        // bytes; 0 for a directory
-    bool isDirectory;
+    std::string name;              // the entry's name, without its folder
+    std::int64_t creationTime = 0; // whole seconds, on the clock of Platform::Now
+    std::uint64_t size = 0;        // bytes; 0 for a directory
+    bool isDirectory = false;
+    std::int64_t modificationTime = 0; // the last write, whole seconds, same clock
 };
+
+// Whether some program holds a file open for writing.
+enum class WriteState {
+    Closed,  // nobody writes it
+    Writing, // a program holds it open for writing
+    Unknown, // the system cannot tell (another user's file, a network file system)
+};
+
+// Variables added to the converter's environment: name, value.
+using ConverterEnvironment = std::vector<std::pair<std::string, std::string>>;
 
 // A converter that was started. Destroying it releases the handle but never
 // stops the converter.
@@ -45,9 +58,15 @@ class Platform {
 
     virtual void SleepMs(unsigned milliseconds) = 0;
 
-    // Starts the command line with a hidden window and no shell. Null when the
-    // converter could not be started.
-    virtual std::unique_ptr<ConverterProcess> StartHidden(const std::string& commandLine) = 0;
+    // Tells whether a program holds the file open for writing. It never
+    // blocks, and never disturbs the program that writes.
+    virtual WriteState ProbeWriting(const std::string& path) = 0;
+
+    // Starts the command line with a hidden window and no shell, with the
+    // variables added to the environment. Null when the converter could not
+    // be started.
+    virtual std::unique_ptr<ConverterProcess>
+    StartHidden(const std::string& commandLine, const ConverterEnvironment& environment) = 0;
 
     // Tells the first bytes of double-byte characters in the system's narrow
     // encoding, whose second bytes are never a "." or a separator; null where

@@ -22,6 +22,17 @@ void SharedString::SetListener(std::function<void(const std::string&)> listener)
     m_listener = std::move(listener);
 }
 
+void SharedQueue::Push(std::string text) {
+    std::lock_guard lock(m_mutex);
+    if (m_texts.size() < kRoom)
+        m_texts.push_back(std::move(text));
+}
+
+std::vector<std::string> SharedQueue::TakeAll() {
+    std::lock_guard lock(m_mutex);
+    return std::exchange(m_texts, {});
+}
+
 SharedState& TheSharedState() {
     static SharedState* const state = new SharedState;
     return *state;

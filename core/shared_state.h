@@ -7,6 +7,7 @@
 #include <functional>
 #include <mutex>
 #include <string>
+#include <vector>
 
 // A string that one thread replaces whole while another reads it whole.
 class SharedString {
@@ -24,6 +25,20 @@ class SharedString {
     std::function<void(const std::string&)> m_listener;
 };
 
+// Texts that one thread hands to another, taken in the order given. It
+// holds at most kRoom texts; more are dropped, so that a reader that never
+// comes (the headless program) costs nothing.
+class SharedQueue {
+  public:
+    static constexpr std::size_t kRoom = 16;
+    void Push(std::string text);
+    std::vector<std::string> TakeAll();
+
+  private:
+    std::mutex m_mutex;
+    std::vector<std::string> m_texts;
+};
+
 // The process-wide variables, grouped so that tests can make their own set.
 struct SharedState {
     SharedString g_strStatus;   // written by the worker
@@ -32,6 +47,7 @@ struct SharedState {
     std::atomic<std::int32_t> g_nLimitMB{0};    // published unsigned, read signed
     std::atomic<std::int32_t> g_bConverting{0}; // 1 while the worker waits for a converter
     std::atomic<std::int32_t> g_nAnimFrame{0};  // tray animation frame, 0 to 2
+    SharedQueue g_failedTitles; // titles of files that failed, for the tray to announce
 };
 
 // The process's one SharedState. It is never destroyed: the worker may still

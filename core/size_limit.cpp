@@ -1,8 +1,8 @@
 #include "core/size_limit.h"
 
+#include <algorithm>
 #include <vector>
 
-#include "core/oldest_entry.h"
 #include "core/platform.h"
 #include "core/shared_state.h"
 
@@ -10,18 +10,29 @@ namespace {
 
 struct Survey {
     double totalBytes = 0.0;
-    OldestEntry oldestMp4;
+    std::vector<DirEntry> mp4s; // candidates: created before the pass, with a title
+    std::vector<DirEntry> jpgs;
 };
 
+// One listing of the folder gives the total and every candidate.
 Survey SurveyFolder(Platform& platform, const std::string& folder) {
-    Survey survey{0.0, OldestEntry(platform.Now(), platform.LeadBytes())};
-    platform.FindEntries(folder + "*.mp4", [&](const DirEntry& entry) {
+    const std::int64_t start = platform.Now();
+    const LeadByteTest leadBytes = platform.LeadBytes();
+    Survey survey;
+    platform.FindEntries(folder + "*", [&](const DirEntry& entry) {
+        const bool mp4 = MatchesMask(entry.name, "*.mp4");
+        if (!mp4 && !MatchesMask(entry.name, "*.jpg"))
+            return;
         survey.totalBytes += static_cast<double>(entry.size);
-        survey.oldestMp4.Offer(entry);
+        if (!mp4)
+            survey.jpgs.push_back(entry);
+        else if (entry.creationTime < start && FindLastChar(entry.name, '.', leadBytes) != 0)
+            survey.mp4s.push_back(entry);
     });
-    platform.FindEntries(folder + "*.jpg", [&](const DirEntry& entry) {
-        survey.totalBytes += static_cast<double>(entry.size);
-    });
+    // Oldest first; of equal times the entry listed first.
+    std::stable_sort(
+        survey.mp4s.begin(), survey.mp4s.end(),
+        [](const DirEntry& a, const DirEntry& b) { return a.creationTime < b.creationTime; });
     return survey;
 }
 
@@ -29,39 +40,40 @@ bool OverLimit(double totalBytes, std::int32_t limitMB) {
     return limitMB > 0 && totalBytes * kBytesToMiB > static_cast<double>(limitMB);
 }
 
-// Deletes the .jpg files named like the title, ASCII case ignored. They are
-// listed first and deleted afterwards, so the search never sees its own
-// deletions.
-void RemovePartners(Platform& platform, const std::string& folder, const std::string& title) {
+// Deletes the .jpg files named like the title, ASCII case ignored, and
+// returns the bytes they held.
+double RemovePartners(Platform& platform, const std::string& folder, const std::string& title,
+                      std::vector<DirEntry>& jpgs) {
     const std::string partnerName = title + ".jpg";
-    std::vector<std::string> partners;
-    platform.FindEntries(folder + "*.jpg", [&](const DirEntry& entry) {
-        if (!entry.isDirectory && EqualsIgnoringAsciiCase(entry.name, partnerName))
-            partners.push_back(entry.name);
+    double freed = 0.0;
+    std::erase_if(jpgs, [&](const DirEntry& jpg) {
+        if (jpg.isDirectory || !EqualsIgnoringAsciiCase(jpg.name, partnerName) ||
+            !platform.RemoveFile(folder + jpg.name))
+            return false;
+        freed += static_cast<double>(jpg.size);
+        return true;
     });
-    for (const std::string& name : partners)
-        platform.RemoveFile(folder + name);
+    return freed;
 }
 
 } // namespace
 
 void EnforceSizeLimit(Platform& platform, SharedState& state) {
-    for (;;) {
-        if (state.g_nLimitMB.load() == 0)
-            return;
-        // One reading of the folder per repetition: the files deleted are
-        // always in the folder that was searched.
-        const std::string folder = state.g_strWatchDir.Get();
-        const Survey survey = SurveyFolder(platform, folder);
+    if (state.g_nLimitMB.load() == 0)
+        return;
+    // The files deleted are always in the folder that was listed.
+    const std::string folder = state.g_strWatchDir.Get();
+    Survey survey = SurveyFolder(platform, folder);
+    for (const DirEntry& mp4 : survey.mp4s) {
+        // The limit is read at each use: 0 applied meanwhile ends the pass.
         if (!OverLimit(survey.totalBytes, state.g_nLimitMB.load()))
             return;
-        // Without a candidate, or when it cannot be deleted, the next
-        // repetition would find the folder as before: the pass ends.
-        if (!survey.oldestMp4.Chosen())
-            return;
-        const bool removed = platform.RemoveFile(folder + survey.oldestMp4.Name());
-        RemovePartners(platform, folder, survey.oldestMp4.Title());
-        if (!removed)
-            return;
+        // A candidate that cannot be deleted (a directory, a read-only
+        // file, a file in use) is passed over; its partners stay with it.
+        if (!platform.RemoveFile(folder + mp4.name))
+            continue;
+        survey.totalBytes -= static_cast<double>(mp4.size);
+        survey.totalBytes -= RemovePartners(platform, folder,
+                                            FileTitle(mp4.name, platform.LeadBytes()), survey.jpgs);
     }
 }

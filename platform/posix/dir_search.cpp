@@ -24,6 +24,7 @@ bool Describe(int dirFd, const char* name, DirEntry& entry) {
     const bool hasBirth = (info.stx_mask & STATX_BTIME) != 0;
     entry.name = name;
     entry.creationTime = hasBirth ? info.stx_btime.tv_sec : info.stx_mtime.tv_sec;
+    entry.modificationTime = info.stx_mtime.tv_sec;
     entry.isDirectory = S_ISDIR(info.stx_mode);
     entry.size = entry.isDirectory ? 0 : info.stx_size;
     return true;

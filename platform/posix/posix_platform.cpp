@@ -8,6 +8,7 @@
 #include "core/platform.h"
 #include "platform/posix/dir_search.h"
 #include "platform/posix/process.h"
+#include "platform/posix/write_probe.h"
 
 namespace {
 
@@ -38,8 +39,11 @@ class PosixPlatform final : public Platform {
         }
     }
 
-    std::unique_ptr<ConverterProcess> StartHidden(const std::string& commandLine) override {
-        return StartConverter(commandLine);
+    WriteState ProbeWriting(const std::string& path) override { return ::ProbeWriting(path); }
+
+    std::unique_ptr<ConverterProcess>
+    StartHidden(const std::string& commandLine, const ConverterEnvironment& environment) override {
+        return StartConverter(commandLine, environment);
     }
 };
 

@@ -7,6 +7,9 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <cstdlib>
+#include <cstring>
+#include <string_view>
 #include <vector>
 
 #include "platform/command_line.h"
@@ -63,22 +66,89 @@ class SpawnSetup {
     posix_spawnattr_t m_attr;
 };
 
+// "NAME=value" strings: this process's environment with the additions
+// replacing any variable of the same name.
+std::vector<std::string> MergedEnvironment(const ConverterEnvironment& additions) {
+    std::vector<std::string> merged;
+    for (char** variable = environ; *variable; ++variable) {
+        const std::string_view text = *variable;
+        const std::string_view name = text.substr(0, text.find('='));
+        bool replaced = false;
+        for (const auto& [addedName, value] : additions)
+            replaced = replaced || name == addedName;
+        if (!replaced)
+            merged.emplace_back(text);
+    }
+    for (const auto& [name, value] : additions)
+        merged.push_back(name + "=" + value);
+    return merged;
+}
+
+std::vector<char*> NullTerminated(std::vector<std::string>& strings) {
+    std::vector<char*> pointers;
+    for (std::string& text : strings)
+        pointers.push_back(text.data());
+    pointers.push_back(nullptr);
+    return pointers;
+}
+
+// The paths to try for a program, as execvp tries them: the name itself when
+// it holds a "/", otherwise each folder of PATH in turn.
+std::vector<std::string> ProgramPaths(const std::string& program) {
+    if (program.find('/') != std::string::npos)
+        return {program};
+    const char* path = std::getenv("PATH");
+    const std::string folders = path ? path : "/usr/local/bin:/bin:/usr/bin";
+    std::vector<std::string> paths;
+    std::size_t begin = 0;
+    for (;;) {
+        const std::size_t end = folders.find(':', begin);
+        const std::string folder = folders.substr(begin, end - begin);
+        paths.push_back((folder.empty() ? "." : folder) + "/" + program);
+        if (end == std::string::npos)
+            return paths;
+        begin = end + 1;
+    }
+}
+
+pid_t Spawn(const std::string& path, std::vector<std::string> args,
+            std::vector<std::string>& environment, const SpawnSetup& setup, int& error) {
+    std::vector<char*> argv = NullTerminated(args);
+    std::vector<char*> envp = NullTerminated(environment);
+    pid_t pid = 0;
+    error = posix_spawn(&pid, path.c_str(), setup.Actions(), setup.Attributes(), argv.data(),
+                        envp.data());
+    return error == 0 ? pid : 0;
+}
+
 } // namespace
 
-std::unique_ptr<ConverterProcess> StartConverter(const std::string& commandLine) {
+std::unique_ptr<ConverterProcess> StartConverter(const std::string& commandLine,
+                                                 const ConverterEnvironment& environment) {
     std::vector<std::string> args = SplitCommandLine(commandLine);
     if (args[0].empty())
         return nullptr;
-    std::vector<char*> argv;
-    for (std::string& arg : args)
-        argv.push_back(arg.data());
-    argv.push_back(nullptr);
-
     SpawnSetup setup;
     if (!setup.Prepare())
         return nullptr;
-    pid_t pid = 0;
-    if (posix_spawnp(&pid, argv[0], setup.Actions(), setup.Attributes(), argv.data(), environ) != 0)
-        return nullptr;
-    return std::make_unique<PosixConverter>(pid);
+    std::vector<std::string> envp = MergedEnvironment(environment);
+
+    for (const std::string& path : ProgramPaths(args[0])) {
+        int error = 0;
+        pid_t pid = Spawn(path, args, envp, setup, error);
+        if (error == ENOEXEC) {
+            // A script without "#!": the shell reads it, as execvp does.
+            std::vector<std::string> shellArgs = args;
+            shellArgs[0] = path;
+            shellArgs.insert(shellArgs.begin(), "sh");
+            pid = Spawn("/bin/sh", shellArgs, envp, setup, error);
+        }
+        if (error == 0)
+            return std::make_unique<PosixConverter>(pid);
+        // Like execvp, go on to the next folder only when this one has no
+        // such program (or may not be searched).
+        if (error != ENOENT && error != ENOTDIR && error != EACCES)
+            return nullptr;
+    }
+    return nullptr;
 }

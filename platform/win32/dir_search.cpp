@@ -39,6 +39,8 @@ DirEntry Describe(const WIN32_FIND_DATAA& found) {
     entry.name = found.cFileName;
     entry.creationTime =
         FileTimeToSeconds(found.ftCreationTime.dwLowDateTime, found.ftCreationTime.dwHighDateTime);
+    entry.modificationTime = FileTimeToSeconds(found.ftLastWriteTime.dwLowDateTime,
+                                               found.ftLastWriteTime.dwHighDateTime);
     entry.isDirectory = (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
     entry.size = entry.isDirectory
                      ? 0

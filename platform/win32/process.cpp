@@ -25,9 +25,14 @@ bool HasProgram(const std::string& commandLine) {
 
 } // namespace
 
-std::unique_ptr<ConverterProcess> StartConverter(const std::string& commandLine) {
+std::unique_ptr<ConverterProcess> StartConverter(const std::string& commandLine,
+                                                 const ConverterEnvironment& environment) {
     if (!HasProgram(commandLine))
         return nullptr;
+    // Only the worker thread starts programs, so the variables are set in this
+    // process's own environment, which the converter inherits.
+    for (const auto& [name, value] : environment)
+        SetEnvironmentVariableA(name.c_str(), value.c_str());
     STARTUPINFOA startup{};
     startup.cb = sizeof startup;
     startup.dwFlags = STARTF_USESHOWWINDOW;

@@ -11,4 +11,6 @@
 // console program or a batch file its console, created hidden. A line whose
 // program part is empty is refused, so that a file title is never run as a
 // program.
-std::unique_ptr<ConverterProcess> StartConverter(const std::string& commandLine);
+// The converter's environment is this process's with `environment` added.
+std::unique_ptr<ConverterProcess> StartConverter(const std::string& commandLine,
+                                                 const ConverterEnvironment& environment = {});

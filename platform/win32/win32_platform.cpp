@@ -7,6 +7,7 @@
 #include "platform/win32/dir_search.h"
 #include "platform/win32/lead_bytes.h"
 #include "platform/win32/process.h"
+#include "platform/win32/write_probe.h"
 
 namespace {
 
@@ -24,8 +25,11 @@ class Win32Platform final : public Platform {
 
     void SleepMs(unsigned milliseconds) override { Sleep(milliseconds); }
 
-    std::unique_ptr<ConverterProcess> StartHidden(const std::string& commandLine) override {
-        return StartConverter(commandLine);
+    WriteState ProbeWriting(const std::string& path) override { return ::ProbeWriting(path); }
+
+    std::unique_ptr<ConverterProcess>
+    StartHidden(const std::string& commandLine, const ConverterEnvironment& environment) override {
+        return StartConverter(commandLine, environment);
     }
 
     LeadByteTest LeadBytes() const override { return IsAnsiLeadByte; }

@@ -23,6 +23,7 @@ class FakeView : public IWatchView {
     bool destroyed = false;
     int menusOpened = 0;
     int refusals = 0;
+    std::vector<std::string> notices;
     std::vector<std::string> log;
 
     // Answers of the next browse dialogs, and the start paths they were given.
@@ -54,6 +55,9 @@ class FakeView : public IWatchView {
     void DeleteTrayIcon() override {
         trayPresent = false;
         log.push_back("tray delete");
+    }
+    void ShowTrayNotice(const std::string& caption, const std::string& text) override {
+        notices.push_back(caption + ": " + text);
     }
     void OpenTrayMenu() override { ++menusOpened; }
     void ShowLimitRefusal() override {

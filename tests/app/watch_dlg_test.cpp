@@ -136,6 +136,16 @@ TEST_F(WatchDlgTest, TickShowsStatusInTipAndStatusBox) {
     EXPECT_EQ(view.boxes[EditBox::Status], longStatus);
 }
 
+TEST_F(WatchDlgTest, TickAnnouncesEachFailedFileOnce) {
+    Start();
+    state.g_failedTitles.Push("bad");
+    dlg->OnTimer();
+    dlg->OnTimer();
+    EXPECT_EQ(view.notices,
+              std::vector<std::string>{
+                  "Kovalin: 「bad」を変換できませんでした。ほかのファイルを先に変換します。"});
+}
+
 TEST_F(WatchDlgTest, AnimationAdvancesBeforeUseAndKeepsItsFrame) {
     Start();
     auto tick = [&] {

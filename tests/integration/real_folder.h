@@ -62,8 +62,12 @@ class NoSleepPlatform : public Platform {
     bool RemoveFile(const std::string& path) override { return ThePlatform().RemoveFile(path); }
     std::int64_t Now() override { return ThePlatform().Now(); }
     void SleepMs(unsigned milliseconds) override { sleeps.push_back(milliseconds); }
-    std::unique_ptr<ConverterProcess> StartHidden(const std::string& commandLine) override {
-        return ThePlatform().StartHidden(commandLine);
+    WriteState ProbeWriting(const std::string& path) override {
+        return ThePlatform().ProbeWriting(path);
+    }
+    std::unique_ptr<ConverterProcess>
+    StartHidden(const std::string& commandLine, const ConverterEnvironment& environment) override {
+        return ThePlatform().StartHidden(commandLine, environment);
     }
 
     std::vector<unsigned> sleeps;

@@ -37,7 +37,7 @@ std::string Quoted(const std::string& path) {
 
 // Runs a command line through the platform and waits for it.
 bool RunHidden(const std::string& commandLine) {
-    const auto process = ThePlatform().StartHidden(commandLine);
+    const auto process = ThePlatform().StartHidden(commandLine, {});
     if (!process)
         return false;
     process->Wait();
@@ -89,9 +89,9 @@ TEST(Win32Process, StartsHiddenWaitsAndRefusesALineWithoutProgram) {
     // Written 300 ms after the start: only a waited-for converter has done it.
     EXPECT_EQ(folder.Read("log.txt"), "show=0 my clip\n");
 
-    EXPECT_FALSE(ThePlatform().StartHidden(" clip"));
-    EXPECT_FALSE(ThePlatform().StartHidden(""));
-    EXPECT_FALSE(ThePlatform().StartHidden(folder.Prefix() + "missing.exe clip"));
+    EXPECT_FALSE(ThePlatform().StartHidden(" clip", {}));
+    EXPECT_FALSE(ThePlatform().StartHidden("", {}));
+    EXPECT_FALSE(ThePlatform().StartHidden(folder.Prefix() + "missing.exe clip", {}));
 }
 
 TEST(Win32Worker, ConvertsTheOldestFlvWithABatchFileAndWaitsForIt) {

@@ -67,14 +67,19 @@ class TestPlatform : public Platform {
             onPause(milliseconds);
     }
 
-    std::unique_ptr<ConverterProcess> StartHidden(const std::string& commandLine) override {
+    WriteState ProbeWriting(const std::string& path) override {
+        return ThePlatform().ProbeWriting(path);
+    }
+
+    std::unique_ptr<ConverterProcess>
+    StartHidden(const std::string& commandLine, const ConverterEnvironment& environment) override {
         {
             std::lock_guard lock(m_mutex);
             ++startCount;
             if (keepRecords)
                 m_starts.push_back(commandLine);
         }
-        std::unique_ptr<ConverterProcess> process = ThePlatform().StartHidden(commandLine);
+        std::unique_ptr<ConverterProcess> process = ThePlatform().StartHidden(commandLine, environment);
         if (!process)
             return nullptr;
         return std::make_unique<Watched>(std::move(process), commandLine, afterConvert);

@@ -85,12 +85,12 @@ TEST_F(ConvertWorkerTest, TitleDropsOnlyTheLastExtensionAndMatchesAnyCase) {
     EXPECT_EQ(platform.started, std::vector<std::string>{"conv my clip.v2"});
 }
 
-TEST_F(ConvertWorkerTest, EmptyTitleOldestBlocksNewerFiles) {
+TEST_F(ConvertWorkerTest, EmptyTitleIsNeverChosen) {
     platform.Add(".flv", 10);
     platform.Add("clip.flv", 20);
     worker.RunCycle();
-    EXPECT_TRUE(platform.started.empty());
-    EXPECT_EQ(state.g_strStatus.Get(), "待機中");
+    EXPECT_EQ(platform.started, std::vector<std::string>{"conv clip"});
+    EXPECT_EQ(state.g_strStatus.Get(), "clipを変換中\r\n変換動画数 2");
 }
 
 TEST_F(ConvertWorkerTest, EmptySettingsSearchTheCurrentDirectoryAndStartABlankLine) {
@@ -111,13 +111,100 @@ TEST_F(ConvertWorkerTest, ConverterThatCannotStartIsRetriedAfterAPause) {
     EXPECT_EQ(state.g_bConverting, 0);
 }
 
-TEST_F(ConvertWorkerTest, ConverterThatLeavesItsFileIsRetriedAfterAPauseNotAtOnce) {
-    platform.Add("stuck.flv", 10);
+TEST_F(ConvertWorkerTest, FailedFileStepsAsideAndComesBackWithAGrowingBackOff) {
+    platform.Add("bad.flv", 10, 5);
+    platform.Add("good1.flv", 20);
+    platform.Add("good2.flv", 30);
+    // The converter removes every file but "bad".
+    platform.onConvert = [&](const std::string& commandLine) {
+        if (commandLine != "conv bad")
+            std::erase_if(platform.files, [&](const auto& f) {
+                return "conv " + FileTitle(f.name) == commandLine;
+            });
+    };
+    for (int i = 0; i < 3; ++i)
+        worker.RunCycle();
+    EXPECT_EQ(platform.started, (std::vector<std::string>{"conv bad", "conv good1", "conv good2"}));
+    EXPECT_TRUE(platform.sleeps.empty());
+
+    // Alone now, it is retried after 10 s, then 20 s, 40 s ...: every
+    // cycle in between is a full idle pause that names the failure.
+    std::vector<std::int64_t> retries;
+    const std::int64_t firstFailure = platform.now;
+    while (platform.now < firstFailure + 1300) {
+        const std::size_t before = platform.started.size();
+        worker.RunCycle();
+        if (platform.started.size() > before)
+            retries.push_back(platform.now - firstFailure);
+        else
+            EXPECT_EQ(platform.sleeps.back(), 10000u);
+    }
+    EXPECT_EQ(retries, (std::vector<std::int64_t>{10, 30, 70, 150, 310, 630, 1230}));
+    EXPECT_EQ(state.g_strStatus.Get(), "待機中\r\n変換できなかったファイル 1件");
+    // One notice for the file, however often it fails.
+    EXPECT_EQ(state.g_failedTitles.TakeAll(), std::vector<std::string>{"bad"});
+}
+
+TEST_F(ConvertWorkerTest, FailedFileThatChangesCountsAsNew) {
+    platform.Add("rec.flv", 10, 5);
+    platform.Add("other.flv", 20);
+    worker.RunCycle(); // rec fails
+    platform.Find("rec.flv")->size = 6;
+    platform.Find("rec.flv")->modified = 50;
+    platform.Find("other.flv")->created = 5; // now the oldest
+    platform.onConvert = [&](const std::string&) {
+        std::erase_if(platform.files, [](const auto& f) { return f.name == "other.flv"; });
+    };
+    worker.RunCycle(); // other
+    worker.RunCycle(); // rec, grown, goes at once and is announced again
+    EXPECT_EQ(platform.started, (std::vector<std::string>{"conv rec", "conv other", "conv rec"}));
+    EXPECT_EQ(state.g_failedTitles.TakeAll(), (std::vector<std::string>{"rec", "rec"}));
+}
+
+TEST_F(ConvertWorkerTest, ChangedFileLeftInPlaceWaitsAPauseBeforeItsNextTry) {
+    platform.Add("grows.flv", 10, 1);
+    platform.onConvert = [&](const std::string&) { ++platform.files[0].size; };
     for (int i = 0; i < 4; ++i)
         worker.RunCycle();
     // Start, pause, start, pause: never two starts without a pause between.
     EXPECT_EQ(platform.started.size(), 2u);
     EXPECT_EQ(platform.sleeps, (std::vector<unsigned>{10000, 10000}));
+}
+
+TEST_F(ConvertWorkerTest, FileBeingWrittenWaitsAndTheOldestCompleteOneGoes) {
+    platform.Add("recording.flv", 10).writing = WriteState::Writing;
+    // Where the probe cannot tell, 10 quiet seconds make a file complete.
+    for (const auto& [name, quiet] :
+         {std::pair{"unknown-fresh.flv", 9}, {"unknown-quiet.flv", 10}}) {
+        FakePlatform::File& file = platform.Add(name, 20);
+        file.writing = WriteState::Unknown;
+        file.modified = platform.now - quiet;
+    }
+    worker.RunCycle();
+    EXPECT_EQ(platform.started, std::vector<std::string>{"conv unknown-quiet"});
+
+    platform.files.pop_back();
+    worker.RunCycle();
+    EXPECT_EQ(state.g_strStatus.Get(), "待機中\r\n書き込み終了待ち 2件");
+    platform.Find("recording.flv")->writing = WriteState::Closed;
+    worker.RunCycle();
+    EXPECT_EQ(platform.started.back(), "conv recording");
+}
+
+TEST_F(ConvertWorkerTest, ConverterGetsTheFileByNameInItsEnvironment) {
+    platform.Add("say \"hi\"  twice.flv", 10);
+    worker.RunCycle();
+    EXPECT_EQ(platform.environment,
+              (ConverterEnvironment{{"KOVALIN_FILE", "/w/say \"hi\"  twice.flv"},
+                                    {"KOVALIN_TITLE", "say \"hi\"  twice"},
+                                    {"KOVALIN_FOLDER", "/w/"}}));
+}
+
+TEST(IdleStatusTest, SecondLineNamesWaitingAndFailedFiles) {
+    EXPECT_EQ(IdleStatus(0, 0), "待機中");
+    EXPECT_EQ(IdleStatus(0, 3), "待機中\r\n変換できなかったファイル 3件");
+    EXPECT_EQ(IdleStatus(99999, 99999),
+              "待機中\r\n書き込み終了待ち 99999件、変換できなかったファイル 99999件");
 }
 
 TEST_F(ConvertWorkerTest, NextFileFollowsAtOnceWhenTheConverterRemovedItsFile) {
@@ -137,8 +224,7 @@ TEST_F(ConvertWorkerTest, QuotaPassRunsEveryCycleBeforeTheConverter) {
     platform.Add("clip.flv", 10);
     platform.onConvert = [&](const std::string&) { EXPECT_FALSE(platform.Has("old.mp4")); };
     worker.RunCycle();
-    EXPECT_EQ(platform.patterns, (std::vector<std::string>{"/w/*.flv", "/w/*.mp4", "/w/*.jpg",
-                                                           "/w/*.jpg", "/w/*.mp4", "/w/*.jpg"}));
+    EXPECT_EQ(platform.patterns, (std::vector<std::string>{"/w/*.flv", "/w/*", "/w/*.flv"}));
     EXPECT_EQ(platform.started.size(), 1u);
 }
 

@@ -18,6 +18,8 @@ class FakePlatform : public Platform {
         std::uint64_t size = 0;
         bool directory = false;
         bool readOnly = false;
+        std::int64_t modified = 0;
+        WriteState writing = WriteState::Closed; // what the probe answers
     };
 
     // Entries of `folder`, in listing order. Patterns for other folders find
@@ -35,11 +37,19 @@ class FakePlatform : public Platform {
 
     std::vector<std::string> patterns; // every search, in order
     std::vector<std::string> started;  // every command line started
+    ConverterEnvironment environment;  // that of the last start
     std::vector<std::string> removed;  // every path deleted
     std::vector<unsigned> sleeps;      // every pause, in milliseconds
 
-    void Add(std::string name, std::int64_t created, std::uint64_t size = 0) {
+    File& Add(std::string name, std::int64_t created, std::uint64_t size = 0) {
         files.push_back({std::move(name), created, size});
+        return files.back();
+    }
+    File* Find(const std::string& name) {
+        for (File& f : files)
+            if (f.name == name)
+                return &f;
+        return nullptr;
     }
     bool Has(const std::string& name) const {
         for (const File& f : files)
@@ -59,7 +69,7 @@ class FakePlatform : public Platform {
         const std::vector<File> listed = files; // the visitor may change the folder
         for (const File& f : listed)
             if (MatchesMask(f.name, mask))
-                visit({f.name, f.created, f.directory ? 0 : f.size, f.directory});
+                visit({f.name, f.created, f.directory ? 0 : f.size, f.directory, f.modified});
     }
 
     bool RemoveFile(const std::string& path) override {
@@ -86,10 +96,17 @@ class FakePlatform : public Platform {
         now += milliseconds / 1000;
     }
 
-    std::unique_ptr<ConverterProcess> StartHidden(const std::string& commandLine) override {
+    WriteState ProbeWriting(const std::string& path) override {
+        const File* file = Find(path.substr(folder.size()));
+        return file ? file->writing : WriteState::Unknown;
+    }
+
+    std::unique_ptr<ConverterProcess> StartHidden(const std::string& commandLine,
+                                                  const ConverterEnvironment& env) override {
         if (startFails)
             return nullptr;
         started.push_back(commandLine);
+        environment = env;
         return std::make_unique<Process>(*this, commandLine);
     }
 

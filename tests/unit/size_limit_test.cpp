@@ -2,6 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <random>
+
 #include "core/shared_state.h"
 #include "fake_platform.h"
 
@@ -39,7 +42,7 @@ TEST_F(SizeLimitTest, ZeroLimitSearchesNothing) {
 TEST_F(SizeLimitTest, NegativeLimitSearchesButNeverDeletes) {
     platform.Add("a.mp4", 10, 100 * MiB);
     Enforce(4294967295u); // reads as -1
-    EXPECT_EQ(platform.patterns, (std::vector<std::string>{"/w/*.mp4", "/w/*.jpg"}));
+    EXPECT_EQ(platform.patterns, std::vector<std::string>{"/w/*"});
     EXPECT_TRUE(platform.removed.empty());
     Enforce(2147483648u); // the first value that reads as negative
     EXPECT_TRUE(platform.removed.empty());
@@ -105,24 +108,79 @@ TEST_F(SizeLimitTest, PassEndsWhenNothingCanBeDeleted) {
     platform.Add("new.mp4", platform.now, 2 * MiB);
     Enforce(1);
     EXPECT_TRUE(platform.removed.empty());
-
-    // A read-only candidate and a directory candidate cannot be deleted;
-    // the partner of the read-only one goes, as on the system it was made for.
-    platform.files.push_back({"dir.mp4", 1, 0, true});
-    Enforce(1);
-    platform.files.push_back({"ro.mp4", 0, MiB, false, true});
-    platform.Add("ro.jpg", 0, 1);
-    Enforce(1);
-    EXPECT_EQ(platform.removed, std::vector<std::string>{"/w/ro.jpg"});
-    EXPECT_TRUE(platform.Has("ro.mp4"));
-    EXPECT_TRUE(platform.Has("dir.mp4"));
 }
 
-TEST_F(SizeLimitTest, EmptyTitleOldestMeansNoCandidate) {
-    platform.Add(".mp4", 5, MiB);
+TEST_F(SizeLimitTest, UndeletableCandidatesArePassedOverInTheSamePass) {
+    // The oldest: a directory, the file ".mp4" (no title to form names from)
+    // and a read-only file, whose partner stays with it.
+    platform.files.push_back({"dir.mp4", 1, 0, true});
+    platform.Add(".mp4", 2, MiB);
+    platform.files.push_back({"ro.mp4", 3, MiB, false, true});
+    platform.Add("ro.jpg", 3, 1);
     platform.Add("b.mp4", 10, 2 * MiB);
-    Enforce(1);
-    EXPECT_TRUE(platform.removed.empty());
+    platform.Add("b.jpg", 10, 1);
+    platform.Add("c.mp4", 20, MiB / 2);
+    Enforce(3);
+    EXPECT_EQ(platform.removed, (std::vector<std::string>{"/w/b.mp4", "/w/b.jpg"}));
+    EXPECT_EQ(Names(), (std::vector<std::string>{"dir.mp4", ".mp4", "ro.mp4", "ro.jpg", "c.mp4"}));
+}
+
+// The rule as first stated: list the folder, delete the oldest deletable
+// .mp4 and its partners, and list again, until the total fits.
+std::vector<std::string> RepeatedRule(FakePlatform platform, std::int32_t limitMB) {
+    std::vector<std::string> undeletable;
+    for (;;) {
+        double total = 0;
+        const FakePlatform::File* oldest = nullptr;
+        for (const auto& f : platform.files) {
+            const bool mp4 = MatchesMask(f.name, "*.mp4");
+            if (!mp4 && !MatchesMask(f.name, "*.jpg"))
+                continue;
+            total += f.directory ? 0 : f.size;
+            const bool skip = std::count(undeletable.begin(), undeletable.end(), f.name) > 0;
+            if (mp4 && !skip && f.created < platform.now && FileTitle(f.name) != "" &&
+                (!oldest || f.created < oldest->created))
+                oldest = &f;
+        }
+        if (limitMB <= 0 || total <= limitMB * double(MiB) || !oldest)
+            return platform.removed;
+        const std::string name = oldest->name;
+        if (!platform.RemoveFile("/w/" + name)) {
+            undeletable.push_back(name);
+            continue;
+        }
+        const std::string partner = FileTitle(name) + ".jpg";
+        std::vector<std::string> partners;
+        for (const auto& f : platform.files)
+            if (EqualsIgnoringAsciiCase(f.name, partner))
+                partners.push_back(f.name);
+        for (const auto& p : partners)
+            platform.RemoveFile("/w/" + p);
+    }
+}
+
+TEST_F(SizeLimitTest, OneListingDeletesWhatTheRepeatedRuleDeletes) {
+    std::mt19937 random(7);
+    const char* titles[] = {"a", "B", "b", "c", "", "d.e"};
+    const char* extensions[] = {".mp4", ".jpg", ".MP4", ".JPG", ".flv"};
+    for (int round = 0; round < 500; ++round) {
+        platform.files.clear();
+        platform.removed.clear();
+        const int count = static_cast<int>(random() % 12);
+        for (int i = 0; i < count; ++i) {
+            const std::string name = std::string(titles[random() % 6]) + extensions[random() % 5];
+            if (platform.Has(name))
+                continue; // a folder holds each name once
+            FakePlatform::File& f = platform.Add(
+                name, platform.now - 3 + static_cast<int>(random() % 4), (random() % 4) * MiB / 2);
+            f.directory = random() % 8 == 0;
+            f.readOnly = random() % 8 == 0;
+        }
+        const std::int32_t limit = static_cast<std::int32_t>(random() % 4) - 1;
+        const std::vector<std::string> expected = RepeatedRule(platform, limit);
+        Enforce(static_cast<std::uint32_t>(limit));
+        ASSERT_EQ(platform.removed, expected) << "round " << round;
+    }
 }
 
 TEST_F(SizeLimitTest, LimitSwitchedOffDuringThePassEndsIt) {

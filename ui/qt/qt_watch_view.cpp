@@ -193,6 +193,10 @@ void QtWatchView::ModifyTrayIcon(TrayIcon icon, const std::string& tip) {
         m_trayIcon.setToolTip(qtTip);
 }
 
+void QtWatchView::ShowTrayNotice(const std::string& caption, const std::string& text) {
+    m_trayIcon.showMessage(ToQt(caption), ToQt(text), QSystemTrayIcon::Warning);
+}
+
 void QtWatchView::DeleteTrayIcon() {
     m_trayIcon.hide();
 }

@@ -5,6 +5,21 @@
 #include <algorithm>
 #include <cstring>
 
+#include "app/tray_tip.h"
+#include "platform/win32/lead_bytes.h"
+
+namespace {
+
+// Copies the text into a fixed field, cut on a character boundary so that
+// the terminator fits.
+void CopyCut(char* field, std::size_t room, const std::string& text) {
+    const std::string cut = CutAtCharBoundary(text, room - 1, IsAnsiLeadByte);
+    std::memset(field, 0, room);
+    std::memcpy(field, cut.data(), cut.size());
+}
+
+} // namespace
+
 void NotifyIcon::Init(HWND window, UINT id, HICON icon, const std::string& tip) {
     m_nid = NOTIFYICONDATAA{};
     m_nid.cbSize = NOTIFYICONDATAA_V1_SIZE;
@@ -33,6 +48,20 @@ void NotifyIcon::Delete() {
     if (m_initialised)
         Shell_NotifyIconA(NIM_DELETE, &m_nid);
     m_initialised = false;
+}
+
+void NotifyIcon::ShowBalloon(const std::string& caption, const std::string& text) {
+    if (!m_initialised)
+        return;
+    NOTIFYICONDATAA balloon{};
+    balloon.cbSize = sizeof balloon;
+    balloon.hWnd = m_nid.hWnd;
+    balloon.uID = m_nid.uID;
+    balloon.uFlags = NIF_INFO;
+    balloon.dwInfoFlags = NIIF_WARNING;
+    CopyCut(balloon.szInfoTitle, sizeof balloon.szInfoTitle, caption);
+    CopyCut(balloon.szInfo, sizeof balloon.szInfo, text);
+    Shell_NotifyIconA(NIM_MODIFY, &balloon);
 }
 
 void NotifyIcon::SetTip(const std::string& tip) {

@@ -15,6 +15,9 @@ class NotifyIcon {
     bool Add();
     void Modify(HICON icon, const std::string& tip);
     void Delete();
+    // A balloon at the icon. It goes in a full-size record of its own, used
+    // for this call only; the icon keeps its 88-byte record.
+    void ShowBalloon(const std::string& caption, const std::string& text);
 
   private:
     void SetTip(const std::string& tip);

@@ -218,6 +218,10 @@ void Win32WatchView::ModifyTrayIcon(TrayIcon icon, const std::string& tip) {
     m_nid.Modify(IconFor(icon), tip);
 }
 
+void Win32WatchView::ShowTrayNotice(const std::string& caption, const std::string& text) {
+    m_nid.ShowBalloon(caption, text);
+}
+
 void Win32WatchView::DeleteTrayIcon() {
     m_nid.Delete();
 }

@@ -33,6 +33,7 @@ class Win32WatchView final : public IWatchView {
     void AddTrayIcon(TrayIcon icon, const std::string& tip) override;
     void ModifyTrayIcon(TrayIcon icon, const std::string& tip) override;
     void DeleteTrayIcon() override;
+    void ShowTrayNotice(const std::string& caption, const std::string& text) override;
     void OpenTrayMenu() override;
     void ShowLimitRefusal() override;
     std::optional<std::string> BrowseProgram(const std::string& startPath) override;

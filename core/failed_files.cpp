@@ -1,0 +1,50 @@
+#include "core/failed_files.h"
+
+#include <algorithm>
+
+void FailedFiles::BeginListing() {
+    m_seenFailed = 0;
+    for (auto& [name, record] : m_records)
+        record.seen = false;
+}
+
+FailedFiles::Standing FailedFiles::Look(const DirEntry& entry, std::int64_t now) {
+    const auto found = m_records.find(entry.name);
+    if (found == m_records.end())
+        return Standing::New;
+    if (!Same(found->second, entry)) {
+        m_records.erase(found);
+        return Standing::New;
+    }
+    if (!found->second.seen) {
+        found->second.seen = true;
+        ++m_seenFailed;
+    }
+    return now >= found->second.retryAt ? Standing::Due : Standing::Resting;
+}
+
+void FailedFiles::EndListing() {
+    std::erase_if(m_records, [](const auto& item) { return !item.second.seen; });
+}
+
+bool FailedFiles::RecordOutcome(const DirEntry& entry, bool failed, std::int64_t now) {
+    const auto found = m_records.find(entry.name);
+    if (!failed) {
+        if (found != m_records.end())
+            m_records.erase(found);
+        return false;
+    }
+    if (found != m_records.end() && Same(found->second, entry)) {
+        Record& record = found->second;
+        record.backoff = std::min(record.backoff * 2, kLongestBackoffSeconds);
+        record.retryAt = now + record.backoff;
+        return false;
+    }
+    const bool wasSeen = found != m_records.end() && found->second.seen;
+    m_records.insert_or_assign(entry.name,
+                               Record{entry.size, entry.modificationTime, kFirstBackoffSeconds,
+                                      now + kFirstBackoffSeconds, true});
+    if (!wasSeen)
+        ++m_seenFailed;
+    return true;
+}
