@@ -41,15 +41,18 @@ class Descriptor {
 
 WriteState ProbeWriting(const std::string& path) {
     KeepLeaseBreaksHarmless();
-    const Descriptor file(
-        open(path.c_str(), O_RDONLY | O_NONBLOCK | O_NOFOLLOW | O_NOCTTY | O_CLOEXEC));
-    if (file.Get() < 0)
-        return WriteState::Unknown;
+    // A link is probed through: the converter reads what it points at. Only
+    // a regular file is opened, since opening a device may act on it.
     struct stat info;
-    if (fstat(file.Get(), &info) != 0)
+    if (stat(path.c_str(), &info) != 0)
         return WriteState::Unknown;
+    if (S_ISDIR(info.st_mode))
+        return WriteState::Closed;
     if (!S_ISREG(info.st_mode))
-        return S_ISDIR(info.st_mode) ? WriteState::Closed : WriteState::Unknown;
+        return WriteState::Unknown;
+    const Descriptor file(open(path.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC));
+    if (file.Get() < 0 || fstat(file.Get(), &info) != 0 || !S_ISREG(info.st_mode))
+        return WriteState::Unknown;
     if (fcntl(file.Get(), F_SETLEASE, F_RDLCK) == 0) {
         fcntl(file.Get(), F_SETLEASE, F_UNLCK);
         return WriteState::Closed;

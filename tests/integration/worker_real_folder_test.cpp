@@ -1,6 +1,10 @@
 // The worker and the quota pass over real folders with real converters; only
 // the pauses are recorded instead of slept.
+#include <fcntl.h>
+#include <signal.h>
+#include <spawn.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
 
 #include <gtest/gtest.h>
 
@@ -10,6 +14,8 @@
 #include "core/shared_state.h"
 #include "core/size_limit.h"
 #include "real_folder.h"
+
+extern char** environ;
 
 namespace {
 
@@ -50,7 +56,7 @@ TEST_F(WorkerOnRealFolderTest, ConvertsOldestFirstThenIdles) {
     EXPECT_EQ(platform.sleeps, std::vector<unsigned>{10000});
 }
 
-TEST_F(WorkerOnRealFolderTest, ConvertersThatFailOrLeaveTheFileRunAtMostOncePerPause) {
+TEST_F(WorkerOnRealFolderTest, ConvertersThatFailOrLeaveTheFileNeverRunWithoutAPause) {
     folder.Touch("clip.flv");
     WaitForNextSecond();
 
@@ -64,8 +70,39 @@ TEST_F(WorkerOnRealFolderTest, ConvertersThatFailOrLeaveTheFileRunAtMostOncePerP
     platform.sleeps.clear();
     for (int i = 0; i < 6; ++i)
         worker.RunCycle();
-    EXPECT_EQ(ReadConverterLog(Log()).size(), 3u);
-    EXPECT_EQ(platform.sleeps.size(), 3u);
+    // The file failed: it rests for its back-off, and every cycle pauses.
+    EXPECT_EQ(ReadConverterLog(Log()).size(), 1u);
+    EXPECT_EQ(platform.sleeps.size(), 5u);
+    EXPECT_EQ(state.g_strStatus.Get(), "待機中\r\n変換できなかったファイル 1件");
+}
+
+TEST_F(WorkerOnRealFolderTest, FileHeldOpenForWritingByAnotherProcessWaitsUntilClosed) {
+    folder.Touch("recording.flv", 100);
+    WaitForNextSecond();
+    // A "recorder": a child that holds the file open for writing.
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    const std::string path = folder.Prefix() + "recording.flv";
+    posix_spawn_file_actions_addopen(&actions, 3, path.c_str(), O_WRONLY | O_APPEND, 0);
+    char sleepArg[] = "sleep", seconds[] = "300";
+    char* argv[] = {sleepArg, seconds, nullptr};
+    pid_t recorder = 0;
+    ASSERT_EQ(posix_spawnp(&recorder, "sleep", &actions, nullptr, argv, environ), 0);
+    posix_spawn_file_actions_destroy(&actions);
+    ASSERT_TRUE(WaitFor([&] { return ThePlatform().ProbeWriting(path) == WriteState::Writing; }));
+
+    Publish(RecordingConverter(Log(), folder.Prefix()));
+    worker.RunCycle();
+    EXPECT_TRUE(ReadConverterLog(Log()).empty());
+    EXPECT_EQ(state.g_strStatus.Get(), "待機中\r\n書き込み終了待ち 1件");
+
+    kill(recorder, SIGKILL);
+    waitpid(recorder, nullptr, 0);
+    EXPECT_EQ(ThePlatform().ProbeWriting(path), WriteState::Closed);
+    EXPECT_EQ(ThePlatform().ProbeWriting(folder.Prefix()), WriteState::Closed); // a folder
+    worker.RunCycle();
+    ASSERT_EQ(ReadConverterLog(Log()).size(), 1u);
+    EXPECT_FALSE(fs::exists(path));
 }
 
 TEST_F(WorkerOnRealFolderTest, MissingOrVanishingFolderIdles) {
@@ -84,8 +121,8 @@ TEST_F(WorkerOnRealFolderTest, MissingOrVanishingFolderIdles) {
     EXPECT_EQ(state.g_strStatus.Get(), "待機中");
 }
 
-TEST_F(WorkerOnRealFolderTest, QuotaDeletesOldestPairAndStopsAtAFileNobodyMayWrite) {
-    folder.Touch("keep.mp4", MiB);
+TEST_F(WorkerOnRealFolderTest, QuotaDeletesOldestPairAndPassesOverAFileNobodyMayWrite) {
+    folder.Touch("keep.mp4", 10);
     fs::permissions(folder.Path() / "keep.mp4", fs::perms::owner_read | fs::perms::group_read);
     folder.Touch("keep.jpg", 10);
     WaitForNextSecond();
@@ -96,17 +133,12 @@ TEST_F(WorkerOnRealFolderTest, QuotaDeletesOldestPairAndStopsAtAFileNobodyMayWri
     folder.Touch("new.mp4", MiB);
     WaitForNextSecond();
 
-    Publish("conv", 1);
+    Publish("conv", 2);
     EnforceSizeLimit(platform, state);
-    // The protected oldest .mp4 ends the pass; its .jpg partner goes with
-    // the attempt, as with a read-only file on Windows.
+    // The protected oldest .mp4 is passed over and keeps its .jpg; the next
+    // pair goes, and then the total fits.
     EXPECT_TRUE(fs::exists(folder.Path() / "keep.mp4"));
-    EXPECT_FALSE(fs::exists(folder.Path() / "keep.jpg"));
-    EXPECT_TRUE(fs::exists(folder.Path() / "Old.mp4"));
-
-    fs::permissions(folder.Path() / "keep.mp4", fs::perms::owner_write, fs::perm_options::add);
-    EnforceSizeLimit(platform, state);
-    EXPECT_FALSE(fs::exists(folder.Path() / "keep.mp4"));
+    EXPECT_TRUE(fs::exists(folder.Path() / "keep.jpg"));
     EXPECT_FALSE(fs::exists(folder.Path() / "Old.mp4"));
     EXPECT_FALSE(fs::exists(folder.Path() / "old.JPG"));
     EXPECT_TRUE(fs::exists(folder.Path() / "new.mp4"));

@@ -46,8 +46,8 @@ TEST(ConverterFaultTest, ConverterThatCannotStartIsRetriedOncePerPause) {
     Scratch files;
     WriteFile(files / "not-executable", "#!/bin/sh\ntouch " + (files / "RAN") + "\n");
     chmod((files / "not-executable").c_str(), 0644);
-    // Executable, but without "#!": no shell may be asked to run it.
-    WriteFile(files / "no-interpreter", "touch " + (files / "RAN") + "\n");
+    // Executable, but its "#!" names no interpreter that exists.
+    WriteFile(files / "no-interpreter", "#!/nonexistent/sh\ntouch " + (files / "RAN") + "\n");
     chmod((files / "no-interpreter").c_str(), 0755);
 
     for (const std::string& program : {files / "missing", files / "not-executable",
@@ -63,7 +63,7 @@ TEST(ConverterFaultTest, ConverterThatCannotStartIsRetriedOncePerPause) {
     EXPECT_FALSE(Exists(files / "RAN"));
 }
 
-TEST(ConverterFaultTest, CrashingOrFailingConverterIsRunAgainAfterAPause) {
+TEST(ConverterFaultTest, CrashingOrFailingConverterRestsBeforeItsNextTry) {
     for (const char* mode : {"segv", "exit"}) {
         SCOPED_TRACE(mode);
         ConverterFault fault(ConverterProgram(mode, "unused"));
@@ -71,10 +71,21 @@ TEST(ConverterFaultTest, CrashingOrFailingConverterIsRunAgainAfterAPause) {
         EXPECT_EQ(fault.platform.Starts().size(), 1u);
         EXPECT_EQ(fault.state.g_bConverting.load(), 0);
         EXPECT_EQ(fault.state.g_strStatus.Get(), ConvertingStatus("clip", 1));
+        // The pauses are not slept, so the 10 s back-off never passes here.
         ExpectNoSpin(fault.worker, fault.platform, 20,
                      mode[0] == 's' ? "converter dying of SIGSEGV" : "converter exiting at once");
-        EXPECT_EQ(fault.platform.Starts().size(), 10u);
+        EXPECT_EQ(fault.platform.Starts().size(), 0u);
+        EXPECT_EQ(fault.state.g_strStatus.Get(), IdleStatus(0, 1));
     }
+}
+
+TEST(ConverterFaultTest, ScriptWithoutInterpreterLineRunsThroughTheShell) {
+    Scratch files;
+    WriteFile(files / "plain-script", "echo \"$1 $KOVALIN_TITLE\" > " + (files / "RAN") + "\n");
+    chmod((files / "plain-script").c_str(), 0755);
+    ConverterFault fault(files / "plain-script");
+    fault.worker.RunCycle();
+    EXPECT_EQ(ReadFile(files / "RAN"), "clip clip\n");
 }
 
 TEST(ConverterFaultTest, CrashingConverterReallyDiesOfSigsegv) {
