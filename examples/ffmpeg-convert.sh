@@ -8,8 +8,11 @@
 # Kovalin starts the converter setting followed by one blank and the title,
 # so set the converter to, for example:
 #     /opt/kovalin/ffmpeg-convert.sh /var/www/tmp
-# A title with blanks arrives as several arguments; they are joined again
-# with single blanks.
+# Kovalin also names the recording exactly in the environment (KOVALIN_FILE,
+# KOVALIN_TITLE, KOVALIN_FOLDER), which this script prefers: a title with
+# double quotes or runs of blanks then still finds its file. Started by hand,
+# without them, a title with blanks arrives as several arguments, and they
+# are joined again with single blanks.
 #
 # Both outputs are written under temporary names that end in neither .mp4 nor
 # .jpg and then renamed, so a half-written file is never counted or deleted
@@ -21,11 +24,16 @@ usage() {
     exit 2
 }
 
-[ $# -ge 2 ] || usage
+[ $# -ge 1 ] || usage
 folder=$1
 shift
-IFS=' '
-title=$*
+if [ -n "${KOVALIN_FILE:-}" ] && [ -n "${KOVALIN_TITLE:-}" ]; then
+    title=$KOVALIN_TITLE
+else
+    KOVALIN_FILE=
+    IFS=' '
+    title=$*
+fi
 [ -n "$title" ] || usage
 
 # No path built here may start with "-".
@@ -34,16 +42,16 @@ case $folder in
 esac
 base=$folder/$title
 
-# The recording: TITLE.flv, or TITLE with its extension in other letter case.
-# The quoted part of the pattern is literal.
-input=$base.flv
-if [ ! -f "$input" ]; then
+# The recording: the file Kovalin named, else TITLE.flv, or TITLE with its
+# extension in other letter case. The quoted part of the pattern is literal.
+input=${KOVALIN_FILE:-$base.flv}
+if [ ! -f "$input" ] && [ -z "$KOVALIN_FILE" ]; then
     for candidate in "$base".[fF][lL][vV]; do
         [ -f "$candidate" ] && input=$candidate && break
     done
 fi
 if [ ! -f "$input" ]; then
-    echo "ffmpeg-convert.sh: no recording named $base.flv" >&2
+    echo "ffmpeg-convert.sh: no recording named $input" >&2
     exit 1
 fi
 

@@ -1,8 +1,10 @@
 #!/usr/bin/env bash
 # kovalin-headless with the ffmpeg converter on real .flv recordings, the size
-# limit at 1 MiB: every recording becomes a playable .mp4 with its .jpg, the
-# oldest older pair goes to make room, nothing else is touched, and SIGTERM
-# ends the program with exit code 0 and the settings file as it was.
+# limit at 1 MiB: every recording becomes a playable .mp4 with its .jpg (a
+# title with quotes and two blanks too), a corrupt recording older than them
+# all holds none of them back and stays, the oldest older pair goes to make
+# room, nothing else is touched, and SIGTERM ends the program with exit code
+# 0 and the settings file as it was.
 #
 # Usage: ffmpeg_converter_test.sh KOVALIN-HEADLESS EXAMPLES-FOLDER
 set -u
@@ -42,9 +44,11 @@ make_bytes "$watch/keep.jpg" $((10 * 1024))
 make_bytes "$watch/lone.jpg" $((5 * 1024))
 echo "notes" >"$watch/notes.txt"
 
-titles=("first" "my clip" "Loud")
+head -c 5000 /dev/urandom >"$watch/broken.flv"
+wait_until_past "$watch/broken.flv"
+titles=("first" 'my "clip"  two' "Loud")
 make_flv "$watch/first.flv"
-make_flv "$watch/my clip.flv"
+make_flv "$watch/my \"clip\"  two.flv"
 make_flv "$watch/Loud.FLV"
 wait_until_past "$watch/Loud.FLV"
 
@@ -52,10 +56,15 @@ write_settings "$settings" "$watch" "\"$EXAMPLES/ffmpeg-convert.sh\" \"$watch\""
 cp -- "$settings" "$work/settings.orig"
 
 start_headless "$settings"
-conversions_done() { no_flv_left && last_status_is_idle; }
+only_broken_left() {
+    [ "$(find "$watch" -maxdepth 1 -iname '*.flv' -printf '%P\n')" = broken.flv ]
+}
+conversions_done() {
+    only_broken_left && tail -n 1 "$work/status.log" | grep -qF '待機中 変換できなかったファイル 1件'
+}
 wait_for 120 conversions_done || fail "the recordings were not all converted in 120 s"
 
-for count in 3 2 1; do
+for count in 4 3 2; do
     grep -qF "を変換中 変換動画数 $count" "$work/status.log" ||
         fail "no converting status with the count $count"
 done
@@ -67,8 +76,8 @@ for title in "${titles[@]}"; do
     ffmpeg -nostdin -v error -i "file:$watch/$title.mp4" -f null - || fail "$title.mp4 does not play"
 done
 
-expect_listing keep.mp4 keep.jpg lone.jpg notes.txt \
-    first.mp4 first.jpg "my clip.mp4" "my clip.jpg" Loud.mp4 Loud.jpg
+expect_listing keep.mp4 keep.jpg lone.jpg notes.txt broken.flv \
+    first.mp4 first.jpg "${titles[1]}.mp4" "${titles[1]}.jpg" Loud.mp4 Loud.jpg
 [ "$(stat -c %s -- "$watch/keep.mp4")" -eq $((150 * 1024)) ] || fail "keep.mp4 changed"
 
 total=$(find "$watch" -maxdepth 1 \( -iname '*.mp4' -o -iname '*.jpg' \) -printf '%s\n' |
