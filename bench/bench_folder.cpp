@@ -34,14 +34,18 @@ void RemoveFolder(const std::string& path) {
     rmdir(path.c_str());
 }
 
-} // namespace
-
-BenchFolder::BenchFolder(std::size_t entries) {
+std::string MakeFolder() {
     const char* tmp = std::getenv("TMPDIR");
     std::string pattern = std::string(tmp && *tmp ? tmp : "/tmp") + "/kovalin-bench.XXXXXX";
     if (!mkdtemp(pattern.data()))
         throw std::runtime_error("cannot create a folder in " + pattern);
-    m_path = pattern + "/";
+    return pattern + "/";
+}
+
+} // namespace
+
+BenchFolder::BenchFolder(std::size_t entries) {
+    m_path = MakeFolder();
 
     for (std::size_t i = 0; i < kRecordings && i < entries; ++i)
         MakeFile(m_path + "recording " + std::to_string(i) + ".flv", 64 << 10);
@@ -59,4 +63,22 @@ BenchFolder::BenchFolder(std::size_t entries) {
 
 BenchFolder::~BenchFolder() {
     RemoveFolder(m_path);
+}
+
+PairFolder::PairFolder(std::size_t pairs) : m_path(MakeFolder()), m_pairs(pairs) {
+    Refill();
+}
+
+PairFolder::~PairFolder() {
+    RemoveFolder(m_path);
+}
+
+void PairFolder::Refill() const {
+    for (std::size_t i = 0; i < m_pairs; ++i) {
+        const std::string stem = m_path + "pair " + std::to_string(i);
+        if (access((stem + ".mp4").c_str(), F_OK) != 0)
+            MakeFile(stem + ".mp4", 1 << 20);
+        if (access((stem + ".jpg").c_str(), F_OK) != 0)
+            MakeFile(stem + ".jpg", 0);
+    }
 }

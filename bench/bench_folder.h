@@ -22,3 +22,22 @@ class BenchFolder {
   private:
     std::string m_path;
 };
+
+// A real temporary folder of `pairs` pairs "pair N.mp4" (1 MiB, sparse) and
+// "pair N.jpg" (empty), for timing quota passes that delete.
+class PairFolder {
+  public:
+    explicit PairFolder(std::size_t pairs);
+    ~PairFolder();
+    PairFolder(const PairFolder&) = delete;
+    PairFolder& operator=(const PairFolder&) = delete;
+
+    // Makes again every file that a pass deleted.
+    void Refill() const;
+    const std::string& Path() const { return m_path; }
+    std::size_t Pairs() const { return m_pairs; }
+
+  private:
+    std::string m_path;
+    std::size_t m_pairs;
+};

@@ -1,6 +1,7 @@
 // How much the worker's scan and one quota repetition cost over real folders
-// of 1,000, 10,000 and 100,000 entries, each beside a floor measured in the
-// same run over the same folder, with a table of the ratios at the end.
+// of 1,000, 10,000 and 100,000 entries, and a quota pass that deletes half of
+// 1,000, 4,000 and 16,000 pairs, each beside a floor measured in the same run
+// over the same folder, with a table of the ratios at the end.
 #include <benchmark/benchmark.h>
 #include <unistd.h>
 
@@ -20,6 +21,7 @@
 namespace {
 
 constexpr std::size_t kSizes[] = {1000, 10000, 100000};
+constexpr std::size_t kPairCounts[] = {1000, 4000, 16000};
 
 // The real platform for searching and the clock; starting a converter
 // always fails and deleting never happens, and pauses take no time.
@@ -106,6 +108,64 @@ void QuotaRepetition(benchmark::State& run, std::size_t entries) {
         run.SkipWithError("the quota pass tried to delete");
 }
 
+// The real platform with a clock 2 s ahead, so that the pairs just made
+// count as older than the pass.
+class QuotaPlatform final : public Platform {
+  public:
+    void FindEntries(const std::string& pattern,
+                     const std::function<void(const DirEntry&)>& visit) override {
+        ThePlatform().FindEntries(pattern, visit);
+    }
+    bool RemoveFile(const std::string& path) override {
+        const bool removed = ThePlatform().RemoveFile(path);
+        removals += removed ? 1 : 0;
+        return removed;
+    }
+    std::int64_t Now() override { return ThePlatform().Now() + 2; }
+    void SleepMs(unsigned) override {}
+    WriteState ProbeWriting(const std::string&) override { return WriteState::Closed; }
+    std::unique_ptr<ConverterProcess> StartHidden(const std::string&,
+                                                  const ConverterEnvironment&) override {
+        return nullptr;
+    }
+
+    std::int64_t removals = 0;
+};
+
+// The floor of a pass: one listing of the .mp4 and .jpg entries, then the
+// deletion of the pairs that a pass deletes.
+void FloorQuotaPass(benchmark::State& run, std::size_t pairs) {
+    PairFolder folder(pairs);
+    for (auto _ : run) {
+        run.PauseTiming();
+        folder.Refill();
+        run.ResumeTiming();
+        benchmark::DoNotOptimize(FloorScan(folder.Path(), {".mp4", ".jpg"}));
+        for (std::size_t i = 0; i < pairs / 2; ++i) {
+            const std::string stem = folder.Path() + "pair " + std::to_string(i);
+            unlink((stem + ".mp4").c_str());
+            unlink((stem + ".jpg").c_str());
+        }
+    }
+}
+
+// A whole pass over `pairs` pairs of 1 MiB with a limit of half that: it
+// deletes half the pairs.
+void QuotaPass(benchmark::State& run, std::size_t pairs) {
+    PairFolder folder(pairs);
+    QuotaPlatform platform;
+    SharedState state;
+    PublishSettings(state, folder.Path(), "converter", static_cast<std::uint32_t>(pairs / 2));
+    for (auto _ : run) {
+        run.PauseTiming();
+        folder.Refill();
+        run.ResumeTiming();
+        EnforceSizeLimit(platform, state);
+    }
+    if (platform.removals != static_cast<std::int64_t>(run.iterations() * pairs))
+        run.SkipWithError("the pass did not delete half the pairs");
+}
+
 std::string NameOf(const char* job, std::size_t entries) {
     return std::string(job) + "/" + std::to_string(entries);
 }
@@ -145,6 +205,8 @@ class RatioReporter final : public benchmark::ConsoleReporter {
                                          std::pair{"quota_repetition", "floor_mp4_jpg"}})
             for (std::size_t entries : kSizes)
                 PrintRow(job, floor, entries);
+        for (std::size_t pairs : kPairCounts)
+            PrintRow("quota_pass", "floor_quota_pass", pairs);
     }
 
   private:
@@ -175,6 +237,10 @@ void RegisterAll() {
         Register("worker_scan", WorkerScan, entries);
         Register("floor_mp4_jpg", FloorMp4Jpg, entries);
         Register("quota_repetition", QuotaRepetition, entries);
+    }
+    for (std::size_t pairs : kPairCounts) {
+        Register("floor_quota_pass", FloorQuotaPass, pairs);
+        Register("quota_pass", QuotaPass, pairs);
     }
 }
 

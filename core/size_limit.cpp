@@ -1,6 +1,7 @@
 #include "core/size_limit.h"
 
 #include <algorithm>
+#include <unordered_map>
 #include <vector>
 
 #include "core/platform.h"
@@ -8,11 +9,29 @@
 
 namespace {
 
+std::string AsciiLower(std::string text) {
+    for (char& c : text)
+        if (c >= 'A' && c <= 'Z')
+            c = static_cast<char>(c - 'A' + 'a');
+    return text;
+}
+
 struct Survey {
     double totalBytes = 0.0;
     std::vector<DirEntry> mp4s; // candidates: created before the pass, with a title
     std::vector<DirEntry> jpgs;
 };
+
+// The .jpg files by their name in lower case, in listing order: the
+// partners of a title.
+using PartnerIndex = std::unordered_map<std::string, std::vector<DirEntry>>;
+
+PartnerIndex IndexPartners(const std::vector<DirEntry>& jpgs) {
+    PartnerIndex index;
+    for (const DirEntry& jpg : jpgs)
+        index[AsciiLower(jpg.name)].push_back(jpg);
+    return index;
+}
 
 // One listing of the folder gives the total and every candidate.
 Survey SurveyFolder(Platform& platform, const std::string& folder) {
@@ -29,10 +48,6 @@ Survey SurveyFolder(Platform& platform, const std::string& folder) {
         else if (entry.creationTime < start && FindLastChar(entry.name, '.', leadBytes) != 0)
             survey.mp4s.push_back(entry);
     });
-    // Oldest first; of equal times the entry listed first.
-    std::stable_sort(
-        survey.mp4s.begin(), survey.mp4s.end(),
-        [](const DirEntry& a, const DirEntry& b) { return a.creationTime < b.creationTime; });
     return survey;
 }
 
@@ -43,12 +58,13 @@ bool OverLimit(double totalBytes, std::int32_t limitMB) {
 // Deletes the .jpg files named like the title, ASCII case ignored, and
 // returns the bytes they held.
 double RemovePartners(Platform& platform, const std::string& folder, const std::string& title,
-                      std::vector<DirEntry>& jpgs) {
-    const std::string partnerName = title + ".jpg";
+                      PartnerIndex& jpgs) {
     double freed = 0.0;
-    std::erase_if(jpgs, [&](const DirEntry& jpg) {
-        if (jpg.isDirectory || !EqualsIgnoringAsciiCase(jpg.name, partnerName) ||
-            !platform.RemoveFile(folder + jpg.name))
+    const auto found = jpgs.find(AsciiLower(title + ".jpg"));
+    if (found == jpgs.end())
+        return freed;
+    std::erase_if(found->second, [&](const DirEntry& jpg) {
+        if (jpg.isDirectory || !platform.RemoveFile(folder + jpg.name))
             return false;
         freed += static_cast<double>(jpg.size);
         return true;
@@ -64,6 +80,13 @@ void EnforceSizeLimit(Platform& platform, SharedState& state) {
     // The files deleted are always in the folder that was listed.
     const std::string folder = state.g_strWatchDir.Get();
     Survey survey = SurveyFolder(platform, folder);
+    if (!OverLimit(survey.totalBytes, state.g_nLimitMB.load()))
+        return;
+    // Oldest first; of equal times the entry listed first.
+    std::stable_sort(
+        survey.mp4s.begin(), survey.mp4s.end(),
+        [](const DirEntry& a, const DirEntry& b) { return a.creationTime < b.creationTime; });
+    PartnerIndex partners = IndexPartners(survey.jpgs);
     for (const DirEntry& mp4 : survey.mp4s) {
         // The limit is read at each use: 0 applied meanwhile ends the pass.
         if (!OverLimit(survey.totalBytes, state.g_nLimitMB.load()))
@@ -73,7 +96,7 @@ void EnforceSizeLimit(Platform& platform, SharedState& state) {
         if (!platform.RemoveFile(folder + mp4.name))
             continue;
         survey.totalBytes -= static_cast<double>(mp4.size);
-        survey.totalBytes -= RemovePartners(platform, folder,
-                                            FileTitle(mp4.name, platform.LeadBytes()), survey.jpgs);
+        survey.totalBytes -=
+            RemovePartners(platform, folder, FileTitle(mp4.name, platform.LeadBytes()), partners);
     }
 }

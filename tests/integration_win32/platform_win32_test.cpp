@@ -114,7 +114,26 @@ TEST(Win32Worker, ConvertsTheOldestFlvWithABatchFileAndWaitsForIt) {
     EXPECT_EQ(state.g_bConverting.load(), 0);
 }
 
-TEST(Win32SizeLimit, AReadOnlyOldestMp4EndsThePassAndAWritableOneGoesWithItsJpg) {
+TEST(Win32WriteProbe, AFileHeldOpenForWritingByAnotherProcessIsSeenUntilClosed) {
+    TempFolder folder;
+    const std::string path = folder.Prefix() + "rec.flv";
+    folder.Write("rec.flv", "flv");
+    folder.SetTimes("rec.flv", std::time(nullptr) - 100);
+    const auto recorder =
+        ThePlatform().StartHidden(Quoted(TestProgram()) + " --hold-open " + Quoted(path), {});
+    ASSERT_TRUE(recorder);
+    for (int i = 0; i < 3000 && !folder.Exists("rec.flv.held"); ++i)
+        Sleep(10);
+    ASSERT_TRUE(folder.Exists("rec.flv.held"));
+    EXPECT_EQ(ThePlatform().ProbeWriting(path), WriteState::Writing);
+
+    folder.Write("rec.flv.release");
+    recorder->Wait();
+    EXPECT_EQ(ThePlatform().ProbeWriting(path), WriteState::Closed);
+    EXPECT_EQ(ThePlatform().ProbeWriting(folder.Prefix() + "missing.flv"), WriteState::Unknown);
+}
+
+TEST(Win32SizeLimit, AReadOnlyOldestMp4IsPassedOverAndKeepsItsJpg) {
     TempFolder folder;
     const std::int64_t now = std::time(nullptr);
     folder.Write("old.mp4");
@@ -130,14 +149,13 @@ TEST(Win32SizeLimit, AReadOnlyOldestMp4EndsThePassAndAWritableOneGoesWithItsJpg)
     PublishSettings(state, folder.Prefix(), "", 1);
     EnforceSizeLimit(ThePlatform(), state); // returns although still over the limit
     EXPECT_TRUE(folder.Exists("old.mp4"));
-    EXPECT_TRUE(folder.Exists("new.mp4"));
+    EXPECT_TRUE(folder.Exists("old.JPG"));
+    EXPECT_FALSE(folder.Exists("new.mp4"));
 
     SetFileAttributesA((folder.Prefix() + "old.mp4").c_str(), FILE_ATTRIBUTE_NORMAL);
-    folder.Write("old.JPG", "j");
     EnforceSizeLimit(ThePlatform(), state);
     EXPECT_FALSE(folder.Exists("old.mp4"));
     EXPECT_FALSE(folder.Exists("old.JPG"));
-    EXPECT_TRUE(folder.Exists("new.mp4"));
 
     folder.MakeFolder("dir.mp4");
     EXPECT_FALSE(ThePlatform().RemoveFile(folder.Prefix() + "dir.mp4"));

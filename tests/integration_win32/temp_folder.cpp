@@ -139,6 +139,23 @@ int RunHelper(int argc, char** argv) {
         log << '\n';
         return 0;
     }
+    if (mode == "--hold-open") {
+        // A recorder: holds the file open for writing, sharing read and
+        // write, until FILE.release appears.
+        const std::string file = argv[2];
+        const HANDLE held =
+            CreateFileA(file.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                        OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+        if (held == INVALID_HANDLE_VALUE)
+            return 1;
+        std::ofstream(file + ".held");
+        for (int i = 0;
+             i < 6000 && GetFileAttributesA((file + ".release").c_str()) == INVALID_FILE_ATTRIBUTES;
+             ++i)
+            Sleep(10);
+        CloseHandle(held);
+        return 0;
+    }
     if (mode == "--print-exe-dir") {
         std::ofstream(argv[2], std::ios::binary) << ExecutableDirectory();
         return 0;

@@ -44,6 +44,8 @@ std::string TestProgram();
 //   --converter LOG ARG...   waits 300 ms, then appends a line to LOG: the
 //                            start flags and window state it was given, and
 //                            its arguments
+//   --hold-open FILE         holds FILE open for writing until FILE.release
+//                            exists, after writing FILE.held
 //   --print-exe-dir OUT      writes ExecutableDirectory() to OUT
 int RunHelper(int argc, char** argv);
 
