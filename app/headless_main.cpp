@@ -11,6 +11,7 @@
 #include "core/file_name.h"
 #include "core/shared_state.h"
 #include "platform/executable_dir.h"
+#include "platform/instance_lock.h"
 #include "platform/stop_request.h"
 #include "platform/worker_thread.h"
 #include "settings/settings_file.h"
@@ -85,6 +86,15 @@ struct StopLatch {
 };
 
 int Run(const std::string& settingsPath) {
+    // A second instance on the same file would hand recordings to a second converter.
+    const InstanceLock instance = AcquireInstanceLock(settingsPath);
+    if (!instance.held) {
+        const std::string pid =
+            instance.ownerPid > 0 ? " (PID " + std::to_string(instance.ownerPid) + ")" : "";
+        std::fprintf(stderr, "kovalin-headless: %s is in use by another Kovalin%s\n",
+                     settingsPath.c_str(), pid.c_str());
+        return 2;
+    }
     SettingsRecord settings = DefaultSettings();
     LoadSettings(settingsPath, settings);
     NormaliseWatchDir(settings.watchDir);
