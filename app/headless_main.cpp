@@ -23,6 +23,7 @@ constexpr const char* kUsage =
     "Converts the .flv files of the watch folder one at a time and keeps its\n"
     ".mp4 and .jpg files under the size limit, as the tray program does.\n"
     "SETTINGS-FILE defaults to Kovaset.ini beside the executable.\n"
+    "One Kovalin runs per settings file: a second start exits with code 2.\n"
     "  --help     show this text\n"
     "  --version  show the version\n";
 
