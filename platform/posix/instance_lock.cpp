@@ -16,16 +16,27 @@ namespace {
 // The file's path with links and "." and ".." resolved, as far as it exists.
 std::string FullPath(const std::string& path) {
     std::error_code error;
-    const auto full =
-        std::filesystem::weakly_canonical(std::filesystem::absolute(path, error), error);
-    return error ? path : full.string();
+    const auto absolute = std::filesystem::absolute(path, error);
+    if (error)
+        return path;
+    const auto full = std::filesystem::weakly_canonical(absolute, error);
+    return error ? absolute.string() : full.string();
 }
 
-// The user's runtime folder; /tmp, with the user's id in the names, without one.
+bool UsableFolder(const std::string& folder) {
+    return !folder.empty() && folder[0] == '/' && access(folder.c_str(), W_OK | X_OK) == 0;
+}
+
+// The user's runtime folder, also where the environment does not name it (a
+// cron job): the same lock for every start of one user. /tmp, with the
+// user's id in the name, on systems without one.
 std::string StemFor(const std::string& name) {
     const char* runtime = std::getenv("XDG_RUNTIME_DIR");
-    if (runtime && runtime[0] == '/' && access(runtime, W_OK | X_OK) == 0)
+    if (runtime && UsableFolder(runtime))
         return std::string(runtime) + "/" + name;
+    const std::string userRuntime = "/run/user/" + std::to_string(getuid());
+    if (UsableFolder(userRuntime))
+        return userRuntime + "/" + name;
     return "/tmp/" + name + "-" + std::to_string(getuid());
 }
 
