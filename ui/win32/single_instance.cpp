@@ -4,6 +4,7 @@
 
 #include <cstdio>
 #include <cstring>
+#include <utility>
 
 namespace {
 
@@ -63,8 +64,10 @@ void SingleInstance::Listen(HWND dialog, std::function<void()> onShow) {
 }
 
 LRESULT CALLBACK SingleInstance::DialogSubclass(HWND window, UINT message, WPARAM wParam,
-                                                LPARAM lParam, UINT_PTR, DWORD_PTR self) {
+                                                LPARAM lParam, UINT_PTR id, DWORD_PTR self) {
     auto* instance = reinterpret_cast<SingleInstance*>(self);
+    if (message == WM_NCDESTROY)
+        RemoveWindowSubclass(window, DialogSubclass, id);
     if (message != instance->m_showMessage || instance->m_showMessage == 0)
         return DefSubclassProc(window, message, wParam, lParam);
     instance->m_onShow();
