@@ -2,11 +2,14 @@
 # One kovalin-headless per settings file: a second start on the same file,
 # even spelt another way, ends with exit code 2 and the first one's PID while
 # the first converts, and no second converter starts. Another settings file
-# runs beside it. A killed instance leaves nothing that stops the next start.
+# runs beside it. The tray program, given, shares the lock: started on the
+# same file through a link, it gets no answer from kovalin-headless and ends
+# with code 2. A killed instance leaves nothing that stops the next start.
 #
-# Usage: single_instance_test.sh KOVALIN-HEADLESS EXAMPLES-FOLDER
+# Usage: single_instance_test.sh KOVALIN-HEADLESS [KOVALIN]
 set -u
 KOVALIN=$1
+TRAY=${2:-}
 # shellcheck source=lib.sh
 . "$(dirname "$0")/lib.sh"
 
@@ -47,6 +50,16 @@ code=0
 [ "$code" -eq 2 ] || fail "a second start ended with exit code $code"
 grep -qF "(PID $headless_pid)" "$work/second.log" ||
     fail "a second start said: $(cat "$work/second.log")"
+if [ -n "$TRAY" ]; then
+    mkdir "$work/app"
+    cp -- "$TRAY" "$work/app/kovalin"
+    ln -s ../Kovaset.ini "$work/app/Kovaset.ini"
+    code=0
+    QT_QPA_PLATFORM=offscreen timeout 30 "$work/app/kovalin" >/dev/null 2>"$work/tray.log" || code=$?
+    [ "$code" -eq 2 ] || fail "the tray program ended with exit code $code beside kovalin-headless"
+    grep -qF "(PID $headless_pid) does not answer" "$work/tray.log" ||
+        fail "the tray program said: $(cat "$work/tray.log")"
+fi
 starts_are 1 || fail "a second converter started"
 
 mkdir "$work/other"
