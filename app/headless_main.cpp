@@ -11,6 +11,7 @@
 #include "core/file_name.h"
 #include "core/shared_state.h"
 #include "platform/executable_dir.h"
+#include "platform/instance_lock.h"
 #include "platform/stop_request.h"
 #include "platform/worker_thread.h"
 #include "settings/settings_file.h"
@@ -22,6 +23,7 @@ constexpr const char* kUsage =
     "Converts the .flv files of the watch folder one at a time and keeps its\n"
     ".mp4 and .jpg files under the size limit, as the tray program does.\n"
     "SETTINGS-FILE defaults to Kovaset.ini beside the executable.\n"
+    "One Kovalin runs per settings file: a second start exits with code 2.\n"
     "  --help     show this text\n"
     "  --version  show the version\n";
 
@@ -85,6 +87,15 @@ struct StopLatch {
 };
 
 int Run(const std::string& settingsPath) {
+    // A second instance on the same file would hand recordings to a second converter.
+    const InstanceLock instance = AcquireInstanceLock(settingsPath);
+    if (!instance.held) {
+        const std::string pid =
+            instance.ownerPid > 0 ? " (PID " + std::to_string(instance.ownerPid) + ")" : "";
+        std::fprintf(stderr, "kovalin-headless: %s is in use by another Kovalin%s\n",
+                     settingsPath.c_str(), pid.c_str());
+        return 2;
+    }
     SettingsRecord settings = DefaultSettings();
     LoadSettings(settingsPath, settings);
     NormaliseWatchDir(settings.watchDir);

@@ -11,6 +11,7 @@
 #include "app/watch_dlg.h"
 #include "platform/stop_request.h"
 #include "ui/qt/qt_watch_view.h"
+#include "ui/qt/single_instance.h"
 
 namespace {
 
@@ -78,15 +79,22 @@ int CWatchApp::InitInstance(int argc, char** argv) {
     if (qtTexts.load("qtbase_ja", QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
         QApplication::installTranslator(&qtTexts);
 
+    // A second start on the same settings file shows the running one's dialog.
+    const WatchDlgEnvironment env = ProcessEnvironment();
+    SingleInstance instance(CWatchDlg::SettingsPathOf(env));
+    if (!instance.IsFirst())
+        return instance.HandOver();
+
     QtWatchView view;
     {
-        CWatchDlg dlg(view, ProcessEnvironment());
+        CWatchDlg dlg(view, env);
         view.Attach(&dlg);
         stop.Run(&app, &dlg);
         // A session manager may end the process after this without a signal.
         QObject::connect(&app, &QGuiApplication::commitDataRequest,
                          [&dlg](QSessionManager&) { dlg.OnEndSession(); });
         dlg.OnInitDialog();
+        instance.Listen([&dlg] { dlg.OnTraySettings(); });
         QApplication::exec();
         stop.Run(nullptr, nullptr);
         view.Attach(nullptr);

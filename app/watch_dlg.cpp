@@ -16,6 +16,10 @@ constexpr const char* kFailedNoticeCaption = "Kovalin";
 
 constexpr TrayIcon kAnimIcons[3] = {TrayIcon::Anim1, TrayIcon::Anim2, TrayIcon::Anim3};
 
+std::string SettingsPathIn(const std::string& exeDir) {
+    return exeDir + kSettingsFileName;
+}
+
 } // namespace
 
 CWatchDlg::CWatchDlg(IWatchView& view, WatchDlgEnvironment env)
@@ -40,7 +44,11 @@ CWatchDlg::~CWatchDlg() {
 }
 
 std::string CWatchDlg::SettingsPath() const {
-    return m_strExeDir + kSettingsFileName;
+    return SettingsPathIn(m_strExeDir);
+}
+
+std::string CWatchDlg::SettingsPathOf(const WatchDlgEnvironment& env) {
+    return SettingsPathIn(env.executableDirectory ? env.executableDirectory() : std::string());
 }
 
 void CWatchDlg::OnInitDialog() {

@@ -53,6 +53,8 @@ class CWatchDlg {
     const std::string& Program() const { return m_strProgram; }
     std::uint32_t LimitMB() const { return m_nLimitMB; }
     std::string SettingsPath() const;
+    // The settings file that a controller over `env` reads and writes.
+    static std::string SettingsPathOf(const WatchDlgEnvironment& env);
 
   private:
     // Moves text between the boxes and the members; false when the limit

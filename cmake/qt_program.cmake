@@ -25,8 +25,8 @@ qt_add_resources(kovalin_qt_view kovalin_icons
   FILES ${KOVALIN_ICON_FILES}
 )
 
-add_executable(kovalin app/qt_main.cpp)
-target_link_libraries(kovalin PRIVATE kovalin_qt_view)
+add_executable(kovalin app/qt_main.cpp ui/qt/single_instance.cpp)
+target_link_libraries(kovalin PRIVATE kovalin_qt_view Qt6::Network)
 
 include(GNUInstallDirs)
 install(TARGETS kovalin RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})

@@ -93,6 +93,8 @@ TEST_F(WatchDlgTest, LoadsTheSettingsFileBesideTheExecutable) {
     EXPECT_EQ(dlg->WatchDir(), P("/data/in/"));
     EXPECT_EQ(dlg->Program(), P("/bin/conv"));
     EXPECT_EQ(dlg->LimitMB(), 25u);
+    // The entry points name their instance lock after this same file.
+    EXPECT_EQ(CWatchDlg::SettingsPathOf(Env()), dlg->SettingsPath());
 }
 
 TEST_F(WatchDlgTest, WithoutSettingsFileStartsFromTheDefaults) {

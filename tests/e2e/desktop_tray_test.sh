@@ -2,7 +2,8 @@
 # The tray program on a real X11 display: Xvfb, the tray host trayer, and
 # xdotool as the user. kovalin starts with a settings file beside it; the test
 # clicks the tray icon, chooses "設定", types a new watch folder, presses
-# "設定", then chooses "終了" from the menu. The worker must have converted a
+# "設定", starts kovalin a second time, which shows the first one's dialog,
+# then chooses "終了" from the menu. The worker must have converted a
 # file in the new folder, the program must end with exit code 0, and
 # Kovaset.ini must hold the new folder with its trailing "/".
 #
@@ -68,7 +69,7 @@ wait_for 30 find_icon || fail "no tray icon appeared"
 menu=
 open_menu() {
     xdotool mousemove --window "$icon" 8 8 click 1
-    find_menu() { menu=$(windows | grep -vx "$icon" | head -n 1); [ -n "$menu" ]; }
+    find_menu() { menu=$(windows | grep -vx -e "$icon" -e "${dialog:-none}" | head -n 1); [ -n "$menu" ]; }
     wait_for 10 find_menu || fail "clicking the tray icon opened no menu"
     eval "$(geometry "$menu")"
     menu_x=$X menu_y=$Y menu_height=$HEIGHT
@@ -104,6 +105,14 @@ wait_for 10 dialog_gone || fail "the dialog stayed on screen after 設定"
 
 converted() { [ -f "$new/clip.mp4" ] && [ ! -e "$new/clip.flv" ]; }
 wait_for 60 converted || fail "the worker converted nothing in the new folder"
+
+# A second start on the same settings file shows this one's dialog and ends
+# with exit code 0: the tray keeps one icon, the screen one dialog.
+code=0
+(cd "$work/run" && timeout 30 "$work/app/kovalin") >"$work/second.log" 2>&1 || code=$?
+[ "$code" -eq 0 ] || fail "a second start ended with exit code $code: $(cat "$work/second.log")"
+wait_for 10 find_dialog || fail "a second start showed no dialog"
+window_count_is 2 || fail "kovalin shows $(windows | wc -l) windows: one icon and the dialog expected"
 
 open_menu
 xdotool mousemove --window "$menu" 30 $((menu_height - 10)) click 1 # "終了"

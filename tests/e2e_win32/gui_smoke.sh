@@ -3,8 +3,8 @@
 # Kovaset.ini, converts the .flv waiting in its folder with a batch file,
 # shows its settings from the tray menu, refuses a bad limit with its
 # message, lets both browse dialogs pick the published values, ignores Enter, Esc and close requests, takes new settings, ends through "終了" and leaves them in the
-# file; started again, it reads them, and the end of the Windows session
-# saves the settings applied since.
+# file; started again, it reads them, a start beside it shows its dialog, and
+# the end of the Windows session saves the settings applied since.
 # Usage: gui_smoke.sh KOVALIN.EXE DRIVER.EXE [SCREENSHOT.png]
 # Run inside xvfb-run, with WINEPREFIX set to a prefix of its own. The test
 # works in C:\kovalin-smoke of that prefix.
@@ -130,6 +130,10 @@ settings_are 5 || fail "Kovaset.ini holds: $(cat "$work/Kovaset.ini")"
 LANG=ja_JP.UTF-8 LC_ALL=ja_JP.UTF-8 $wine "$work/Kovalin.exe" </dev/null >>"$work/kovalin.log" 2>&1 &
 kovalin_pid=$!
 drive wait-hidden || fail "the second start shows no hidden dialog"
+# A start beside the running one shows that one's dialog and ends with 0.
+LANG=ja_JP.UTF-8 LC_ALL=ja_JP.UTF-8 timeout 60 $wine "$work/Kovalin.exe" </dev/null >>"$work/kovalin.log" 2>&1 ||
+  fail "a start beside a running Kovalin.exe ended with exit code $?"
+drive wait-shown || fail "a start beside a running Kovalin.exe did not show its dialog"
 drive menu 1 && drive wait-shown || fail "設定 did not show the dialog again"
 drive get 1003 >"$work/box.txt"
 [ "$(cat "$work/box.txt")" = 5 ] || fail "the second start did not read the limit"

@@ -6,6 +6,7 @@
 
 #include <ctime>
 #include <functional>
+#include <memory>
 #include <string>
 
 #include "platform/executable_dir.h"
@@ -56,6 +57,16 @@ class Headless {
     Headless& operator=(const Headless&) = delete;
 
     bool Started() const { return m_started; }
+    DWORD Pid() const { return m_process.dwProcessId; }
+
+    // The exit code once the program has ended by itself; -1 when it runs on.
+    long ExitCode() const {
+        DWORD code = 0;
+        if (!m_started || WaitForSingleObject(m_process.hProcess, 30000) != WAIT_OBJECT_0 ||
+            !GetExitCodeProcess(m_process.hProcess, &code))
+            return -1;
+        return static_cast<long>(code);
+    }
 
   private:
     HANDLE m_output;
@@ -82,6 +93,29 @@ TEST(Win32Headless, ConvertsWithABatchFileAndPrintsTheStatusInCodePage932) {
     EXPECT_NE(folder.Read("out.txt").find("動画を変換中 変換動画数 1\r\n"), std::string::npos)
         << folder.Read("out.txt");
     EXPECT_FALSE(folder.Exists("動画.flv"));
+}
+
+// One instance per settings file: a second start ends with code 2 and the
+// first one's PID; once the first has been killed, a new start runs.
+TEST(Win32Headless, SecondStartOnTheSameSettingsExitsWithCode2) {
+    TempFolder folder;
+    folder.Write("set.ini", folder.Prefix() + "\n" + folder.Prefix() + "conv.bat\n0\n");
+    const std::string settings = folder.Prefix() + "set.ini";
+    const auto idle = [&](const char* output) {
+        return WaitFor([&] { return folder.Read(output).find("待機中") != std::string::npos; });
+    };
+
+    auto first = std::make_unique<Headless>(settings, folder.Prefix() + "first.txt");
+    ASSERT_TRUE(idle("first.txt")) << folder.Read("first.txt");
+    const Headless second(settings, folder.Prefix() + "second.txt");
+    EXPECT_EQ(second.ExitCode(), 2);
+    EXPECT_NE(folder.Read("second.txt").find("(PID " + std::to_string(first->Pid()) + ")"),
+              std::string::npos)
+        << folder.Read("second.txt");
+
+    first.reset(); // TerminateProcess: no clean end
+    const Headless third(settings, folder.Prefix() + "third.txt");
+    EXPECT_TRUE(idle("third.txt")) << folder.Read("third.txt");
 }
 
 } // namespace

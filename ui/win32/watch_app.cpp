@@ -7,6 +7,7 @@
 
 #include "app/watch_dlg.h"
 #include "app/watch_dlg_environment.h"
+#include "ui/win32/single_instance.h"
 #include "ui/win32/win32_watch_view.h"
 
 namespace {
@@ -15,6 +16,8 @@ class CWatchApp {
   public:
     // Runs the whole program; false, as there is nothing to run after it.
     bool InitInstance(HINSTANCE instance);
+
+    int m_exitCode = 0;
 };
 
 // The dialog's message loop: Tab, Enter and Esc go through the dialog manager.
@@ -29,6 +32,14 @@ void RunMessageLoop(HWND dialog) {
 }
 
 bool CWatchApp::InitInstance(HINSTANCE instance) {
+    // A second start on the same settings file shows the running one's dialog.
+    const WatchDlgEnvironment env = ProcessEnvironment();
+    SingleInstance single(CWatchDlg::SettingsPathOf(env));
+    if (!single.IsFirst()) {
+        m_exitCode = single.HandOver();
+        return false;
+    }
+
     INITCOMMONCONTROLSEX controls{sizeof controls, ICC_STANDARD_CLASSES};
     InitCommonControlsEx(&controls);
     // The folder browser is a shell (COM) object.
@@ -36,9 +47,11 @@ bool CWatchApp::InitInstance(HINSTANCE instance) {
 
     Win32WatchView view(instance);
     {
-        CWatchDlg dlg(view, ProcessEnvironment());
-        if (view.Create(dlg))
+        CWatchDlg dlg(view, env);
+        if (view.Create(dlg)) {
+            single.Listen(view.Window(), [&dlg] { dlg.OnTraySettings(); });
             RunMessageLoop(view.Window());
+        }
     } // the controller's destructor removes the icon and writes the settings
 
     if (SUCCEEDED(com))
@@ -52,5 +65,5 @@ CWatchApp theApp;
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
     theApp.InitInstance(instance);
-    return 0;
+    return theApp.m_exitCode;
 }

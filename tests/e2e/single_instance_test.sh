@@ -1,0 +1,80 @@
+#!/usr/bin/env bash
+# One kovalin-headless per settings file: a second start on the same file,
+# even spelt another way, ends with exit code 2 and the first one's PID while
+# the first converts, and no second converter starts. Another settings file
+# runs beside it. The tray program, given, shares the lock: started on the
+# same file through a link, it gets no answer from kovalin-headless and ends
+# with code 2. A killed instance leaves nothing that stops the next start.
+#
+# Usage: single_instance_test.sh KOVALIN-HEADLESS [KOVALIN]
+set -u
+KOVALIN=$1
+TRAY=${2:-}
+# shellcheck source=lib.sh
+. "$(dirname "$0")/lib.sh"
+
+other_pid=
+instance_cleanup() {
+    [ -z "$other_pid" ] || { kill "$other_pid" 2>/dev/null; wait "$other_pid" 2>/dev/null; }
+    e2e_cleanup
+}
+e2e_begin
+trap instance_cleanup EXIT
+watch=$work/watch
+settings=$work/Kovaset.ini
+
+# The converter notes each start and holds the recording until released.
+converter=$work/held-convert.sh
+cat >"$converter" <<SCRIPT
+#!/bin/sh
+echo "start \$1" >>"$work/converter.log"
+until [ -e "$work/release" ]; do sleep 0.05; done
+rm -f -- "$watch/\$1.flv"
+SCRIPT
+chmod +x "$converter"
+write_settings "$settings" "$watch" "$converter" 0
+echo recording >"$watch/clip.flv"
+wait_until_past "$watch/clip.flv"
+
+starts_are() {
+    local starts
+    starts=$(grep -cx 'start clip' "$work/converter.log" 2>/dev/null)
+    [ "${starts:-0}" -eq "$1" ]
+}
+
+start_headless "$settings"
+wait_for 30 starts_are 1 || fail "the first instance started no converter"
+
+code=0
+(cd "$work/run" && timeout 30 "$KOVALIN" ../Kovaset.ini) >/dev/null 2>"$work/second.log" || code=$?
+[ "$code" -eq 2 ] || fail "a second start ended with exit code $code"
+grep -qF "(PID $headless_pid)" "$work/second.log" ||
+    fail "a second start said: $(cat "$work/second.log")"
+if [ -n "$TRAY" ]; then
+    mkdir "$work/app"
+    cp -- "$TRAY" "$work/app/kovalin"
+    ln -s ../Kovaset.ini "$work/app/Kovaset.ini"
+    code=0
+    QT_QPA_PLATFORM=offscreen timeout 30 "$work/app/kovalin" >/dev/null 2>"$work/tray.log" || code=$?
+    [ "$code" -eq 2 ] || fail "the tray program ended with exit code $code beside kovalin-headless"
+    grep -qF "(PID $headless_pid) does not answer" "$work/tray.log" ||
+        fail "the tray program said: $(cat "$work/tray.log")"
+fi
+starts_are 1 || fail "a second converter started"
+
+mkdir "$work/other"
+write_settings "$work/other.ini" "$work/other" "$converter" 0
+"$KOVALIN" "$work/other.ini" >"$work/other.log" 2>&1 &
+other_pid=$!
+other_runs() { grep -qF '待機中' "$work/other.log"; }
+wait_for 30 other_runs || fail "another settings file did not run beside the first"
+
+{ kill -KILL "$headless_pid" && wait "$headless_pid"; } 2>/dev/null
+start_headless "$settings"
+# The killed instance's converter still holds the recording: the new
+# instance hands it over again.
+wait_for 30 starts_are 2 || fail "no new start ran after kill -9"
+touch "$work/release"
+wait_for 30 no_flv_left || fail "the recording was not converted"
+stop_headless
+echo "PASS: one kovalin-headless per settings file"

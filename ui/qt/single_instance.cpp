@@ -1,0 +1,58 @@
+#include "ui/qt/single_instance.h"
+
+#include <QDeadlineTimer>
+#include <QLocalSocket>
+#include <QThread>
+
+#include <cstdio>
+
+namespace {
+
+constexpr int kAnswerMs = 2000;
+constexpr char kShown[] = "shown\n";
+
+} // namespace
+
+SingleInstance::SingleInstance(const std::string& settingsPath)
+    : m_settingsPath(settingsPath), m_lock(AcquireInstanceLock(settingsPath)) {}
+
+int SingleInstance::HandOver() const {
+    const QString channel = QString::fromStdString(m_lock.channel);
+    const QDeadlineTimer deadline(kAnswerMs);
+    // The running instance may still be starting: it listens once it has
+    // its dialog.
+    while (!deadline.hasExpired()) {
+        QLocalSocket socket;
+        socket.connectToServer(channel);
+        if (socket.waitForConnected(deadline.remainingTime())) {
+            while (socket.bytesAvailable() < qint64(sizeof kShown - 1) &&
+                   socket.waitForReadyRead(deadline.remainingTime())) {
+            }
+            if (socket.readAll() == kShown)
+                return 0;
+            break;
+        }
+        QThread::msleep(50);
+    }
+    const std::string pid =
+        m_lock.ownerPid > 0 ? " (PID " + std::to_string(m_lock.ownerPid) + ")" : "";
+    std::fprintf(stderr, "kovalin: the Kovalin that runs on %s%s does not answer\n",
+                 m_settingsPath.c_str(), pid.c_str());
+    return 2;
+}
+
+void SingleInstance::Listen(std::function<void()> onShow) {
+    // The lock is held: a socket left by an instance that was killed is stale.
+    const QString channel = QString::fromStdString(m_lock.channel);
+    QLocalServer::removeServer(channel);
+    m_server.setSocketOptions(QLocalServer::UserAccessOption);
+    QObject::connect(&m_server, &QLocalServer::newConnection, [this, onShow] {
+        while (QLocalSocket* socket = m_server.nextPendingConnection()) {
+            onShow();
+            socket->write(kShown, sizeof kShown - 1);
+            socket->disconnectFromServer();
+            QObject::connect(socket, &QLocalSocket::disconnected, socket, &QObject::deleteLater);
+        }
+    });
+    m_server.listen(channel);
+}
