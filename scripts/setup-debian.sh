@@ -6,7 +6,7 @@ set -euo pipefail
 
 what=${1:-test}
 
-build_packages=(build-essential cmake ninja-build pkg-config qt6-base-dev qt6-translations-l10n)
+build_packages=(build-essential cmake ninja-build pkg-config ccache qt6-base-dev qt6-translations-l10n)
 test_packages=(
   libgtest-dev libgmock-dev libbenchmark-dev ffmpeg
   clang libclang-rt-dev

@@ -1,13 +1,20 @@
 #!/usr/bin/env bash
-# Builds Kovalin and runs every test suite: the plain build, the unit and
-# integration tests under AddressSanitizer + UndefinedBehaviorSanitizer, the
-# threaded tests under ThreadSanitizer, and the 32-bit Windows programs
-# cross-built with MinGW-w64, their tests run under Wine (as 64-bit programs
-# where the kernel runs no 32-bit code).
+# Builds Kovalin and runs every test suite: every suite once in one build
+# under AddressSanitizer + UndefinedBehaviorSanitizer, the threaded tests
+# under ThreadSanitizer, the Windows programs cross-built with MinGW-w64 and
+# their tests run under Wine, the benchmarks built and the fuzzers run for a
+# short time. The programs as scripts/run.sh builds them are compiled too.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
 scripts/setup-debian.sh test
+
+# ccache, where present, keys on paths relative to the checkout, so that a
+# clone in another folder reuses what an earlier one compiled.
+export CCACHE_BASEDIR=$PWD
+
+started=$SECONDS
+phase() { echo "== $1 (at $((SECONDS - started)) s)"; }
 
 build_preset() {
   cmake --preset "$1" >/dev/null
@@ -15,7 +22,7 @@ build_preset() {
 }
 
 run_preset() {
-  echo "== $1"
+  phase "$1"
   build_preset "$1"
   ctest --preset "$1"
 }
@@ -26,9 +33,13 @@ runs_32bit_code() {
   /lib/ld-linux.so.2 --version >/dev/null 2>&1
 }
 
-for preset in default asan tsan; do
-  run_preset "$preset"
-done
+# The programs as scripts/run.sh builds them: compiled with warnings as
+# errors; the sanitizer build below runs the tests.
+phase release
+build_preset release
+
+run_preset asan
+run_preset tsan
 
 # Kovalin.exe is a 32-bit program and its tests run under 32-bit Wine. Where
 # the kernel cannot run 32-bit code, the 32-bit programs are still built, and
@@ -36,16 +47,17 @@ done
 if runs_32bit_code; then
   run_preset windows
 else
-  echo "== windows (build only: this kernel runs no 32-bit code)"
-  build_preset windows
+  phase "windows-release (build only: this kernel runs no 32-bit code)"
+  build_preset windows-release
   run_preset windows64
 fi
 
 # The benchmarks are only built, so that they keep compiling; running them
 # is a separate step (BENCHMARKS.md).
-echo "== bench (build only)"
+phase "bench (build only)"
 cmake --preset bench >/dev/null
 cmake --build --preset bench --target kovalin_folder_bench
 
-echo "== fuzz"
-scripts/fuzz.sh 20
+phase fuzz
+scripts/fuzz.sh 15
+phase done
