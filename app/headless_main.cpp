@@ -13,7 +13,7 @@
 #include "platform/executable_dir.h"
 #include "platform/instance_lock.h"
 #include "platform/stop_request.h"
-#include "platform/worker_thread.h"
+#include "core/worker_thread.h"
 #include "settings/settings_file.h"
 
 namespace {

@@ -2,7 +2,7 @@
 #include "core/platform.h"
 #include "core/shared_state.h"
 #include "platform/executable_dir.h"
-#include "platform/worker_thread.h"
+#include "core/worker_thread.h"
 
 WatchDlgEnvironment ProcessEnvironment() {
     WatchDlgEnvironment env;

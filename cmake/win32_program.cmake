@@ -7,7 +7,7 @@ add_executable(Kovalin WIN32
   ui/win32/browse_dialogs.cpp
   ui/win32/notify_icon.cpp
   ui/win32/single_instance.cpp
-  ui/win32/watch_app.cpp
+  app/win32_main.cpp
   ui/win32/win32_watch_view.cpp
   res/kovalin.rc
 )

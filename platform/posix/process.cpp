@@ -12,7 +12,7 @@
 #include <string_view>
 #include <vector>
 
-#include "platform/command_line.h"
+#include "platform/posix/command_line.h"
 
 extern char** environ;
 

@@ -7,7 +7,7 @@
 
 #include <filesystem>
 
-#include "platform/command_line.h"
+#include "platform/posix/command_line.h"
 #include "real_folder.h"
 
 namespace {

@@ -16,7 +16,7 @@
 #include "core/shared_state.h"
 #include "core/size_limit.h"
 #include "hostile_names.h"
-#include "platform/command_line.h"
+#include "platform/posix/command_line.h"
 #include "support.h"
 #include "test_platform.h"
 

@@ -26,8 +26,6 @@ class TestPlatform : public Platform {
     std::function<void(DirEntry&)> adjustEntry;
     // Called after the wait for each converter, with its command line.
     std::function<void(const std::string&)> afterConvert;
-    // Called for each pause instead of sleeping.
-    std::function<void(unsigned)> onPause;
     // False keeps only the counts below, so that a long run holds no growing
     // record of its own.
     bool keepRecords = true;
@@ -37,7 +35,6 @@ class TestPlatform : public Platform {
 
     void FindEntries(const std::string& pattern,
                      const std::function<void(const DirEntry&)>& visit) override {
-        ++searches;
         ThePlatform().FindEntries(pattern, [&](const DirEntry& listed) {
             DirEntry entry = listed;
             if (adjustEntry)
@@ -63,8 +60,6 @@ class TestPlatform : public Platform {
             if (keepRecords)
                 m_pauses.push_back(milliseconds);
         }
-        if (onPause)
-            onPause(milliseconds);
     }
 
     WriteState ProbeWriting(const std::string& path) override {
@@ -79,7 +74,8 @@ class TestPlatform : public Platform {
             if (keepRecords)
                 m_starts.push_back(commandLine);
         }
-        std::unique_ptr<ConverterProcess> process = ThePlatform().StartHidden(commandLine, environment);
+        std::unique_ptr<ConverterProcess> process =
+            ThePlatform().StartHidden(commandLine, environment);
         if (!process)
             return nullptr;
         return std::make_unique<Watched>(std::move(process), commandLine, afterConvert);
@@ -105,8 +101,6 @@ class TestPlatform : public Platform {
         m_pauses.clear();
         m_removals.clear();
     }
-
-    std::size_t searches = 0;
 
   private:
     class Watched : public ConverterProcess {

@@ -11,7 +11,6 @@ class DialogUnits {
 
     QRect ToPixels(int x, int y, int width, int height) const;
     int BaseX() const { return m_baseX; }
-    int BaseY() const { return m_baseY; }
 
   private:
     int m_baseX;

@@ -8,6 +8,16 @@
 #include "res/resource.h"
 #include "ui/win32/browse_dialogs.h"
 
+// The controller names the boxes and pictures by the template's identifiers.
+static_assert(static_cast<int>(EditBox::WatchDir) == IDC_WATCH_DIR);
+static_assert(static_cast<int>(EditBox::Program) == IDC_PROGRAM);
+static_assert(static_cast<int>(EditBox::Limit) == IDC_LIMIT);
+static_assert(static_cast<int>(EditBox::Status) == IDC_STATUS);
+static_assert(static_cast<int>(TrayIcon::Idle) == IDR_MAINFRAME);
+static_assert(static_cast<int>(TrayIcon::Anim1) == IDI_ANIM1);
+static_assert(static_cast<int>(TrayIcon::Anim2) == IDI_ANIM2);
+static_assert(static_cast<int>(TrayIcon::Anim3) == IDI_ANIM3);
+
 namespace {
 
 constexpr UINT_PTR kTickTimerId = 1; // ID_TIMER_TICK

@@ -1,4 +1,4 @@
-#include "platform/worker_thread.h"
+#include "core/worker_thread.h"
 
 #include <system_error>
 #include <thread>
