@@ -8,12 +8,12 @@
 #include <filesystem>
 
 #include "platform/posix/command_line.h"
-#include "real_folder.h"
+#include "support.h"
 
 namespace {
 
 namespace fs = std::filesystem;
-using namespace testing_support;
+using namespace test_support;
 
 // What the helper converter receives after its own leading arguments.
 std::vector<std::string> TitleArgs(const std::string& program, const std::string& title) {
@@ -23,8 +23,8 @@ std::vector<std::string> TitleArgs(const std::string& program, const std::string
 
 TEST(ConverterStartTest, TitlesReachTheConverterSplitAndNothingElseRuns) {
     TempFolder folder;
-    const std::string log = (folder.Path() / "log").string();
-    const std::string program = RecordingConverter(log);
+    const std::string log = folder / "log";
+    const std::string program = ConverterProgram("record", log);
     const std::vector<std::string> titles = {
         "clip",
         "my clip",
@@ -55,16 +55,16 @@ TEST(ConverterStartTest, TitlesReachTheConverterSplitAndNothingElseRuns) {
     ASSERT_EQ(runs.size(), titles.size());
     for (std::size_t i = 0; i < titles.size(); ++i)
         EXPECT_EQ(runs[i].args, TitleArgs(program, titles[i])) << titles[i];
-    EXPECT_FALSE(fs::exists(folder.Path() / "pwned"));
+    EXPECT_FALSE(fs::exists((folder / "pwned")));
     EXPECT_FALSE(fs::exists(cwd / "pwned"));
 }
 
 TEST(ConverterStartTest, ConverterHasItsOwnSessionReadsNothingAndInheritsNoDescriptor) {
     TempFolder folder;
-    const std::string log = (folder.Path() / "log").string();
+    const std::string log = folder / "log";
     const int leaky = open("/dev/null", O_RDONLY); // deliberately without O_CLOEXEC
     ASSERT_GE(leaky, 0);
-    const auto converter = StartConverter(RecordingConverter(log) + " clip");
+    const auto converter = StartConverter(ConverterProgram("record", log) + " clip");
     close(leaky);
     ASSERT_NE(converter, nullptr);
     converter->Wait();
@@ -78,12 +78,11 @@ TEST(ConverterStartTest, ConverterHasItsOwnSessionReadsNothingAndInheritsNoDescr
 TEST(ConverterStartTest, ProgramsThatCannotRunAreNotStarted) {
     TempFolder folder;
     folder.Touch("not-executable", 10);
-    fs::permissions(folder.Path() / "not-executable",
-                    fs::perms::owner_read | fs::perms::owner_write);
+    fs::permissions((folder / "not-executable"), fs::perms::owner_read | fs::perms::owner_write);
     EXPECT_EQ(StartConverter("/nonexistent/conv clip"), nullptr);
     EXPECT_EQ(StartConverter(folder.Prefix() + "not-executable clip"), nullptr);
-    EXPECT_EQ(StartConverter(folder.Path().string() + " clip"), nullptr); // a directory
-    EXPECT_EQ(StartConverter(" clip"), nullptr);                          // empty program
+    EXPECT_EQ(StartConverter(folder.Path() + " clip"), nullptr); // a directory
+    EXPECT_EQ(StartConverter(" clip"), nullptr);                 // empty program
     EXPECT_EQ(StartConverter("no-such-program-on-the-path clip"), nullptr);
 }
 

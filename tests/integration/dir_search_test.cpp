@@ -6,12 +6,12 @@
 #include <ctime>
 #include <filesystem>
 
-#include "real_folder.h"
+#include "support.h"
 
 namespace {
 
 namespace fs = std::filesystem;
-using testing_support::TempFolder;
+using test_support::TempFolder;
 
 std::vector<DirEntry> Find(const std::string& pattern) {
     std::vector<DirEntry> entries;
@@ -34,7 +34,7 @@ TEST(DirSearchTest, ExtensionMatchIgnoresCaseAndIncludesHiddenEntriesAndDirector
     folder.Touch(".hidden.flv");
     folder.Touch("long.flvx");
     folder.Touch("clip.mp4");
-    fs::create_directory(folder.Path() / "old.flv");
+    fs::create_directory((folder / "old.flv"));
     const std::vector<DirEntry> entries = Find(folder.Prefix() + "*.flv");
     ASSERT_EQ(Names(entries), (std::vector<std::string>{".hidden.flv", "clip.FLV", "old.flv"}));
     EXPECT_EQ(entries[1].size, 3u);
@@ -59,8 +59,8 @@ TEST(DirSearchTest, LinksAreEntriesOfTheirOwnNeverTheirTargets) {
     TempFolder folder;
     TempFolder outside;
     outside.Touch("target.bin", 5000);
-    fs::create_symlink(outside.Path() / "target.bin", folder.Path() / "file.mp4");
-    fs::create_symlink(outside.Path(), folder.Path() / "dir.mp4");
+    fs::create_symlink(outside / "target.bin", folder / "file.mp4");
+    fs::create_symlink(outside.Path(), folder / "dir.mp4");
     for (const DirEntry& e : Find(folder.Prefix() + "*.mp4")) {
         EXPECT_FALSE(e.isDirectory) << e.name;
         EXPECT_NE(e.size, 5000u) << e.name;
@@ -70,7 +70,7 @@ TEST(DirSearchTest, LinksAreEntriesOfTheirOwnNeverTheirTargets) {
 TEST(DirSearchTest, SizesAreWholeAndTimesAreCreationSeconds) {
     TempFolder folder;
     const std::time_t before = std::time(nullptr);
-    fs::resize_file((folder.Touch("big.mp4"), folder.Path() / "big.mp4"), 5ull << 30);
+    fs::resize_file((folder.Touch("big.mp4"), folder / "big.mp4"), 5ull << 30);
     const std::time_t after = std::time(nullptr);
     const std::vector<DirEntry> entries = Find(folder.Prefix() + "*.mp4");
     ASSERT_EQ(entries.size(), 1u);

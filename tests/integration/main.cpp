@@ -1,13 +1,12 @@
-// The integration test program doubles as the converter its tests start.
-#include <cstring>
-
+// The integration test program; run with a converter flag it plays the converter
+// that its tests start.
 #include <gtest/gtest.h>
 
-#include "real_folder.h"
+#include "support.h"
 
 int main(int argc, char** argv) {
-    if (argc > 2 && std::strcmp(argv[1], "--as-converter") == 0)
-        return testing_support::RunAsConverter(argc, argv);
+    if (test_support::IsConverterCall(argc, argv))
+        return test_support::RunAsConverter(argc, argv);
     ::testing::InitGoogleTest(&argc, argv);
     return RUN_ALL_TESTS();
 }

@@ -1,5 +1,6 @@
 // The worker and the quota pass over real folders with real converters; only
-// the pauses are recorded instead of slept.
+// the pauses are recorded instead of slept, and the clock runs ahead so that
+// the files a test makes count as older than the cycle.
 #include <fcntl.h>
 #include <signal.h>
 #include <spawn.h>
@@ -13,14 +14,15 @@
 #include "core/convert_worker.h"
 #include "core/shared_state.h"
 #include "core/size_limit.h"
-#include "real_folder.h"
+#include "support.h"
+#include "test_platform.h"
 
 extern char** environ;
 
 namespace {
 
 namespace fs = std::filesystem;
-using namespace testing_support;
+using namespace test_support;
 
 constexpr std::size_t MiB = 1048576;
 
@@ -29,20 +31,19 @@ class WorkerOnRealFolderTest : public ::testing::Test {
     void Publish(const std::string& program, std::uint32_t limitMB = 0) {
         PublishSettings(state, folder.Prefix(), program, limitMB);
     }
-    std::string Log() const { return (folder.Path() / "converter.log").string(); }
+    std::string Log() const { return folder / "converter.log"; }
 
     TempFolder folder;
     SharedState state;
-    NoSleepPlatform platform;
+    TestPlatform platform;
     ConvertWorker worker{platform, state};
 };
 
 TEST_F(WorkerOnRealFolderTest, ConvertsOldestFirstThenIdles) {
-    folder.Touch("b c.flv");
-    WaitForNextSecond();
     folder.Touch("a.FLV");
-    WaitForNextSecond();
-    Publish(RecordingConverter(Log(), folder.Path().string()));
+    folder.Touch("b c.flv");
+    platform.FixCreationTimes({{"b c.flv", 100}, {"a.FLV", 200}});
+    Publish(ConverterProgram("record", Log(), folder.Path()));
     worker.RunCycle();
     EXPECT_EQ(state.g_strStatus.Get(), "b cを変換中\r\n変換動画数 2");
     worker.RunCycle();
@@ -53,32 +54,30 @@ TEST_F(WorkerOnRealFolderTest, ConvertsOldestFirstThenIdles) {
     ASSERT_EQ(runs.size(), 1u + 1u);
     EXPECT_EQ(runs[0].args, (std::vector<std::string>{"b", "c"}));
     EXPECT_EQ(runs[1].args, std::vector<std::string>{"a"});
-    EXPECT_EQ(platform.sleeps, std::vector<unsigned>{10000});
+    EXPECT_EQ(platform.Pauses(), std::vector<unsigned>{10000});
 }
 
 TEST_F(WorkerOnRealFolderTest, ConvertersThatFailOrLeaveTheFileNeverRunWithoutAPause) {
     folder.Touch("clip.flv");
-    WaitForNextSecond();
 
     Publish("/nonexistent/converter");
     for (int i = 0; i < 3; ++i)
         worker.RunCycle();
-    EXPECT_EQ(platform.sleeps.size(), 3u);
+    EXPECT_EQ(platform.Pauses().size(), 3u);
     EXPECT_EQ(state.g_strStatus.Get(), "「/nonexistent/converter」を起動できません");
 
-    Publish(RecordingConverter(Log())); // exits at once, leaves clip.flv
-    platform.sleeps.clear();
+    Publish(ConverterProgram("record", Log())); // exits at once, leaves clip.flv
+    platform.Forget();
     for (int i = 0; i < 6; ++i)
         worker.RunCycle();
     // The file failed: it rests for its back-off, and every cycle pauses.
     EXPECT_EQ(ReadConverterLog(Log()).size(), 1u);
-    EXPECT_EQ(platform.sleeps.size(), 5u);
+    EXPECT_EQ(platform.Pauses().size(), 5u);
     EXPECT_EQ(state.g_strStatus.Get(), "待機中\r\n変換できなかったファイル 1件");
 }
 
 TEST_F(WorkerOnRealFolderTest, FileHeldOpenForWritingByAnotherProcessWaitsUntilClosed) {
     folder.Touch("recording.flv", 100);
-    WaitForNextSecond();
     // A "recorder": a child that holds the file open for writing.
     posix_spawn_file_actions_t actions;
     posix_spawn_file_actions_init(&actions);
@@ -91,7 +90,7 @@ TEST_F(WorkerOnRealFolderTest, FileHeldOpenForWritingByAnotherProcessWaitsUntilC
     posix_spawn_file_actions_destroy(&actions);
     ASSERT_TRUE(WaitFor([&] { return ThePlatform().ProbeWriting(path) == WriteState::Writing; }));
 
-    Publish(RecordingConverter(Log(), folder.Prefix()));
+    Publish(ConverterProgram("record", Log(), folder.Prefix()));
     worker.RunCycle();
     EXPECT_TRUE(ReadConverterLog(Log()).empty());
     EXPECT_EQ(state.g_strStatus.Get(), "待機中\r\n書き込み終了待ち 1件");
@@ -106,43 +105,40 @@ TEST_F(WorkerOnRealFolderTest, FileHeldOpenForWritingByAnotherProcessWaitsUntilC
 }
 
 TEST_F(WorkerOnRealFolderTest, MissingOrVanishingFolderIdles) {
-    PublishSettings(state, folder.Prefix() + "later/", RecordingConverter(Log()), 1);
+    PublishSettings(state, folder.Prefix() + "later/", ConverterProgram("record", Log()), 1);
     worker.RunCycle();
     EXPECT_EQ(state.g_strStatus.Get(), "待機中");
 
-    fs::create_directory(folder.Path() / "later");
+    fs::create_directory(folder / "later");
     folder.Touch("later/clip.flv");
-    WaitForNextSecond();
     worker.RunCycle();
     EXPECT_EQ(ReadConverterLog(Log()).size(), 1u);
 
-    fs::remove_all(folder.Path() / "later");
+    fs::remove_all(folder / "later");
     worker.RunCycle();
     EXPECT_EQ(state.g_strStatus.Get(), "待機中");
 }
 
 TEST_F(WorkerOnRealFolderTest, QuotaDeletesOldestPairAndPassesOverAFileNobodyMayWrite) {
     folder.Touch("keep.mp4", 10);
-    fs::permissions(folder.Path() / "keep.mp4", fs::perms::owner_read | fs::perms::group_read);
+    fs::permissions(folder / "keep.mp4", fs::perms::owner_read | fs::perms::group_read);
     folder.Touch("keep.jpg", 10);
-    WaitForNextSecond();
     folder.Touch("Old.mp4", MiB);
     folder.Touch("old.JPG", 10);
     folder.Touch("x.flv", MiB); // never counted, never deleted
-    WaitForNextSecond();
     folder.Touch("new.mp4", MiB);
-    WaitForNextSecond();
+    platform.FixCreationTimes({{"keep.mp4", 100}, {"Old.mp4", 200}, {"new.mp4", 300}});
 
     Publish("conv", 2);
     EnforceSizeLimit(platform, state);
     // The protected oldest .mp4 is passed over and keeps its .jpg; the next
     // pair goes, and then the total fits.
-    EXPECT_TRUE(fs::exists(folder.Path() / "keep.mp4"));
-    EXPECT_TRUE(fs::exists(folder.Path() / "keep.jpg"));
-    EXPECT_FALSE(fs::exists(folder.Path() / "Old.mp4"));
-    EXPECT_FALSE(fs::exists(folder.Path() / "old.JPG"));
-    EXPECT_TRUE(fs::exists(folder.Path() / "new.mp4"));
-    EXPECT_TRUE(fs::exists(folder.Path() / "x.flv"));
+    EXPECT_TRUE(fs::exists(folder / "keep.mp4"));
+    EXPECT_TRUE(fs::exists(folder / "keep.jpg"));
+    EXPECT_FALSE(fs::exists(folder / "Old.mp4"));
+    EXPECT_FALSE(fs::exists(folder / "old.JPG"));
+    EXPECT_TRUE(fs::exists(folder / "new.mp4"));
+    EXPECT_TRUE(fs::exists(folder / "x.flv"));
 }
 
 } // namespace

@@ -25,10 +25,12 @@
 extern char** environ;
 
 namespace reliability {
+
+using namespace test_support;
 namespace {
 
 struct ConverterFault {
-    Scratch scratch;
+    TempFolder scratch;
     std::string watch = scratch / "watch";
     std::string log = scratch / "converter.log";
     SharedState state;
@@ -43,7 +45,7 @@ struct ConverterFault {
 };
 
 TEST(ConverterFaultTest, ConverterThatCannotStartIsRetriedOncePerPause) {
-    Scratch files;
+    TempFolder files;
     WriteFile(files / "not-executable", "#!/bin/sh\ntouch " + (files / "RAN") + "\n");
     chmod((files / "not-executable").c_str(), 0644);
     // Executable, but its "#!" names no interpreter that exists.
@@ -80,7 +82,7 @@ TEST(ConverterFaultTest, CrashingOrFailingConverterRestsBeforeItsNextTry) {
 }
 
 TEST(ConverterFaultTest, ScriptWithoutInterpreterLineRunsThroughTheShell) {
-    Scratch files;
+    TempFolder files;
     WriteFile(files / "plain-script", "echo \"$1 $KOVALIN_TITLE\" > " + (files / "RAN") + "\n");
     chmod((files / "plain-script").c_str(), 0755);
     ConverterFault fault(files / "plain-script");
@@ -92,7 +94,7 @@ TEST(ConverterFaultTest, CrashingConverterReallyDiesOfSigsegv) {
     // The fault is what it claims to be: the helper dies of the signal.
     const std::string program = ConverterProgram("segv", "unused");
     std::string self = program.substr(1, program.find('"', 1) - 1);
-    std::string flag = "--reliability-converter=segv", log = "unused";
+    std::string flag = "--test-converter=segv", log = "unused";
     char* argv[] = {self.data(), flag.data(), log.data(), nullptr};
     pid_t pid = 0;
     ASSERT_EQ(posix_spawn(&pid, self.c_str(), nullptr, nullptr, argv, environ), 0);
@@ -112,7 +114,7 @@ std::int64_t ThreadCpuMicrosOf(std::thread& thread) {
 }
 
 TEST(ConverterFaultTest, NeverExitingConverterKeepsTheWorkerConvertingWithoutCpu) {
-    Scratch logs;
+    TempFolder logs;
     ConverterFault fault(ConverterProgram("hang", logs / "pids"));
     std::thread worker([&] { fault.worker.RunCycle(); });
     ASSERT_TRUE(WaitFor([&] {
@@ -138,7 +140,7 @@ TEST(ConverterFaultTest, NeverExitingConverterKeepsTheWorkerConvertingWithoutCpu
 
 TEST(ConverterFaultTest, ConverterOutlivesTheProgram) {
     AdoptOrphans();
-    Scratch scratch;
+    TempFolder scratch;
     const std::string watch = scratch / "watch";
     mkdir(watch.c_str(), 0755);
     WriteFile(watch + "/clip.flv", "video");
@@ -173,7 +175,7 @@ TEST(ConverterFaultTest, ConverterOutlivesTheProgram) {
 
 TEST(ConverterFaultTest, ChildrenOfTheConverterDoNotHoldTheWorker) {
     AdoptOrphans();
-    Scratch logs;
+    TempFolder logs;
     ConverterFault fault(ConverterProgram("orphan", logs / "pids"));
     fault.worker.RunCycle(); // returns once the converter itself has exited
     EXPECT_EQ(fault.state.g_bConverting.load(), 0);

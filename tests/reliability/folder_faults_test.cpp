@@ -12,10 +12,12 @@
 #include "test_platform.h"
 
 namespace reliability {
+
+using namespace test_support;
 namespace {
 
 TEST(FolderFaultTest, WorkerIdlesWhileTheFolderIsGoneAndResumesWhenItIsBack) {
-    Scratch scratch;
+    TempFolder scratch;
     const std::string watch = scratch / "watch";
     const std::string log = scratch / "converter.log";
     mkdir(watch.c_str(), 0755);
@@ -31,7 +33,7 @@ TEST(FolderFaultTest, WorkerIdlesWhileTheFolderIsGoneAndResumesWhenItIsBack) {
     };
     ConvertWorker worker(platform, state);
     worker.RunCycle();
-    ASSERT_EQ(ReadArgumentLog(log).size(), 1u);
+    ASSERT_EQ(ReadConverterLog(log).size(), 1u);
 
     auto expectIdle = [&](const char* what) {
         SCOPED_TRACE(what);
@@ -73,7 +75,7 @@ TEST(FolderFaultTest, WorkerIdlesWhileTheFolderIsGoneAndResumesWhenItIsBack) {
     platform.Forget();
     worker.RunCycle(); // restored: converts again, and the quota pass works
     EXPECT_EQ(platform.Starts().size(), 1u);
-    EXPECT_EQ(ReadArgumentLog(log).size(), 2u);
+    EXPECT_EQ(ReadConverterLog(log).size(), 2u);
     EXPECT_FALSE(Exists(watch + "/old.mp4"));
 }
 

@@ -21,19 +21,21 @@
 #include "test_platform.h"
 
 namespace reliability {
+
+using namespace test_support;
 namespace {
 
 constexpr std::uint64_t kMiB = 1048576;
 
 // No file of this name may appear anywhere: it is what the shell syntax in
 // the names would create if anything interpreted it.
-bool InjectionRan(const Scratch& scratch) {
+bool InjectionRan(const TempFolder& scratch) {
     return Exists(scratch / "watch/PWNED") || Exists("PWNED") || Exists(scratch / "PWNED");
 }
 
 // A folder "watch" and, beside it, "outside" with files that links point at.
 struct HostileFolder {
-    Scratch scratch;
+    TempFolder scratch;
     std::string watch = scratch / "watch";
     std::string outside = scratch / "outside";
 
@@ -95,9 +97,9 @@ TEST(HostileFolderTest, ConverterReceivesExactlyTheSplitArguments) {
         ++conversions;
         ASSERT_EQ(commandLine.compare(0, program.size() + 1, program + " "), 0);
         const std::string title = commandLine.substr(program.size() + 1);
-        const auto runs = ReadArgumentLog(log);
+        const auto runs = ReadConverterLog(log);
         ASSERT_EQ(runs.size(), conversions) << "one converter run per start, nothing else";
-        EXPECT_EQ(runs.back(), SplitCommandLine(commandLine));
+        EXPECT_EQ(runs.back().argv, SplitCommandLine(commandLine));
         // The converter's part: take the file out of the folder.
         ASSERT_TRUE(pending.count(title)) << "converted a title that is not pending: " << title;
         pending.erase(pending.find(title));
@@ -116,7 +118,7 @@ TEST(HostileFolderTest, ConverterReceivesExactlyTheSplitArguments) {
 
     EXPECT_TRUE(pending.empty()) << pending.size() << " titles never converted";
     EXPECT_EQ(platform.Starts().size(), total);
-    EXPECT_EQ(ReadArgumentLog(log).size(), total);
+    EXPECT_EQ(ReadConverterLog(log).size(), total);
     EXPECT_FALSE(InjectionRan(folder.scratch));
     EXPECT_EQ(folder.OutsideSnapshot(), outsideBefore);
     EXPECT_TRUE(platform.Removals().empty()) << "the worker itself never deletes";
@@ -150,15 +152,6 @@ TEST(HostileFolderTest, NameThatIsOnlyTheExtensionIsNeverConverted) {
     worker.RunCycle();
     EXPECT_TRUE(platform.Starts().empty());
     EXPECT_EQ(state.g_strStatus.Get(), kIdleStatus);
-}
-
-// Gives each listed name a creation time from the table (others keep theirs).
-void FixCreationTimes(TestPlatform& platform, std::map<std::string, std::int64_t> times) {
-    platform.adjustEntry = [times = std::move(times)](DirEntry& entry) {
-        const auto it = times.find(entry.name);
-        if (it != times.end())
-            entry.creationTime = it->second;
-    };
 }
 
 // Every deletion named an entry directly inside the folder.
@@ -227,7 +220,7 @@ TEST(HostileFolderTest, QuotaDeletesOnlyCandidatesAndTheirPartners) {
     SharedState state;
     PublishSettings(state, folder.watch + "/", "unused", 1);
     TestPlatform platform;
-    FixCreationTimes(platform, times);
+    platform.FixCreationTimes(times);
     EnforceSizeLimit(platform, state);
     EnforceSizeLimit(platform, state); // again: the blocked folder stays as it is
 
@@ -264,7 +257,7 @@ TEST(HostileFolderTest, UndeletableOldestMp4IsPassedOver) {
         SharedState state;
         PublishSettings(state, folder.watch + "/", "unused", 1);
         TestPlatform platform;
-        FixCreationTimes(platform, {{"old.mp4", 100}, {"new.mp4", 200}});
+        platform.FixCreationTimes({{"old.mp4", 100}, {"new.mp4", 200}});
         EnforceSizeLimit(platform, state);
 
         // The pass goes on to the next .mp4; the partner stays with its .mp4.

@@ -41,7 +41,7 @@ inline std::vector<std::string> HostileTitles() {
         "--help",
         "-",
         "--",
-        "--reliability-converter=exit",
+        "--test-converter=exit",
         "*",
         "?",
         "[a-z]",

@@ -20,6 +20,8 @@
 #include "support.h"
 
 namespace reliability {
+
+using namespace test_support;
 namespace {
 
 const SettingsRecord kOld{"/srv/old/", "/usr/bin/old-conv", 100};
@@ -35,7 +37,7 @@ std::vector<std::string> Strays(const std::string& folder) {
 }
 
 TEST(SettingsFaultTest, FullDiskKeepsTheOldFile) {
-    Scratch scratch;
+    TempFolder scratch;
     const std::string disk = scratch / "disk";
     mkdir(disk.c_str(), 0755);
     if (mount("kovalin-test", disk.c_str(), "tmpfs", 0, "size=64k") != 0)
@@ -73,7 +75,7 @@ TEST(SettingsFaultTest, FullDiskKeepsTheOldFile) {
 
 TEST(SettingsFaultTest, FileSizeLimitKeepsTheOldFile) {
     // The write fails part way, as on a full disk, on any machine.
-    Scratch scratch;
+    TempFolder scratch;
     const std::string path = scratch / kSettingsFileName;
     ASSERT_TRUE(SaveSettings(path, kOld));
     const pid_t child = fork();
@@ -92,7 +94,7 @@ TEST(SettingsFaultTest, FileSizeLimitKeepsTheOldFile) {
 }
 
 TEST(SettingsFaultTest, KillDuringSaveLeavesTheOldOrTheNewFile) {
-    Scratch scratch;
+    TempFolder scratch;
     const std::string path = scratch / kSettingsFileName;
     ASSERT_TRUE(SaveSettings(path, kOld));
     std::mt19937 random(20261207);
@@ -121,7 +123,7 @@ TEST(SettingsFaultTest, KillDuringSaveLeavesTheOldOrTheNewFile) {
 }
 
 TEST(SettingsFaultTest, DirectoryInPlaceOfTheFile) {
-    Scratch scratch;
+    TempFolder scratch;
     const std::string path = scratch / kSettingsFileName;
     mkdir(path.c_str(), 0755);
     WriteFile(path + "/inside", "kept");
@@ -135,7 +137,7 @@ TEST(SettingsFaultTest, DirectoryInPlaceOfTheFile) {
 }
 
 TEST(SettingsFaultTest, UnreadableFileGivesTheDefaults) {
-    Scratch scratch;
+    TempFolder scratch;
     const std::string path = scratch / kSettingsFileName;
     ASSERT_TRUE(SaveSettings(path, kOld));
     chmod(path.c_str(), 0);
@@ -150,7 +152,7 @@ TEST(SettingsFaultTest, UnreadableFileGivesTheDefaults) {
 }
 
 TEST(SettingsFaultTest, FolderRefusingNewFilesIsWrittenInPlace) {
-    Scratch scratch;
+    TempFolder scratch;
     const std::string folder = scratch / "settings";
     mkdir(folder.c_str(), 0755);
     const std::string path = folder + "/" + kSettingsFileName;

@@ -18,6 +18,8 @@
 #include "test_platform.h"
 
 namespace reliability {
+
+using namespace test_support;
 namespace {
 
 constexpr std::uint64_t kMiB = 1048576;
@@ -79,7 +81,7 @@ struct Figures {
 // the test renames each .flv to an .mp4 of 1 MiB (sparse) with a .jpg, and
 // adds the next .flv, so that the quota pass deletes on nearly every cycle.
 Figures Soak(std::size_t conversions, std::size_t warmUp) {
-    Scratch scratch;
+    TempFolder scratch;
     const std::string watch = scratch / "watch";
     mkdir(watch.c_str(), 0755);
     std::size_t made = 0;

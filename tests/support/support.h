@@ -1,5 +1,6 @@
-// Real folders, real processes and resource figures for the reliability
-// tests. The test program doubles as the converter its tests start.
+// Real folders, real processes and resource figures for the tests on real
+// folders (integration, reliability). Each test program doubles as the
+// converter its tests start.
 #pragma once
 
 #include <sys/types.h>
@@ -10,19 +11,23 @@
 #include <string>
 #include <vector>
 
-namespace reliability {
+namespace test_support {
 
 // A fresh folder that any user may enter, removed with all it holds.
-class Scratch {
+class TempFolder {
   public:
-    Scratch();
-    ~Scratch();
-    Scratch(const Scratch&) = delete;
-    Scratch& operator=(const Scratch&) = delete;
+    TempFolder();
+    ~TempFolder();
+    TempFolder(const TempFolder&) = delete;
+    TempFolder& operator=(const TempFolder&) = delete;
 
     const std::string& Path() const { return m_path; }
+    // The folder as the worker sees it: with its trailing separator.
+    std::string Prefix() const { return m_path + "/"; }
     // Path() + "/" + name.
     std::string operator/(const std::string& name) const { return m_path + "/" + name; }
+    // Writes a file of `size` bytes.
+    void Touch(const std::string& name, std::size_t size = 0) const;
 
   private:
     std::string m_path;
@@ -39,21 +44,31 @@ void RemoveTree(const std::string& path);
 std::vector<std::string> ListFolder(const std::string& path);
 
 // The program setting that runs this test program as a converter in `mode`,
-// logging to `log`: "record" logs its arguments and exits; "exit" exits at
-// once with status 3; "segv" dies of SIGSEGV; "hang" logs its process id and
-// waits to be killed; "orphan" starts a child that logs its id and waits,
-// and exits at once.
-std::string ConverterProgram(const std::string& mode, const std::string& log);
+// logging to `log`: "record" logs how it was started and exits, after
+// removing <removeIn>/<title>.flv (ASCII case ignored) when `removeIn` is
+// given; "exit" exits at once with status 3; "segv" dies of SIGSEGV; "hang"
+// logs its process id and waits to be killed; "orphan" starts a child that
+// logs its id and waits, and exits at once.
+std::string ConverterProgram(const std::string& mode, const std::string& log,
+                             const std::string& removeIn = "");
 // Entry point of the converter modes; returns the exit status.
 int RunAsConverter(int argc, char** argv);
 bool IsConverterCall(int argc, char** argv);
 
-// The log of a converter: every run's whole argument vector (program
-// included), or the process ids logged.
-std::vector<std::vector<std::string>> ReadArgumentLog(const std::string& log);
+// One run of a "record" converter.
+struct ConverterRun {
+    std::vector<std::string> argv; // the whole argument vector, program included
+    std::vector<std::string> args; // those after the converter's own
+    std::string stdinTarget;       // what descriptor 0 is
+    bool ownSession = false;
+    std::vector<int> extraFds; // open descriptors above 2
+};
+std::vector<ConverterRun> ReadConverterLog(const std::string& log);
+// The process ids that "hang" and "orphan" converters logged.
 std::vector<pid_t> ReadPidLog(const std::string& log);
 
-// Polls `done` every 5 ms for at most `limit`.
+// Polls `done` every 5 ms for at most `limit`: a condition on a real file
+// system or process, with a generous limit.
 bool WaitFor(const std::function<bool()>& done,
              std::chrono::milliseconds limit = std::chrono::seconds(30));
 
@@ -73,4 +88,4 @@ void KillAndReap(pid_t pid);
 // status, or -1 when this process cannot change users (not root).
 int RunAsNobody(const std::function<int()>& body);
 
-} // namespace reliability
+} // namespace test_support

@@ -11,17 +11,20 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <cstdlib>
 #include <cstring>
 #include <fstream>
 #include <sstream>
 #include <stdexcept>
 #include <thread>
 
-namespace reliability {
+#include "core/file_name.h"
+
+namespace test_support {
 
 namespace {
 
-constexpr const char* kConverterFlag = "--reliability-converter=";
+constexpr const char* kConverterFlag = "--test-converter=";
 
 void Fail(const std::string& what) {
     throw std::runtime_error(what + ": " + std::strerror(errno));
@@ -54,9 +57,51 @@ void LogPid(const std::string& log) {
         pause();
 }
 
+std::string OpenDescriptorsAbove2() {
+    std::string fds;
+    if (DIR* dir = opendir("/proc/self/fd")) {
+        const int own = dirfd(dir);
+        while (const dirent* item = readdir(dir)) {
+            const int fd = std::atoi(item->d_name);
+            if (item->d_name[0] != '.' && fd > 2 && fd != own)
+                fds += std::to_string(fd) + ',';
+        }
+        closedir(dir);
+    }
+    return fds;
+}
+
+std::string Link(const std::string& path) {
+    char target[4096];
+    const ssize_t n = readlink(path.c_str(), target, sizeof target - 1);
+    return n > 0 ? std::string(target, static_cast<std::size_t>(n)) : std::string();
+}
+
+// A "record" run: fields ended by NUL, the arguments length-prefixed so that
+// any byte survives. One write, so concurrent records never interleave.
+void Record(const std::string& log, int argc, char** argv, int ownArgs) {
+    std::string record = getsid(0) == getpid() ? "S" : "-";
+    record += '\0' + Link("/proc/self/fd/0") + '\0' + OpenDescriptorsAbove2() + '\0' +
+              std::to_string(ownArgs) + '\0';
+    for (int i = 0; i < argc; ++i)
+        record += std::to_string(std::strlen(argv[i])) + ':' + argv[i];
+    AppendToLog(log, record + '\0' + '\n');
+}
+
+// Removes <folder>/<title>.flv, ASCII case ignored, the title being the
+// arguments joined by single blanks, as a real converter takes its file.
+void RemoveRecording(const std::string& folder, const std::vector<std::string>& args) {
+    std::string title;
+    for (const std::string& arg : args)
+        title += (title.empty() ? "" : " ") + arg;
+    for (const std::string& name : ListFolder(folder))
+        if (EqualsIgnoringAsciiCase(name, title + ".flv"))
+            unlink((folder + "/" + name).c_str());
+}
+
 } // namespace
 
-Scratch::Scratch() {
+TempFolder::TempFolder() {
     const char* base = std::getenv("TMPDIR");
     std::string pattern = std::string(base && *base ? base : "/tmp") + "/kovalin-rel-XXXXXX";
     std::vector<char> name(pattern.begin(), pattern.end());
@@ -67,8 +112,12 @@ Scratch::Scratch() {
     chmod(m_path.c_str(), 0755);
 }
 
-Scratch::~Scratch() {
+TempFolder::~TempFolder() {
     RemoveTree(m_path);
+}
+
+void TempFolder::Touch(const std::string& name, std::size_t size) const {
+    WriteFile(*this / name, std::string(size, 'x'));
 }
 
 void WriteFile(const std::string& path, const std::string& bytes) {
@@ -122,8 +171,12 @@ std::vector<std::string> ListFolder(const std::string& path) {
     return names;
 }
 
-std::string ConverterProgram(const std::string& mode, const std::string& log) {
-    return "\"" + SelfPath() + "\" " + kConverterFlag + mode + " \"" + log + "\"";
+std::string ConverterProgram(const std::string& mode, const std::string& log,
+                             const std::string& removeIn) {
+    std::string program = "\"" + SelfPath() + "\" " + kConverterFlag + mode + " \"" + log + "\"";
+    if (!removeIn.empty())
+        program += " --remove \"" + removeIn + "\"";
+    return program;
 }
 
 bool IsConverterCall(int argc, char** argv) {
@@ -134,10 +187,12 @@ int RunAsConverter(int argc, char** argv) {
     const std::string mode = argv[1] + std::strlen(kConverterFlag);
     const std::string log = argv[2];
     if (mode == "record") {
-        std::string record = std::to_string(argc) + '\0';
-        for (int i = 0; i < argc; ++i)
-            record += std::string(argv[i]) + '\0';
-        AppendToLog(log, record);
+        // argv: self --test-converter=record LOG [--remove FOLDER] title-args...
+        const bool remove = argc > 4 && std::strcmp(argv[3], "--remove") == 0;
+        const int ownArgs = remove ? 5 : 3;
+        Record(log, argc, argv, ownArgs);
+        if (remove)
+            RemoveRecording(argv[4], std::vector<std::string>(argv + ownArgs, argv + argc));
         return 0;
     }
     if (mode == "exit")
@@ -164,9 +219,9 @@ int RunAsConverter(int argc, char** argv) {
     return 2;
 }
 
-std::vector<std::vector<std::string>> ReadArgumentLog(const std::string& log) {
+std::vector<ConverterRun> ReadConverterLog(const std::string& log) {
     const std::string bytes = ReadFile(log);
-    std::vector<std::vector<std::string>> runs;
+    std::vector<ConverterRun> runs;
     std::size_t pos = 0;
     auto field = [&] {
         const std::size_t end = bytes.find('\0', pos);
@@ -177,11 +232,23 @@ std::vector<std::vector<std::string>> ReadArgumentLog(const std::string& log) {
         return text;
     };
     while (pos < bytes.size()) {
-        const int count = std::stoi(field());
-        std::vector<std::string> args;
-        for (int i = 0; i < count; ++i)
-            args.push_back(field());
-        runs.push_back(std::move(args));
+        ConverterRun run;
+        run.ownSession = field() == "S";
+        run.stdinTarget = field();
+        std::istringstream fds(field());
+        for (std::string fd; std::getline(fds, fd, ',');)
+            run.extraFds.push_back(std::stoi(fd));
+        const std::size_t ownArgs = std::stoul(field());
+        const std::string args = field();
+        for (std::size_t i = 0; i < args.size();) {
+            const std::size_t colon = args.find(':', i);
+            const std::size_t length = std::stoul(args.substr(i, colon - i));
+            run.argv.push_back(args.substr(colon + 1, length));
+            i = colon + 1 + length;
+        }
+        run.args.assign(run.argv.begin() + static_cast<std::ptrdiff_t>(ownArgs), run.argv.end());
+        pos += 1; // the line feed
+        runs.push_back(std::move(run));
     }
     return runs;
 }
@@ -283,4 +350,4 @@ int RunAsNobody(const std::function<int()>& body) {
     return WIFEXITED(status) ? WEXITSTATUS(status) : 122;
 }
 
-} // namespace reliability
+} // namespace test_support

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <functional>
+#include <map>
 #include <memory>
 #include <mutex>
 #include <string>
@@ -11,7 +12,7 @@
 
 #include "core/platform.h"
 
-namespace reliability {
+namespace test_support {
 
 class TestPlatform : public Platform {
   public:
@@ -83,6 +84,16 @@ class TestPlatform : public Platform {
 
     LeadByteTest LeadBytes() const override { return ThePlatform().LeadBytes(); }
 
+    // Gives each listed name a creation time from the table (others keep
+    // theirs), so that tests order files without waiting for the clock.
+    void FixCreationTimes(std::map<std::string, std::int64_t> times) {
+        adjustEntry = [times = std::move(times)](DirEntry& entry) {
+            const auto it = times.find(entry.name);
+            if (it != times.end())
+                entry.creationTime = it->second;
+        };
+    }
+
     std::vector<std::string> Starts() const {
         std::lock_guard lock(m_mutex);
         return m_starts;
@@ -127,4 +138,4 @@ class TestPlatform : public Platform {
     std::vector<Removal> m_removals;
 };
 
-} // namespace reliability
+} // namespace test_support

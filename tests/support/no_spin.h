@@ -13,7 +13,7 @@
 #include "support.h"
 #include "test_platform.h"
 
-namespace reliability {
+namespace test_support {
 
 // CPU time allowed per 10 s pause: 0.5 % of it, generous for a search, a
 // failed start or a converter that exits at once.
@@ -41,4 +41,4 @@ inline void ExpectNoSpin(ConvertWorker& worker, TestPlatform& platform, int cycl
               << " pauses of 10 s, " << perPause << " us CPU per pause" << std::endl;
 }
 
-} // namespace reliability
+} // namespace test_support
