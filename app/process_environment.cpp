@@ -1,3 +1,5 @@
+#include <cstdio>
+
 #include "app/watch_dlg_environment.h"
 #include "core/platform.h"
 #include "core/shared_state.h"
@@ -10,5 +12,9 @@ WatchDlgEnvironment ProcessEnvironment() {
     env.executableDirectory = ExecutableDirectory;
     env.startWorker = StartConvertThread;
     env.isLeadByte = ThePlatform().LeadBytes();
+    env.reportLine = [](const std::string& line) {
+        std::fprintf(stderr, "%s\n", line.c_str());
+        std::fflush(stderr);
+    };
     return env;
 }

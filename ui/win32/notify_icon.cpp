@@ -5,6 +5,9 @@
 #include <algorithm>
 #include <cstring>
 
+#include "app/tray_tip.h"
+#include "platform/win32/lead_bytes.h"
+
 void NotifyIcon::Init(HWND window, UINT id, HICON icon, const std::string& tip) {
     m_nid = NOTIFYICONDATAA{};
     m_nid.cbSize = NOTIFYICONDATAA_V1_SIZE;
@@ -36,9 +39,10 @@ void NotifyIcon::Delete() {
 }
 
 void NotifyIcon::SetTip(const std::string& tip) {
-    // The 88-byte record has room for 63 bytes and the terminator.
-    constexpr std::size_t kRoom = 63;
-    const std::size_t length = std::min(tip.size(), kRoom);
+    // The 88-byte record has room for 63 bytes and the terminator: the tip
+    // is cut there, never inside a double-byte character.
+    const std::string cut = CutAtCharBoundary(tip, kTrayTipBytes, IsAnsiLeadByte);
+    const std::size_t length = std::min(cut.size(), sizeof m_nid.szTip - 1);
     std::memset(m_nid.szTip, 0, sizeof m_nid.szTip);
-    std::memcpy(m_nid.szTip, tip.data(), length);
+    std::memcpy(m_nid.szTip, cut.data(), length);
 }

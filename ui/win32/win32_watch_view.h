@@ -35,6 +35,7 @@ class Win32WatchView final : public IWatchView {
     void DeleteTrayIcon() override;
     void OpenTrayMenu() override;
     void ShowLimitRefusal() override;
+    void ShowMessage(const std::string& text, MessageIcon icon) override;
     std::optional<std::string> BrowseProgram(const std::string& startPath) override;
     std::optional<std::string> BrowseFolder(const std::string& startPath) override;
     void StartTimer(unsigned periodMs) override;
