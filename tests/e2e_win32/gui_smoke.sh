@@ -3,8 +3,9 @@
 # Kovaset.ini, converts the .flv waiting in its folder with a batch file,
 # shows its settings from the tray menu, refuses a bad limit with its
 # message, lets both browse dialogs pick the published values, ignores Enter, Esc and close requests, takes new settings, ends through "終了" and leaves them in the
-# file; started again, it reads them, and the end of the Windows session
-# saves the settings applied since.
+# file; started again, it reads them, the end of the Windows session
+# saves the settings applied since, and with the file read-only "終了" says
+# why it could not save before it ends.
 # Usage: gui_smoke.sh KOVALIN.EXE DRIVER.EXE [SCREENSHOT.png]
 # Run inside xvfb-run, with WINEPREFIX set to a prefix of its own. The test
 # works in C:\kovalin-smoke of that prefix.
@@ -136,6 +137,21 @@ drive get 1003 >"$work/box.txt"
 drive set 1003 7 && drive click 1004 && drive wait-hidden || fail "cannot apply a new limit"
 drive end-session
 settings_are 7 || fail "the end of the session did not save the settings"
+
+# A read-only Kovaset.ini is left alone, and "終了" says so before it ends.
+chmod a-w "$work/Kovaset.ini"
+drive menu 1 && drive wait-shown && drive set 1003 9 && drive click 1004 && drive wait-hidden ||
+  fail "cannot apply a limit for the read-only file"
 drive menu 2 || fail "終了 could not be chosen"
+drive owned-text >"$work/message.txt" || fail "no message about the failed save"
+message=$(iconv -f CP932 -t UTF-8 "$work/message.txt")
+case $message in
+*"$(winpath "$work/Kovaset.ini")"*読み取り専用*) ;;
+*) fail "the failed save reads: $message" ;;
+esac
+kill -0 $kovalin_pid 2>/dev/null || fail "Kovalin.exe ended before its message was closed"
+drive accept-owned || fail "cannot close the message"
 wait_for sh -c "! kill -0 $kovalin_pid 2>/dev/null" || fail "Kovalin.exe did not end"
+settings_are 7 || fail "the read-only Kovaset.ini was changed"
+chmod u+w "$work/Kovaset.ini"
 echo "Kovalin.exe converted, showed, took, saved and read its settings"
