@@ -375,7 +375,7 @@ TEST_F(QtViewTest, TheTooltipHoldsTheWholeStatus) {
 
 TEST_F(QtViewTest, EveryStopRequestEndsTheProgramWithTheSettingsWritten) {
     std::function<void()> request;
-    StopBridge& bridge = *new StopBridge; // as the process's, never destroyed
+    static StopBridge& bridge = *new StopBridge; // as the process's, never destroyed
     ASSERT_TRUE(bridge.Watch([&](std::function<void()> onStop) {
         request = std::move(onStop);
         return true;
