@@ -19,12 +19,13 @@ fail() {
   exit 1
 }
 
-# Waits up to 30 s for a command to succeed.
+# Waits up to 30 s (times KOVALIN_SLOW, where the programs run emulated)
+# for a command to succeed.
 wait_for() {
   i=0
   until "$@"; do
     i=$((i + 1))
-    [ $i -lt 300 ] || return 1
+    [ $i -lt $((300 * ${KOVALIN_SLOW:-1})) ] || return 1
     sleep 0.1
   done
 }
