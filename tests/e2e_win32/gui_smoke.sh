@@ -44,9 +44,12 @@ prepare_prefix() {
   run_wine cmd /c exit >/dev/null
   wineserver -p </dev/null >/dev/null 2>&1 || true
   [ -f "$WINEPREFIX/.kovalin-gui" ] && return 0
-  # A virtual desktop with a taskbar and a notification area.
-  run_wine reg add 'HKCU\Software\Wine\Explorer' /v Desktop /d Default /f >/dev/null
-  run_wine reg add 'HKCU\Software\Wine\Explorer\Desktops' /v Default /d 800x600 /f >/dev/null
+  # A virtual desktop with a taskbar and a notification area (not where the
+  # programs run emulated: its window does not last there).
+  if [ -z "${KOVALIN_SLOW:-}" ]; then
+    run_wine reg add 'HKCU\Software\Wine\Explorer' /v Desktop /d Default /f >/dev/null
+    run_wine reg add 'HKCU\Software\Wine\Explorer\Desktops' /v Default /d 800x600 /f >/dev/null
+  fi
   cp /usr/share/wine/fonts/*.ttf "$WINEPREFIX/drive_c/windows/Fonts/" 2>/dev/null || true
   # IPA P Gothic has the metrics of the dialog's font; without it Wine falls
   # back to a wider one, which cuts the ends of the labels.
