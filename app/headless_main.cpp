@@ -3,17 +3,19 @@
 // its own until it is asked to stop. It never writes the settings file.
 #include <condition_variable>
 #include <cstdio>
+#include <cstring>
 #include <ctime>
 #include <mutex>
 #include <string>
 #include <string_view>
 
 #include "core/file_name.h"
+#include "core/platform.h"
 #include "core/shared_state.h"
+#include "core/worker_thread.h"
 #include "platform/executable_dir.h"
 #include "platform/instance_lock.h"
 #include "platform/stop_request.h"
-#include "core/worker_thread.h"
 #include "settings/settings_file.h"
 
 namespace {
@@ -30,6 +32,7 @@ constexpr const char* kUsage =
 struct Options {
     enum class Action { Run, Help, Version, Error } action = Action::Run;
     std::string settingsPath;
+    bool settingsNamed = false; // given on the command line, so it must be read
     std::string error;
 };
 
@@ -54,10 +57,17 @@ Options ParseArguments(int argc, char** argv) {
             options.error = "expected at most one settings file";
         }
     }
-    if (!options.error.empty())
+    if (!options.error.empty()) {
         options.action = Options::Action::Error;
-    else if (options.settingsPath.empty())
-        options.settingsPath = ExecutableDirectory() + kSettingsFileName;
+    } else if (!options.settingsPath.empty()) {
+        options.settingsNamed = true;
+    } else {
+        // Without the executable's folder the name would be relative to the
+        // current folder: no file is read then (Run says so).
+        const std::string folder = ExecutableDirectory();
+        if (!folder.empty())
+            options.settingsPath = folder + kSettingsFileName;
+    }
     return options;
 }
 
@@ -86,19 +96,41 @@ struct StopLatch {
     bool requested = false;
 };
 
-int Run(const std::string& settingsPath) {
+// Reads the settings: a file named on the command line must be there and
+// readable; the one beside the executable may be missing. False when the
+// program must not run.
+bool ReadSettings(const Options& options, SettingsRecord& settings) {
+    if (options.settingsPath.empty()) {
+        std::fprintf(stderr,
+                     "kovalin-headless: cannot tell the folder of the executable: %s is not read, "
+                     "and the defaults are used\n",
+                     kSettingsFileName);
+        return true;
+    }
+    const LoadResult read = LoadSettings(options.settingsPath, settings);
+    if (read.status == LoadStatus::Read ||
+        (read.status == LoadStatus::Missing && !options.settingsNamed))
+        return true;
+    std::fprintf(stderr, "kovalin-headless: cannot read the settings file %s: %s%s\n",
+                 options.settingsPath.c_str(), std::strerror(read.error),
+                 options.settingsNamed ? "" : " (the defaults are used)");
+    return !options.settingsNamed;
+}
+
+int Run(const Options& options) {
     // A second instance on the same file would hand recordings to a second converter.
-    const InstanceLock instance = AcquireInstanceLock(settingsPath);
+    const InstanceLock instance = AcquireInstanceLock(options.settingsPath);
     if (!instance.held) {
         const std::string pid =
             instance.ownerPid > 0 ? " (PID " + std::to_string(instance.ownerPid) + ")" : "";
         std::fprintf(stderr, "kovalin-headless: %s is in use by another Kovalin%s\n",
-                     settingsPath.c_str(), pid.c_str());
+                     options.settingsPath.c_str(), pid.c_str());
         return 2;
     }
     SettingsRecord settings = DefaultSettings();
-    LoadSettings(settingsPath, settings);
-    NormaliseWatchDir(settings.watchDir);
+    if (!ReadSettings(options, settings))
+        return 2;
+    NormaliseWatchDir(settings.watchDir, ThePlatform().LeadBytes());
 
     static StopLatch& latch = *new StopLatch;
     WatchForStopRequest([] {
@@ -145,5 +177,5 @@ int main(int argc, char** argv) {
     case Options::Action::Run:
         break;
     }
-    return Run(options.settingsPath);
+    return Run(options);
 }

@@ -1,8 +1,10 @@
+#include <cstdio>
+
 #include "app/watch_dlg_environment.h"
 #include "core/platform.h"
 #include "core/shared_state.h"
-#include "platform/executable_dir.h"
 #include "core/worker_thread.h"
+#include "platform/executable_dir.h"
 
 WatchDlgEnvironment ProcessEnvironment() {
     WatchDlgEnvironment env;
@@ -10,5 +12,9 @@ WatchDlgEnvironment ProcessEnvironment() {
     env.executableDirectory = ExecutableDirectory;
     env.startWorker = StartConvertThread;
     env.isLeadByte = ThePlatform().LeadBytes();
+    env.reportLine = [](const std::string& line) {
+        std::fprintf(stderr, "%s\n", line.c_str());
+        std::fflush(stderr);
+    };
     return env;
 }

@@ -2,62 +2,16 @@
 // controller over the Qt view and runs the event loop until "終了".
 #include <QApplication>
 #include <QLibraryInfo>
-#include <QMetaObject>
 #include <QSessionManager>
 #include <QTranslator>
 
-#include <mutex>
+#include <cstdio>
 
 #include "app/watch_dlg.h"
 #include "platform/stop_request.h"
 #include "ui/qt/qt_watch_view.h"
 #include "ui/qt/single_instance.h"
-
-namespace {
-
-// Hands a request to end the program (SIGTERM, Ctrl+C), which arrives on
-// a thread of its own, to the UI thread as the tray menu's "終了".
-class StopBridge {
-  public:
-    StopBridge() {
-        WatchForStopRequest([this] { Request(); });
-    }
-
-    // While a controller runs, a request ends it; otherwise it is remembered.
-    void Run(QApplication* app, CWatchDlg* dlg) {
-        std::lock_guard lock(m_mutex);
-        m_app = app;
-        m_dlg = dlg;
-        if (m_app && m_requested)
-            Post();
-    }
-
-  private:
-    void Request() {
-        std::lock_guard lock(m_mutex);
-        m_requested = true;
-        if (m_app)
-            Post();
-    }
-
-    void Post() {
-        QMetaObject::invokeMethod(
-            m_app,
-            [this] {
-                // On the UI thread, which alone changes m_dlg after start.
-                if (m_dlg)
-                    m_dlg->OnTrayExit();
-            },
-            Qt::QueuedConnection);
-    }
-
-    std::mutex m_mutex;
-    QApplication* m_app = nullptr;
-    CWatchDlg* m_dlg = nullptr;
-    bool m_requested = false;
-};
-
-} // namespace
+#include "ui/qt/stop_bridge.h"
 
 class CWatchApp {
   public:
@@ -68,7 +22,13 @@ class CWatchApp {
 
 int CWatchApp::InitInstance(int argc, char** argv) {
     // Set up before any thread starts, so that the signals reach it alone.
-    StopBridge stop;
+    // Without it SIGTERM and Ctrl+C would end the program unsaved.
+    StopBridge& stop = TheStopBridge();
+    if (!stop.Watch(WatchForStopRequest)) {
+        std::fprintf(stderr, "kovalin: cannot watch for SIGINT and SIGTERM, which would then end "
+                             "it without saving the settings: not started\n");
+        return 1;
+    }
 
     QApplication app(argc, argv);
     // Hiding the dialog must not end the program.

@@ -1,4 +1,5 @@
-// The status text as the tray icon's tooltip.
+// The status text as the tray icon's tooltip, where the platform's record
+// limits it (the Windows view; a Linux tray takes the whole status).
 #pragma once
 
 #include <cstddef>
@@ -7,7 +8,8 @@
 
 #include "core/file_name.h"
 
-// Room for tooltip text in the tray record: 64 bytes with the terminator.
+// Room for tooltip text in the Windows tray record (NOTIFYICONDATAA version
+// 1): 64 bytes with the terminator.
 inline constexpr std::size_t kTrayTipBytes = 63;
 
 // The longest start of `text` of at most `maxBytes` bytes that ends on a

@@ -1,9 +1,9 @@
 #include "app/watch_dlg.h"
 
+#include <optional>
 #include <utility>
 
 #include "app/limit_exchange.h"
-#include "app/tray_tip.h"
 #include "core/convert_worker.h"
 #include "core/file_name.h"
 #include "core/shared_state.h"
@@ -20,7 +20,40 @@ std::string SettingsPathIn(const std::string& exeDir) {
     return exeDir + kSettingsFileName;
 }
 
+bool HasLineBreak(const std::string& text) {
+    return text.find_first_of("\r\n") != std::string::npos;
+}
+
+// The reason of a failed save, as the message box gives it.
+std::string FailureReason(const WriteOutcome& outcome) {
+    switch (outcome.failure) {
+    case WriteFailure::ReadOnly:
+        return "ファイルが読み取り専用になっています。";
+    case WriteFailure::AccessDenied:
+        return "ファイルまたはフォルダに書き込む権限がありません。";
+    case WriteFailure::DiskFull:
+        return "ディスクの空き容量が足りません。";
+    case WriteFailure::IsFolder:
+        return "同じ名前のフォルダがあります。";
+    case WriteFailure::NoFolder:
+        return "保存先のフォルダが見つかりません。";
+    case WriteFailure::None:
+    case WriteFailure::Other:
+        break;
+    }
+    return "書き込みに失敗しました（エラー " + std::to_string(outcome.systemError) + "）。";
+}
+
 } // namespace
+
+std::string SaveFailureMessage(const std::string& path, const WriteOutcome& outcome) {
+    return "設定ファイルを保存できませんでした。\n\nファイル: " + path +
+           "\n理由: " + FailureReason(outcome) + "\n\n変更した設定は保存されないまま終了します。";
+}
+
+std::string SaveFailureLine(const std::string& path, const WriteOutcome& outcome) {
+    return "kovalin: cannot save the settings to " + path + ": " + outcome.detail;
+}
 
 CWatchDlg::CWatchDlg(IWatchView& view, WatchDlgEnvironment env)
     : m_view(view), m_env(std::move(env)), m_state(*m_env.state) {
@@ -30,9 +63,21 @@ CWatchDlg::CWatchDlg(IWatchView& view, WatchDlgEnvironment env)
     m_nLimitMB = defaults.limitMB;
     m_bVisible = 0;
     m_strExeDir = m_env.executableDirectory ? m_env.executableDirectory() : std::string();
+    // Without the executable's folder the file's name would be relative, and
+    // the settings would be read from and written to whatever folder is
+    // current: neither is done.
+    if (m_strExeDir.empty()) {
+        Report(
+            "kovalin: cannot tell the folder of the executable: " + std::string(kSettingsFileName) +
+            " is neither read nor written, and the defaults are used");
+        return;
+    }
 
     SettingsRecord loaded{m_strWatchDir, m_strProgram, m_nLimitMB};
-    LoadSettings(SettingsPath(), loaded);
+    const LoadResult read = LoadSettings(SettingsPath(), loaded);
+    if (read.status == LoadStatus::Unreadable)
+        Report("kovalin: cannot read " + SettingsPath() + " (error " + std::to_string(read.error) +
+               "): the defaults are used");
     m_strWatchDir = loaded.watchDir;
     m_strProgram = loaded.program;
     m_nLimitMB = loaded.limitMB;
@@ -40,8 +85,44 @@ CWatchDlg::CWatchDlg(IWatchView& view, WatchDlgEnvironment env)
 
 CWatchDlg::~CWatchDlg() {
     m_view.DeleteTrayIcon();
-    OnEndSession();
+    if (!m_bEnding)
+        SaveOrReport();
 }
+
+void CWatchDlg::Report(const std::string& line) {
+    if (m_env.reportLine)
+        m_env.reportLine(line);
+}
+
+bool CWatchDlg::HasSettingsFile() const {
+    return !m_strExeDir.empty();
+}
+
+WriteOutcome CWatchDlg::Save() {
+    if (!HasSettingsFile())
+        return {}; // said at the start
+    return SaveSettings(SettingsPath(), {m_strWatchDir, m_strProgram, m_nLimitMB});
+}
+
+void CWatchDlg::SaveOrReport() {
+    const WriteOutcome saved = Save();
+    if (!saved)
+        Report(SaveFailureLine(SettingsPath(), saved));
+}
+
+// Messages of the dialog about line breaks.
+const char* const CWatchDlg::kLineBreakInChosenFolder =
+    "選択したフォルダは名前に改行を含むため、監視フォルダに指定できません。\n"
+    "改行を含まない名前に変えてから選び直してください。";
+const char* const CWatchDlg::kLineBreakInChosenProgram =
+    "選択したファイルは名前に改行を含むため、実行するプログラムに指定できません。\n"
+    "改行を含まない名前に変えてから選び直してください。";
+const char* const CWatchDlg::kLineBreakInFolderBox =
+    "監視するフォルダに改行を含めることはできません。\n"
+    "改行を取り除いてから、もう一度「設定」を押してください。";
+const char* const CWatchDlg::kLineBreakInProgramBox =
+    "実行するプログラムに改行を含めることはできません。\n"
+    "改行を取り除いてから、もう一度「設定」を押してください。";
 
 std::string CWatchDlg::SettingsPath() const {
     return SettingsPathIn(m_strExeDir);
@@ -74,14 +155,14 @@ void CWatchDlg::OnTimer() {
     }
     NormaliseAndPublish();
     const std::string status = m_state.g_strStatus.Get();
-    m_view.ModifyTrayIcon(m_trayIcon, CutAtCharBoundary(status, kTrayTipBytes, m_env.isLeadByte));
+    m_view.ModifyTrayIcon(m_trayIcon, status);
     m_view.SetBoxText(EditBox::Status, status);
     for (const std::string& title : m_state.g_failedTitles.TakeAll())
         m_view.ShowTrayNotice(kFailedNoticeCaption, FailedNoticeText(title));
 }
 
 void CWatchDlg::NormaliseAndPublish() {
-    NormaliseWatchDir(m_strWatchDir);
+    NormaliseWatchDir(m_strWatchDir, m_env.isLeadByte);
     PublishSettings(m_state, m_strWatchDir, m_strProgram, m_nLimitMB);
 }
 
@@ -92,6 +173,8 @@ void CWatchDlg::OnTrayNotify(unsigned iconId, TrayMouse mouse) {
 }
 
 void CWatchDlg::OnTraySettings() {
+    if (m_bEnding)
+        return; // "終了" is telling why the settings were not saved
     // Raised before showing, so that the paint that showing causes keeps it.
     m_bVisible = 1;
     m_view.ShowWindow(true);
@@ -127,45 +210,100 @@ bool CWatchDlg::UpdateData(bool saveAndValidate) {
         m_view.SetBoxText(EditBox::Limit, std::to_string(m_nLimitMB));
         return true;
     }
-    m_strWatchDir = m_view.GetBoxText(EditBox::WatchDir);
+    // A line break never reaches a setting: the file holds one per line.
+    const std::string folder = m_view.GetBoxText(EditBox::WatchDir);
+    const std::string program = m_view.GetBoxText(EditBox::Program);
     m_strStatus = m_view.GetBoxText(EditBox::Status);
-    m_strProgram = m_view.GetBoxText(EditBox::Program);
+    std::optional<EditBox> withLineBreak;
+    if (HasLineBreak(program))
+        withLineBreak = EditBox::Program;
+    else
+        m_strProgram = program;
+    if (HasLineBreak(folder))
+        withLineBreak = EditBox::WatchDir;
+    else
+        m_strWatchDir = folder;
     const auto limit = ExchangeLimitText(m_view.GetBoxText(EditBox::Limit));
+    if (limit)
+        m_nLimitMB = *limit;
+
+    if (withLineBreak) {
+        m_view.ShowMessage(*withLineBreak == EditBox::WatchDir ? kLineBreakInFolderBox
+                                                               : kLineBreakInProgramBox,
+                           MessageIcon::Warning);
+        if (m_bDestroyed)
+            return false;
+    }
     if (!limit) {
         m_view.ShowLimitRefusal();
         if (!m_bDestroyed)
             m_view.FocusAndSelectAll(EditBox::Limit);
         return false;
     }
-    m_nLimitMB = *limit;
+    if (withLineBreak) {
+        m_view.FocusAndSelectAll(*withLineBreak);
+        return false;
+    }
     return true;
 }
 
 void CWatchDlg::OnBrowseProgram() {
     // Starts from the published program, not from the box.
     const auto chosen = m_view.BrowseProgram(m_state.g_strProgram.Get());
-    if (chosen && !m_bDestroyed)
-        m_view.SetBoxText(EditBox::Program, *chosen);
+    if (!chosen || m_bDestroyed)
+        return;
+    if (HasLineBreak(*chosen)) {
+        m_view.ShowMessage(kLineBreakInChosenProgram, MessageIcon::Warning);
+        return;
+    }
+    m_view.SetBoxText(EditBox::Program, *chosen);
 }
 
 void CWatchDlg::OnBrowseDir() {
     const auto chosen = m_view.BrowseFolder(m_state.g_strWatchDir.Get());
     if (!chosen || chosen->empty() || m_bDestroyed)
         return;
+    if (HasLineBreak(*chosen)) {
+        m_view.ShowMessage(kLineBreakInChosenFolder, MessageIcon::Warning);
+        return;
+    }
     // A root folder already ends in the separator: the box keeps its text.
     // The separator is looked for as a character, so that a double-byte
     // character whose second byte equals it is not taken for a root.
-    const std::size_t last = FindLastChar(*chosen, kPathSeparator, m_env.isLeadByte);
-    if (last == chosen->size() - 1)
+    if (EndsInSeparator(*chosen, m_env.isLeadByte))
         return;
     m_view.SetBoxText(EditBox::WatchDir, *chosen + kPathSeparator);
 }
 
 void CWatchDlg::OnTrayExit() {
+    if (m_bDestroyed || m_bEnding)
+        return;
+    m_bEnding = true;
+    const WriteOutcome saved = Save();
+    if (!saved)
+        m_view.ShowMessage(SaveFailureMessage(SettingsPath(), saved), MessageIcon::Error);
+    End();
+}
+
+void CWatchDlg::OnStopRequest() {
+    if (m_bDestroyed)
+        return;
+    // After "終了" has saved (its message may be open) the settings are not
+    // written again.
+    if (!m_bEnding) {
+        m_bEnding = true;
+        SaveOrReport();
+    }
+    End();
+}
+
+void CWatchDlg::End() {
+    if (m_bDestroyed)
+        return;
     m_bDestroyed = true;
     m_view.DestroyWindow();
 }
 
 void CWatchDlg::OnEndSession() {
-    SaveSettings(SettingsPath(), {m_strWatchDir, m_strProgram, m_nLimitMB});
+    SaveOrReport();
 }

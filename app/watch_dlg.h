@@ -9,17 +9,32 @@
 
 #include "app/watch_dlg_environment.h"
 #include "app/watch_view.h"
+#include "platform/atomic_file.h"
 
 struct SharedState;
+
+// The message box's text when "終了" could not write the settings file: what
+// failed, the file, the reason, in Japanese.
+std::string SaveFailureMessage(const std::string& path, const WriteOutcome& outcome);
+// The one line for standard error when a signal or the end of the session
+// could not write it.
+std::string SaveFailureLine(const std::string& path, const WriteOutcome& outcome);
 
 class CWatchDlg {
   public:
     static constexpr unsigned kTickMs = 700;
     static constexpr unsigned kTrayIconId = 1;
+    static const char* const kLineBreakInChosenFolder;
+    static const char* const kLineBreakInChosenProgram;
+    static const char* const kLineBreakInFolderBox;
+    static const char* const kLineBreakInProgramBox;
 
     // Defaults, then the executable's folder, then the settings file there.
+    // Without the executable's folder no file is read or written (and the
+    // report line says so).
     CWatchDlg(IWatchView& view, WatchDlgEnvironment env);
-    // Removes the tray icon and writes the settings file.
+    // Removes the tray icon and writes the settings file, unless the way out
+    // (OnTrayExit, OnStopRequest) has written it already.
     ~CWatchDlg();
 
     CWatchDlg(const CWatchDlg&) = delete;
@@ -37,9 +52,16 @@ class CWatchDlg {
     void OnCancel() {}
     void OnBrowseProgram();
     void OnBrowseDir();
+    // The menu's "終了": writes the settings; when that fails, a message
+    // naming the file and the reason is shown before the program ends.
     void OnTrayExit();
+    // A request of the system to end (SIGINT, SIGTERM): writes the settings,
+    // a failure going to the report line, and ends. Every request ends the
+    // program; one that comes while it is ending changes nothing.
+    void OnStopRequest();
     // The desktop session is ending and may end the process without another
-    // word: the settings are written now, as they stand.
+    // word: the settings are written now, as they stand; a failure goes to
+    // the report line.
     void OnEndSession();
     // The window is being painted: it stays hidden unless it was called up.
     void OnPaint();
@@ -61,6 +83,12 @@ class CWatchDlg {
     // text was refused.
     bool UpdateData(bool saveAndValidate);
     void NormaliseAndPublish();
+    void Report(const std::string& line);
+    bool HasSettingsFile() const;
+    WriteOutcome Save();
+    void SaveOrReport();
+    // Takes the view away and ends the event loop, once.
+    void End();
 
     IWatchView& m_view;
     WatchDlgEnvironment m_env;
@@ -69,7 +97,8 @@ class CWatchDlg {
     std::string m_strExeDir;
     TrayIcon m_trayIcon = TrayIcon::Idle;
     std::int32_t m_bVisible = 0;
-    bool m_bDestroyed = false; // after OnTrayExit the view is gone
+    bool m_bDestroyed = false; // after End the view is gone
+    bool m_bEnding = false;    // the settings have been written on the way out
 
     std::string m_strWatchDir;
     std::string m_strStatus;

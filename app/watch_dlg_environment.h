@@ -18,6 +18,9 @@ struct WatchDlgEnvironment {
     std::function<bool()> startWorker;
     // Lead bytes of the text encoding; null for UTF-8.
     LeadByteTest isLeadByte = nullptr;
+    // Writes one line (given without its line end) where a user or a log
+    // sees what the program says without a window: standard error.
+    std::function<void(const std::string&)> reportLine;
 };
 
 // The running process: TheSharedState(), the real executable folder and the

@@ -27,6 +27,10 @@ enum class EditBox {
 // What the mouse did on the tray icon.
 enum class TrayMouse { LeftButtonDown, RightButtonDown, Other };
 
+// The icon of a message: a warning about what the user gave (the
+// exclamation mark), or a failure of the program (the stop sign).
+enum class MessageIcon { Warning, Error };
+
 class IWatchView {
   public:
     virtual ~IWatchView() = default;
@@ -39,7 +43,8 @@ class IWatchView {
     // Gives the box the keyboard focus and selects its whole text.
     virtual void FocusAndSelectAll(EditBox box) = 0;
 
-    // The notification-area icon. The tip is at most 63 bytes.
+    // The notification-area icon. The tip is the whole status; a view whose
+    // platform has less room cuts it there, on a character boundary.
     virtual void AddTrayIcon(TrayIcon icon, const std::string& tip) = 0;
     virtual void ModifyTrayIcon(TrayIcon icon, const std::string& tip) = 0;
     virtual void DeleteTrayIcon() = 0;
@@ -54,6 +59,12 @@ class IWatchView {
     // The message "正の整数を入力してください。" with an OK button and the
     // exclamation icon, owned by the dialog. Returns when the user has closed it.
     virtual void ShowLimitRefusal() = 0;
+
+    // A message box titled with the program's name, with `text`, an OK
+    // button and the icon, owned by the dialog (on screen even while the
+    // dialog is hidden). Returns when the user has closed it, or at once
+    // when the program is ending (DestroyWindow called meanwhile).
+    virtual void ShowMessage(const std::string& text, MessageIcon icon) = 0;
 
     // The open-file dialog, starting from `startPath`. The chosen file's full
     // path, or nothing when the user cancelled.

@@ -3,8 +3,10 @@
 
 add_library(kovalin_qt_view STATIC
   ui/qt/dialog_units.cpp
+  ui/qt/byte_text.cpp
   ui/qt/limit_edit.cpp
   ui/qt/settings_dialog.cpp
+  ui/qt/stop_bridge.cpp
   ui/qt/qt_watch_view.cpp
 )
 target_link_libraries(kovalin_qt_view PUBLIC kovalin_app Qt6::Widgets)

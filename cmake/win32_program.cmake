@@ -3,6 +3,16 @@
 # linked, that runs on a stock Windows.
 enable_language(RC)
 
+# The manifest names the processor the program is built for: 64-bit Windows
+# refuses to start an x64 program whose manifest says x86.
+if(CMAKE_SIZEOF_VOID_P EQUAL 8)
+  set(KOVALIN_MANIFEST_ARCH amd64)
+else()
+  set(KOVALIN_MANIFEST_ARCH x86)
+endif()
+set(KOVALIN_RES_BINARY_DIR ${CMAKE_CURRENT_BINARY_DIR}/res)
+configure_file(res/kovalin.manifest.in ${KOVALIN_RES_BINARY_DIR}/kovalin.manifest @ONLY)
+
 add_executable(Kovalin WIN32
   ui/win32/browse_dialogs.cpp
   ui/win32/notify_icon.cpp
@@ -11,10 +21,10 @@ add_executable(Kovalin WIN32
   ui/win32/win32_watch_view.cpp
   res/kovalin.rc
 )
-target_include_directories(Kovalin PRIVATE ${CMAKE_CURRENT_SOURCE_DIR}/res)
+target_include_directories(Kovalin PRIVATE ${CMAKE_CURRENT_SOURCE_DIR}/res ${KOVALIN_RES_BINARY_DIR})
 target_link_libraries(Kovalin PRIVATE kovalin_app comctl32 comdlg32 shell32 ole32)
 set_source_files_properties(res/kovalin.rc PROPERTIES OBJECT_DEPENDS
-  "${CMAKE_CURRENT_SOURCE_DIR}/res/kovalin.manifest;${CMAKE_CURRENT_SOURCE_DIR}/res/icons/kovalin.ico;${CMAKE_CURRENT_SOURCE_DIR}/res/icons/kovalin-anim1.ico;${CMAKE_CURRENT_SOURCE_DIR}/res/icons/kovalin-anim2.ico;${CMAKE_CURRENT_SOURCE_DIR}/res/icons/kovalin-anim3.ico")
+  "${KOVALIN_RES_BINARY_DIR}/kovalin.manifest;${CMAKE_CURRENT_SOURCE_DIR}/res/icons/kovalin.ico;${CMAKE_CURRENT_SOURCE_DIR}/res/icons/kovalin-anim1.ico;${CMAKE_CURRENT_SOURCE_DIR}/res/icons/kovalin-anim2.ico;${CMAKE_CURRENT_SOURCE_DIR}/res/icons/kovalin-anim3.ico")
 install(TARGETS Kovalin RUNTIME DESTINATION .)
 
 # The zip for Windows users: Kovalin.exe and a README, in a folder named

@@ -60,7 +60,33 @@ bool MatchesMask(std::string_view name, std::string_view mask) {
     return m == mask.size();
 }
 
-void NormaliseWatchDir(std::string& folder) {
-    if (!folder.empty() && folder.back() != kPathSeparator)
-        folder += kPathSeparator;
+bool EndsInSeparator(std::string_view path, LeadByteTest isLeadByte) {
+    return !path.empty() && FindLastChar(path, kPathSeparator, isLeadByte) == path.size() - 1;
+}
+
+namespace {
+
+// True when the text ends in a lead byte that has no second byte.
+bool EndsInLoneLeadByte(std::string_view text, LeadByteTest isLeadByte) {
+    if (!isLeadByte)
+        return false;
+    std::size_t i = 0;
+    while (i < text.size()) {
+        const bool lead = isLeadByte(static_cast<unsigned char>(text[i]));
+        if (lead && i + 1 == text.size())
+            return true;
+        i += lead ? 2 : 1;
+    }
+    return false;
+}
+
+} // namespace
+
+void NormaliseWatchDir(std::string& folder, LeadByteTest isLeadByte) {
+    // A separator after a lone lead byte would become its second byte: such
+    // a folder (no valid name in any case) is left as it is.
+    if (folder.empty() || EndsInSeparator(folder, isLeadByte) ||
+        EndsInLoneLeadByte(folder, isLeadByte))
+        return;
+    folder += kPathSeparator;
 }

@@ -27,6 +27,12 @@ bool EqualsIgnoringAsciiCase(std::string_view a, std::string_view b);
 // (any one byte), ASCII case ignored.
 bool MatchesMask(std::string_view name, std::string_view mask);
 
-// Appends the separator to a non-empty folder whose last byte is not one.
-// Only the last byte is looked at.
-void NormaliseWatchDir(std::string& folder);
+// Appends the separator to a non-empty folder whose last character is not
+// one. With a lead-byte test the folder is read by character, so that a
+// double-byte character whose second byte equals the separator (code page
+// 932's "表", 0x95 0x5C) is not taken for it. A folder that ends in a lead
+// byte without its second byte is left as it is.
+void NormaliseWatchDir(std::string& folder, LeadByteTest isLeadByte = nullptr);
+
+// True when the last character of `path` is the separator.
+bool EndsInSeparator(std::string_view path, LeadByteTest isLeadByte);

@@ -15,7 +15,8 @@ test_packages=(
   g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64 wine64
 )
 
-windows_packages=(cmake ninja-build g++-mingw-w64-i686-posix binutils-mingw-w64-i686)
+windows_packages=(cmake ninja-build g++-mingw-w64-i686-posix binutils-mingw-w64-i686
+  g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64)
 
 packages=("${build_packages[@]}")
 [ "$what" = test ] && packages+=("${test_packages[@]}")

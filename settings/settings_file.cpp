@@ -1,5 +1,6 @@
 #include "settings/settings_file.h"
 
+#include <cerrno>
 #include <cstdio>
 #include <cstring>
 
@@ -43,15 +44,26 @@ std::uint32_t ParseLimitLine(const char* text) {
     return negative ? 0u - value : value;
 }
 
-void LoadSettings(const std::string& path, SettingsRecord& settings) {
+LoadResult LoadSettings(const std::string& path, SettingsRecord& settings) {
+    errno = 0;
     std::FILE* file = std::fopen(path.c_str(), "rb");
-    if (!file)
-        return;
+    if (!file) {
+        const int error = errno;
+        return {error == ENOENT ? LoadStatus::Missing : LoadStatus::Unreadable, error};
+    }
+    // Read into a copy, so that a file that fails part way (a folder opened
+    // as a file) changes nothing.
+    SettingsRecord read = settings;
     std::string limitLine;
-    if (ReadLine(file, settings.watchDir) && !std::feof(file) && ReadLine(file, settings.program) &&
+    if (ReadLine(file, read.watchDir) && !std::feof(file) && ReadLine(file, read.program) &&
         !std::feof(file) && ReadLine(file, limitLine))
-        settings.limitMB = ParseLimitLine(limitLine.c_str());
+        read.limitMB = ParseLimitLine(limitLine.c_str());
+    const int error = std::ferror(file) ? (errno != 0 ? errno : EIO) : 0;
     std::fclose(file);
+    if (error != 0)
+        return {LoadStatus::Unreadable, error};
+    settings = read;
+    return {};
 }
 
 std::string FormatSettings(const SettingsRecord& settings) {
@@ -59,6 +71,6 @@ std::string FormatSettings(const SettingsRecord& settings) {
            std::to_string(static_cast<std::int32_t>(settings.limitMB)) + "\n";
 }
 
-bool SaveSettings(const std::string& path, const SettingsRecord& settings) {
+WriteOutcome SaveSettings(const std::string& path, const SettingsRecord& settings) {
     return WriteFileAtomically(path, FormatSettings(settings));
 }

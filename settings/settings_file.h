@@ -5,6 +5,8 @@
 #include <cstdint>
 #include <string>
 
+#include "platform/atomic_file.h"
+
 inline constexpr const char* kSettingsFileName = "Kovaset.ini";
 
 struct SettingsRecord {
@@ -17,13 +19,25 @@ struct SettingsRecord {
 
 SettingsRecord DefaultSettings();
 
+enum class LoadStatus {
+    Read,       // the file was read (it may have had fewer than three lines)
+    Missing,    // there is no such file
+    Unreadable, // it exists but could not be read (no permission, a folder)
+};
+
+struct LoadResult {
+    LoadStatus status = LoadStatus::Read;
+    int error = 0; // errno of the failure, when not Read
+};
+
 // Reads the lines that the file has into the record; what the file lacks
 // keeps its value. A missing or unreadable file changes nothing.
-void LoadSettings(const std::string& path, SettingsRecord& settings);
+LoadResult LoadSettings(const std::string& path, SettingsRecord& settings);
 
 // Writes the three lines so that a crash or a full disk never leaves a
-// truncated file. False when nothing could be written.
-bool SaveSettings(const std::string& path, const SettingsRecord& settings);
+// truncated file, and a file that its user may not write (or that no one may
+// write) is left alone. The outcome tells why nothing was written.
+WriteOutcome SaveSettings(const std::string& path, const SettingsRecord& settings);
 
 // The file's bytes for a record.
 std::string FormatSettings(const SettingsRecord& settings);

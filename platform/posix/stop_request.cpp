@@ -13,17 +13,23 @@ bool WatchForStopRequest(std::function<void()> onStop) {
     sigemptyset(&stops);
     sigaddset(&stops, SIGINT);
     sigaddset(&stops, SIGTERM);
-    if (pthread_sigmask(SIG_BLOCK, &stops, nullptr) != 0)
+    sigset_t before;
+    if (pthread_sigmask(SIG_BLOCK, &stops, &before) != 0)
         return false;
     try {
+        // Every request is handed on, for the life of the process: a second
+        // Ctrl+C is heard too, and none ever ends the process unasked.
         std::thread([stops, onStop = std::move(onStop)] {
-            int signal = 0;
-            while (sigwait(&stops, &signal) != 0) {
+            for (;;) {
+                int signal = 0;
+                if (sigwait(&stops, &signal) == 0)
+                    onStop();
             }
-            onStop();
         }).detach();
         return true;
     } catch (const std::system_error&) {
+        // Nothing would receive them: they act as before.
+        pthread_sigmask(SIG_SETMASK, &before, nullptr);
         return false;
     }
 }

@@ -24,13 +24,18 @@ class FakeView : public IWatchView {
     int menusOpened = 0;
     int refusals = 0;
     std::vector<std::string> notices;
+    struct Message {
+        std::string text;
+        MessageIcon icon;
+    };
+    std::vector<Message> messages;
     std::vector<std::string> log;
 
     // Answers of the next browse dialogs, and the start paths they were given.
     std::deque<std::optional<std::string>> programAnswers, folderAnswers;
     std::vector<std::string> programStarts, folderStarts;
-    // Runs while the refusal message is "open".
-    std::function<void()> duringRefusal;
+    // Runs while the refusal message, or any other message, is "open".
+    std::function<void()> duringRefusal, duringMessage;
 
     void ShowWindow(bool show) override {
         shown = show;
@@ -65,6 +70,12 @@ class FakeView : public IWatchView {
         log.push_back("refusal");
         if (duringRefusal)
             duringRefusal();
+    }
+    void ShowMessage(const std::string& text, MessageIcon icon) override {
+        messages.push_back({text, icon});
+        log.push_back(icon == MessageIcon::Error ? "error message" : "warning message");
+        if (duringMessage)
+            duringMessage();
     }
     std::optional<std::string> BrowseProgram(const std::string& startPath) override {
         programStarts.push_back(startPath);

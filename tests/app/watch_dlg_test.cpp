@@ -54,7 +54,8 @@ class WatchDlgTest : public ::testing::Test {
     WatchDlgEnvironment Env() {
         WatchDlgEnvironment env;
         env.state = &state;
-        env.executableDirectory = [this] { return ExeDir(); };
+        env.executableDirectory = [this] { return exeDirKnown ? ExeDir() : std::string(); };
+        env.reportLine = [this](const std::string& line) { reported.push_back(line); };
         env.startWorker = [this] {
             workerSawFolder.push_back(state.g_strWatchDir.Get());
             return true;
@@ -84,6 +85,8 @@ class WatchDlgTest : public ::testing::Test {
     FakeView view;
     LeadByteTest leadBytes = ThePlatform().LeadBytes();
     std::vector<std::string> workerSawFolder;
+    std::vector<std::string> reported;
+    bool exeDirKnown = true;
     std::unique_ptr<CWatchDlg> dlg;
 };
 
@@ -129,12 +132,12 @@ TEST_F(WatchDlgTest, TickShowsStatusInTipAndStatusBox) {
     EXPECT_EQ(view.trayTip, "待機中");
     EXPECT_EQ(view.boxes[EditBox::Status], "待機中");
 
-    // A long status is cut in the tip only, on a character boundary.
-    // (62 bytes and "を" exceed 63 bytes in UTF-8 and in code page 932 alike.)
+    // A long status reaches the view whole: only a view whose platform has
+    // less room cuts it.
     const std::string longStatus = std::string(62, 'x') + "を変換中\r\n変換動画数 1";
     state.g_strStatus.Set(longStatus);
     dlg->OnTimer();
-    EXPECT_EQ(view.trayTip, std::string(62, 'x'));
+    EXPECT_EQ(view.trayTip, longStatus);
     EXPECT_EQ(view.boxes[EditBox::Status], longStatus);
 }
 
@@ -311,6 +314,102 @@ TEST_F(WatchDlgTest, DoubleByteCharacterEndingInTheSeparatorByteIsNoRoot) {
     view.folderAnswers = {folder};
     dlg->OnBrowseDir();
     EXPECT_EQ(view.boxes[EditBox::WatchDir], folder + kPathSeparator);
+}
+
+TEST_F(WatchDlgTest, TickAppendsTheSeparatorAfterADoubleByteCharacterEndingInItsByte) {
+    // As "表" (0x95 0x5C) ends in a backslash's byte in code page 932.
+    leadBytes = [](unsigned char c) { return c == 0x81; };
+    Start();
+    const std::string folder = std::string(P("/srv/\x81")) + kPathSeparator;
+    Apply(folder, P("/bin/conv"), "0");
+    dlg->OnTimer();
+    EXPECT_EQ(state.g_strWatchDir.Get(), folder + kPathSeparator);
+}
+
+TEST_F(WatchDlgTest, LineBreaksNeverReachASetting) {
+    Start();
+    Apply(P("/kept/"), P("/bin/kept"), "3");
+    dlg->OnTraySettings();
+    view.folderAnswers = {P("/srv/a\nb")};
+    view.programAnswers = {P("/bin/a\rb")};
+    dlg->OnBrowseDir();
+    dlg->OnBrowseProgram();
+    ASSERT_EQ(view.messages.size(), 2u);
+    EXPECT_EQ(view.messages[0].text, CWatchDlg::kLineBreakInChosenFolder);
+    EXPECT_EQ(view.messages[1].text, CWatchDlg::kLineBreakInChosenProgram);
+    EXPECT_EQ(view.boxes[EditBox::WatchDir], P("/kept/"));
+    EXPECT_EQ(view.boxes[EditBox::Program], P("/bin/kept"));
+
+    // Typed or pasted into a box: refused, the other settings are taken.
+    Apply(P("/a\n/b/"), P("/bin/new"), "4");
+    ASSERT_EQ(view.messages.size(), 3u);
+    EXPECT_EQ(view.messages[2].text, CWatchDlg::kLineBreakInFolderBox);
+    EXPECT_EQ(view.focused, EditBox::WatchDir);
+    EXPECT_EQ(dlg->WatchDir(), P("/kept/"));
+    EXPECT_EQ(dlg->Program(), P("/bin/new"));
+    EXPECT_EQ(dlg->LimitMB(), 4u);
+}
+
+TEST_F(WatchDlgTest, AFailedSaveAtExitIsShownBeforeTheEnd) {
+    WriteSettings(P("/old/\n/bin/old\n1\n"));
+    fs::permissions(m_dir / kSettingsFileName,
+                    fs::perms::owner_read | fs::perms::group_read | fs::perms::others_read);
+    Start();
+    Apply(P("/new/"), P("/bin/new"), "2");
+    view.log.clear();
+    dlg->OnTrayExit();
+    EXPECT_EQ(view.log, (std::vector<std::string>{"error message", "destroy"}));
+    ASSERT_EQ(view.messages.size(), 1u);
+    EXPECT_EQ(view.messages[0].icon, MessageIcon::Error);
+    EXPECT_NE(view.messages[0].text.find(dlg->SettingsPath()), std::string::npos);
+    EXPECT_NE(view.messages[0].text.find("読み取り専用"), std::string::npos);
+    dlg->OnStopRequest(); // a signal meanwhile changes nothing
+    dlg.reset();
+    EXPECT_TRUE(reported.empty()); // the message told it; no second attempt
+    EXPECT_EQ(ReadSettings(), P("/old/\n/bin/old\n1\n"));
+    fs::permissions(m_dir / kSettingsFileName, fs::perms::owner_write, fs::perm_options::add);
+}
+
+TEST_F(WatchDlgTest, AFailedSaveAtASignalOrTheSessionEndIsOneReportLine) {
+    Start();
+    fs::create_directory(m_dir / kSettingsFileName); // a folder in the way
+    dlg->OnEndSession();
+    dlg->OnStopRequest();
+    EXPECT_TRUE(view.destroyed);
+    EXPECT_TRUE(view.messages.empty());
+    ASSERT_EQ(reported.size(), 2u);
+    EXPECT_NE(reported[0].find(dlg->SettingsPath()), std::string::npos);
+    dlg.reset();
+    EXPECT_EQ(reported.size(), 2u); // written on the way out already
+}
+
+TEST_F(WatchDlgTest, EveryStopRequestEndsTheProgramWithTheSettingsWritten) {
+    Start();
+    Apply(P("/applied/"), P("/bin/applied"), "9");
+    dlg->OnStopRequest();
+    EXPECT_TRUE(view.destroyed);
+    EXPECT_EQ(ReadSettings(), P("/applied/\n/bin/applied\n9\n"));
+    view.log.clear();
+    dlg->OnStopRequest();
+    dlg->OnTrayExit();
+    EXPECT_TRUE(view.log.empty());
+}
+
+TEST_F(WatchDlgTest, WithoutTheExecutableFolderNoFileIsReadOrWritten) {
+    // The file of the current folder is what a relative name would reach.
+    WriteSettings(P("/cwd/\n/bin/cwd\n5\n"));
+    const fs::path before = fs::current_path();
+    fs::current_path(m_dir);
+    exeDirKnown = false;
+    Start();
+    EXPECT_EQ(dlg->WatchDir(), DefaultSettings().watchDir + kPathSeparator);
+    Apply(P("/new/"), P("/bin/new"), "6");
+    dlg->OnTrayExit();
+    dlg.reset();
+    fs::current_path(before);
+    EXPECT_EQ(ReadSettings(), P("/cwd/\n/bin/cwd\n5\n"));
+    ASSERT_EQ(reported.size(), 1u);
+    EXPECT_NE(reported[0].find("neither read nor written"), std::string::npos);
 }
 
 TEST_F(WatchDlgTest, PaintKeepsTheDialogHiddenUntilCalledUp) {

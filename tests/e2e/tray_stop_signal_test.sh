@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # A request to end the tray program (SIGTERM at logout, Ctrl+C) ends it as the
 # menu's "終了" does: exit code 0 and Kovaset.ini written, with the watch
-# folder as the tick normalised it. Runs on Qt's offscreen platform.
+# folder as the tick normalised it; a second request while it ends changes
+# nothing. Runs on Qt's offscreen platform.
 #
 # Usage: tray_stop_signal_test.sh KOVALIN EXAMPLES-FOLDER
 set -u
@@ -32,7 +33,9 @@ for signal in TERM INT; do
     # A conversion shows that the program runs with its settings published.
     converted() { [ -f "$watch/clip.mp4" ]; }
     wait_for 30 converted || fail "kovalin converted nothing"
+    # A second request while it ends (saving) changes nothing.
     kill -"$signal" "$kovalin_pid"
+    kill -"$signal" "$kovalin_pid" 2>/dev/null
     code=0
     wait "$kovalin_pid" || code=$?
     kovalin_pid=

@@ -28,12 +28,19 @@
 namespace {
 
 constexpr UINT kTrayNotify = WM_APP + 100;
-constexpr DWORD kPatienceMs = 30000;
+
+// 30 s, times KOVALIN_SLOW where the programs run emulated.
+DWORD PatienceMs() {
+    const char* slow = std::getenv("KOVALIN_SLOW");
+    const int factor = slow ? std::atoi(slow) : 1;
+    return 30000u * static_cast<DWORD>(factor > 1 ? factor : 1);
+}
 
 bool WaitUntil(const std::function<bool()>& done) {
     const DWORD start = GetTickCount();
+    const DWORD patience = PatienceMs();
     while (!done()) {
-        if (GetTickCount() - start > kPatienceMs)
+        if (GetTickCount() - start > patience)
             return false;
         Sleep(20);
     }

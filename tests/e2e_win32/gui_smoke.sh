@@ -3,8 +3,9 @@
 # Kovaset.ini, converts the .flv waiting in its folder with a batch file,
 # shows its settings from the tray menu, refuses a bad limit with its
 # message, lets both browse dialogs pick the published values, ignores Enter, Esc and close requests, takes new settings, ends through "終了" and leaves them in the
-# file; started again, it reads them, a start beside it shows its dialog, and
-# the end of the Windows session saves the settings applied since.
+# file; started again, it reads them, a start beside it shows its dialog, the
+# end of the Windows session saves the settings applied since, and with the
+# file read-only "終了" says why it could not save before it ends.
 # Usage: gui_smoke.sh KOVALIN.EXE DRIVER.EXE [SCREENSHOT.png]
 # Run inside xvfb-run, with WINEPREFIX set to a prefix of its own. The test
 # works in C:\kovalin-smoke of that prefix.
@@ -18,12 +19,13 @@ fail() {
   exit 1
 }
 
-# Waits up to 30 s for a command to succeed.
+# Waits up to 30 s (times KOVALIN_SLOW, where the programs run emulated)
+# for a command to succeed.
 wait_for() {
   i=0
   until "$@"; do
     i=$((i + 1))
-    [ $i -lt 300 ] || return 1
+    [ $i -lt $((300 * ${KOVALIN_SLOW:-1})) ] || return 1
     sleep 0.1
   done
 }
@@ -42,9 +44,12 @@ prepare_prefix() {
   run_wine cmd /c exit >/dev/null
   wineserver -p </dev/null >/dev/null 2>&1 || true
   [ -f "$WINEPREFIX/.kovalin-gui" ] && return 0
-  # A virtual desktop with a taskbar and a notification area.
-  run_wine reg add 'HKCU\Software\Wine\Explorer' /v Desktop /d Default /f >/dev/null
-  run_wine reg add 'HKCU\Software\Wine\Explorer\Desktops' /v Default /d 800x600 /f >/dev/null
+  # A virtual desktop with a taskbar and a notification area (not where the
+  # programs run emulated: its window does not last there).
+  if [ -z "${KOVALIN_SLOW:-}" ]; then
+    run_wine reg add 'HKCU\Software\Wine\Explorer' /v Desktop /d Default /f >/dev/null
+    run_wine reg add 'HKCU\Software\Wine\Explorer\Desktops' /v Default /d 800x600 /f >/dev/null
+  fi
   cp /usr/share/wine/fonts/*.ttf "$WINEPREFIX/drive_c/windows/Fonts/" 2>/dev/null || true
   # IPA P Gothic has the metrics of the dialog's font; without it Wine falls
   # back to a wider one, which cuts the ends of the labels.
@@ -140,6 +145,21 @@ drive get 1003 >"$work/box.txt"
 drive set 1003 7 && drive click 1004 && drive wait-hidden || fail "cannot apply a new limit"
 drive end-session
 settings_are 7 || fail "the end of the session did not save the settings"
+
+# A read-only Kovaset.ini is left alone, and "終了" says so before it ends.
+chmod a-w "$work/Kovaset.ini"
+drive menu 1 && drive wait-shown && drive set 1003 9 && drive click 1004 && drive wait-hidden ||
+  fail "cannot apply a limit for the read-only file"
 drive menu 2 || fail "終了 could not be chosen"
+drive owned-text >"$work/message.txt" || fail "no message about the failed save"
+message=$(iconv -f CP932 -t UTF-8 "$work/message.txt")
+case $message in
+*"$(winpath "$work/Kovaset.ini")"*読み取り専用*) ;;
+*) fail "the failed save reads: $message" ;;
+esac
+kill -0 $kovalin_pid 2>/dev/null || fail "Kovalin.exe ended before its message was closed"
+drive accept-owned || fail "cannot close the message"
 wait_for sh -c "! kill -0 $kovalin_pid 2>/dev/null" || fail "Kovalin.exe did not end"
+settings_are 7 || fail "the read-only Kovaset.ini was changed"
+chmod u+w "$work/Kovaset.ini"
 echo "Kovalin.exe converted, showed, took, saved and read its settings"

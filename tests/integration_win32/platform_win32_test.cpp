@@ -178,21 +178,36 @@ class Win32CodePage932 : public ::testing::Test {
 };
 
 // "表" is 0x95 0x5C in code page 932: its second byte is a backslash.
-TEST_F(Win32CodePage932, AFolderEndingInA5CTrailByteGetsNoBackslashAppended) {
+TEST_F(Win32CodePage932, AFolderEndingInA5CTrailByteGetsItsBackslash) {
     TempFolder folder("表");
     std::string watchDir = folder.Prefix();
     watchDir.pop_back(); // the folder as the user typed it
     ASSERT_EQ(watchDir.back(), '\\');
     std::string normalised = watchDir;
-    NormaliseWatchDir(normalised);
-    EXPECT_EQ(normalised, watchDir);
+    NormaliseWatchDir(normalised, ThePlatform().LeadBytes());
+    EXPECT_EQ(normalised, folder.Prefix());
 
-    // So the worker's pattern names the parent's entries that begin with it.
+    // So the worker's pattern names the folder's own entries, not the parent's.
     folder.Write("inner.flv");
     folder.Write("..\\表clip.flv");
-    const auto found = Find(watchDir + "*.flv");
+    const auto found = Find(normalised + "*.flv");
     ASSERT_EQ(found.size(), 1u);
-    EXPECT_EQ(FileTitle(found.begin()->first, ThePlatform().LeadBytes()), "表clip");
+    EXPECT_EQ(found.begin()->first, "inner.flv");
+}
+
+TEST(Win32Settings, AReadOnlyFileIsLeftAloneAndLeftoversOfKilledSavesGo) {
+    TempFolder folder;
+    const std::string path = folder.Prefix() + kSettingsFileName;
+    folder.Write(std::string(kSettingsFileName) + ".new-4294967295-0", "half");
+    folder.Write(std::string(kSettingsFileName) + ".new-4294967295-0.bak", "kept");
+    ASSERT_TRUE(SaveSettings(path, {folder.Prefix(), "conv.bat", 1}));
+    EXPECT_FALSE(folder.Exists(std::string(kSettingsFileName) + ".new-4294967295-0"));
+    EXPECT_TRUE(folder.Exists(std::string(kSettingsFileName) + ".new-4294967295-0.bak"));
+
+    folder.AddAttributes(kSettingsFileName, FILE_ATTRIBUTE_READONLY);
+    EXPECT_EQ(SaveSettings(path, {"c:\\other\\", "conv.bat", 2}).failure, WriteFailure::ReadOnly);
+    EXPECT_EQ(folder.Read(kSettingsFileName), FormatSettings({folder.Prefix(), "conv.bat", 1}));
+    SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_NORMAL);
 }
 
 TEST_F(Win32CodePage932, TheExecutableDirectoryIsCutAtTheLastRealBackslash) {

@@ -19,11 +19,14 @@
 #include <fstream>
 #include <functional>
 #include <memory>
+#include <thread>
 
 #include "app/watch_dlg.h"
 #include "core/shared_state.h"
+#include "ui/qt/byte_text.h"
 #include "ui/qt/dialog_units.h"
 #include "ui/qt/limit_edit.h"
+#include "ui/qt/stop_bridge.h"
 
 namespace {
 
@@ -56,12 +59,16 @@ class QtViewTest : public ::testing::Test {
                  std::to_string(std::chrono::steady_clock::now().time_since_epoch().count()));
         fs::create_directories(m_dir / "in");
         std::ofstream(m_dir / "Kovaset.ini") << (m_dir / "in").string() << "\n/bin/true\n12\n";
-
+        view = std::make_unique<QtWatchView>();
+        StartController();
+    }
+    // Reads the settings file and starts the controller.
+    void StartController() {
         WatchDlgEnvironment env;
         env.state = &state;
         env.executableDirectory = [this] { return m_dir.string() + "/"; };
         env.startWorker = [] { return true; };
-        view = std::make_unique<QtWatchView>();
+        dlg.reset();
         dlg = std::make_unique<CWatchDlg>(*view, env);
         view->Attach(dlg.get());
         dlg->OnInitDialog();
@@ -292,6 +299,101 @@ TEST_F(QtViewTest, BrowseFolderPutsTheFolderWithSeparatorAndKeepsTheBoxForRoot) 
     QTest::mouseClick(Dialog().m_buttonBrowseDir, Qt::LeftButton);
     EXPECT_EQ(Dialog().m_editWatchDir->text().toStdString(),
               (m_dir / "in" / "next").string() + "/");
+}
+
+// Answers the next modal message box with OK and keeps its text and icon.
+struct MessageSeen {
+    QString text;
+    QMessageBox::Icon icon = QMessageBox::NoIcon;
+};
+void AnswerNextMessage(MessageSeen& seen) {
+    WhenModal([&seen](QWidget* modal) {
+        auto* box = qobject_cast<QMessageBox*>(modal);
+        ASSERT_NE(box, nullptr);
+        seen = {box->text(), box->icon()};
+        box->button(QMessageBox::Ok)->click();
+    });
+}
+
+TEST_F(QtViewTest, BoxesGiveBackTheBytesTheyWereGivenAndWhatWasTypedAroundThem) {
+    // A folder in Latin-1, which is not UTF-8.
+    dlg.reset(); // which writes the file
+    std::ofstream(m_dir / "Kovaset.ini") << "/srv/caf\xe9/\n/bin/\xff conv\n12\n";
+    StartController();
+    CallUpSettings();
+    Dialog().m_editLimit->setText("13");
+    Dialog().m_editProgram->end(false);
+    CommitText(Dialog().m_editProgram, QString::fromUtf8(" 録画"));
+    QTest::mouseClick(Dialog().m_buttonApply, Qt::LeftButton);
+    EXPECT_EQ(dlg->WatchDir(), "/srv/caf\xe9/");
+    EXPECT_EQ(dlg->Program(), "/bin/\xff conv 録画");
+    EXPECT_EQ(dlg->LimitMB(), 13u);
+
+    for (const std::string bytes : {"\xed\xb2\x80", "\xc0\xaf", "\xf4\x90\x80\x80", "a\xe3\x81",
+                                    "\xf0\x9f\x98\x80\x80", "録画"})
+        EXPECT_EQ(BytesFromText(TextFromBytes(bytes)), bytes);
+}
+
+TEST_F(QtViewTest, AFolderWithALineFeedIsRefusedInTheBrowser) {
+    const fs::path odd = m_dir / "in" / "two\nlines";
+    fs::create_directories(odd);
+    CallUpSettings();
+    const QString before = Dialog().m_editWatchDir->text();
+    MessageSeen seen;
+    WhenModal([&](QWidget* modal) {
+        auto* dialog = static_cast<QFileDialog*>(modal);
+        dialog->setDirectory(QString::fromStdString(odd.string()));
+        AnswerNextMessage(seen);
+        static_cast<QDialog*>(dialog)->accept();
+    });
+    QTest::mouseClick(Dialog().m_buttonBrowseDir, Qt::LeftButton);
+    EXPECT_EQ(seen.text, QString::fromUtf8(CWatchDlg::kLineBreakInChosenFolder));
+    EXPECT_EQ(seen.icon, QMessageBox::Warning);
+    EXPECT_EQ(Dialog().m_editWatchDir->text(), before);
+}
+
+TEST_F(QtViewTest, AFailedSaveIsShownBeforeTheEnd) {
+    const fs::path file = m_dir / "Kovaset.ini";
+    fs::permissions(file, fs::perms::owner_read | fs::perms::group_read | fs::perms::others_read);
+    MessageSeen seen;
+    AnswerNextMessage(seen);
+    view->TrayMenu().actions().at(2)->trigger();
+    EXPECT_EQ(seen.icon, QMessageBox::Critical);
+    EXPECT_TRUE(seen.text.contains(QString::fromStdString(file.string())));
+    EXPECT_TRUE(seen.text.contains(QString::fromUtf8("読み取り専用")));
+    EXPECT_FALSE(view->Timer().isActive()); // ended after the message
+    fs::permissions(file, fs::perms::owner_write, fs::perm_options::add);
+}
+
+TEST_F(QtViewTest, TheTooltipHoldsTheWholeStatus) {
+    const std::string title = "二十文字の題名がある長い録画のファイルです";
+    state.g_strStatus.Set(title + "を変換中\r\n変換動画数 3");
+    dlg->OnTimer();
+    EXPECT_EQ(view->TrayIconObject().toolTip(),
+              QString::fromStdString(title + "を変換中\n変換動画数 3"));
+}
+
+TEST_F(QtViewTest, EveryStopRequestEndsTheProgramWithTheSettingsWritten) {
+    std::function<void()> request;
+    static StopBridge& bridge = *new StopBridge; // as the process's, never destroyed
+    ASSERT_TRUE(bridge.Watch([&](std::function<void()> onStop) {
+        request = std::move(onStop);
+        return true;
+    }));
+    request(); // before the controller runs: remembered
+    Dialog().m_editWatchDir->setText("/srv/typed/");
+    bridge.Run(qApp, dlg.get());
+    std::thread([&] { request(); }).join(); // a second one, from another thread
+    EXPECT_TRUE(QTest::qWaitFor([&] { return !view->Timer().isActive(); }, kWaitMs));
+    QCoreApplication::processEvents();
+    bridge.Run(nullptr, nullptr);
+    request(); // after the end: nothing happens
+    dlg.reset();
+    std::ifstream in(m_dir / "Kovaset.ini");
+    std::string folder;
+    std::getline(in, folder);
+    EXPECT_EQ(folder, (m_dir / "in").string() + "/");
+    EXPECT_FALSE(bridge.Watch([](std::function<void()>) { return false; }));
 }
 
 TEST_F(QtViewTest, ExitStopsTheTickAndRemovesTheIconAtDestruction) {

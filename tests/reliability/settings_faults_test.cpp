@@ -118,8 +118,29 @@ TEST(SettingsFaultTest, KillDuringSaveLeavesTheOldOrTheNewFile) {
         LoadSettings(path, loaded);
         ASSERT_TRUE(loaded == kOld || loaded == kNew) << "round " << round;
     }
-    std::cout << "[ figures ] kill -9 during save: " << kRounds << " rounds, "
-              << Strays(scratch.Path()).size() << " temporary files left behind" << std::endl;
+    const std::size_t left = Strays(scratch.Path()).size();
+    // The next save removes what the killed ones left.
+    ASSERT_TRUE(SaveSettings(path, kNew));
+    EXPECT_TRUE(Strays(scratch.Path()).empty());
+    std::cout << "[ figures ] kill -9 during save: " << kRounds << " rounds, " << left
+              << " temporary files left behind, removed by the next save" << std::endl;
+}
+
+TEST(SettingsFaultTest, AFileItsUserMayNotWriteIsLeftAlone) {
+    TempFolder scratch;
+    const std::string path = scratch / kSettingsFileName;
+    ASSERT_TRUE(SaveSettings(path, kOld));
+    chmod(scratch.Path().c_str(), 0777);
+    chmod(path.c_str(), 0644); // the owner's (root's) file
+    const int status = RunAsNobody([&] {
+        const WriteOutcome saved = SaveSettings(path, kNew);
+        return !saved && saved.failure == WriteFailure::AccessDenied ? 0 : 1;
+    });
+    if (status < 0)
+        GTEST_SKIP() << "needs root to write as another user";
+    EXPECT_EQ(status, 0);
+    EXPECT_EQ(ReadFile(path), FormatSettings(kOld));
+    EXPECT_TRUE(Strays(scratch.Path()).empty());
 }
 
 TEST(SettingsFaultTest, DirectoryInPlaceOfTheFile) {

@@ -5,6 +5,7 @@
 #include <filesystem>
 #include <fstream>
 #include <sstream>
+#include <vector>
 
 namespace {
 
@@ -121,6 +122,43 @@ TEST_F(SettingsFileTest, SaveReplacesTheFileWholeAndLeavesNoTemporaryFiles) {
               fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read);
 #endif
     EXPECT_EQ(std::distance(fs::directory_iterator(folder), fs::directory_iterator()), 1);
+}
+
+TEST_F(SettingsFileTest, AFileThatNoOneMayWriteIsLeftAloneAndTheSaveFails) {
+    Write("/pinned/\nc\n1\n");
+    fs::permissions(path, fs::perms::owner_read | fs::perms::group_read | fs::perms::others_read);
+    const WriteOutcome saved = SaveSettings(path, {"/n/", "c", 2});
+    EXPECT_EQ(saved.failure, WriteFailure::ReadOnly);
+    EXPECT_EQ(Read(), "/pinned/\nc\n1\n");
+    fs::permissions(path, fs::perms::owner_write, fs::perm_options::add);
+}
+
+TEST_F(SettingsFileTest, SaveRemovesLeftoversOfKilledSavesAndNothingElse) {
+    // Process 999999999 is never running: its save was killed.
+    const std::string leftover = path + ".new-999999999-3";
+    const std::vector<std::string> others = {path + ".new-999999999-3.bak",
+                                             path + ".new--3",
+                                             path + ".new-999999999",
+                                             path + ".new-999999999-",
+                                             path + ".new-x-3",
+                                             (folder / "other.ini.new-999999999-3").string()};
+    std::ofstream(leftover) << "half";
+    for (const std::string& other : others)
+        std::ofstream(other) << "kept";
+    ASSERT_TRUE(SaveSettings(path, {"/n/", "c", 1}));
+    EXPECT_FALSE(fs::exists(leftover));
+    for (const std::string& other : others)
+        EXPECT_TRUE(fs::exists(other)) << other;
+}
+
+TEST(TemporaryFileNameTest, MatchesTheExactPatternOnly) {
+    std::uint64_t pid = 0;
+    EXPECT_TRUE(IsTemporaryFileOf("K.ini.new-12-0", "K.ini", pid));
+    EXPECT_EQ(pid, 12u);
+    for (const char* name :
+         {"K.ini.new-12-0x", "K.ini.new-12", "K.ini.new--0", "K.ini.new-a-0", "k.ini.new-12-0",
+          "K.ini", "XK.ini.new-12-0", "K.ini.new-12-0-1", "K.ini.new-99999999999999999999-0"})
+        EXPECT_FALSE(IsTemporaryFileOf(name, "K.ini", pid)) << name;
 }
 
 #ifndef _WIN32 // links to files are a POSIX matter here

@@ -11,12 +11,24 @@
 #include <QPushButton>
 
 #include "app/watch_dlg.h"
+#include "ui/qt/byte_text.h"
 #include "ui/qt/limit_edit.h"
 
 namespace {
 
 QString ToQt(const std::string& text) {
-    return QString::fromStdString(text);
+    return TextFromBytes(text);
+}
+
+std::string FromQt(const QString& text) {
+    return BytesFromText(text);
+}
+
+// The status as shown on screen: the worker ends its lines with CR LF.
+QString StatusText(const std::string& status) {
+    QString text = ToQt(status);
+    text.replace("\r\n", "\n");
+    return text;
 }
 
 // An icon with every drawn size of one picture.
@@ -121,13 +133,13 @@ void QtWatchView::ShowWindow(bool show) {
 std::string QtWatchView::GetBoxText(EditBox box) {
     switch (box) {
     case EditBox::WatchDir:
-        return m_dialog->m_editWatchDir->text().toStdString();
+        return FromQt(m_dialog->m_editWatchDir->text());
     case EditBox::Program:
-        return m_dialog->m_editProgram->text().toStdString();
+        return FromQt(m_dialog->m_editProgram->text());
     case EditBox::Limit:
-        return m_dialog->m_editLimit->text().toStdString();
+        return FromQt(m_dialog->m_editLimit->text());
     case EditBox::Status:
-        return m_dialog->m_editStatus->toPlainText().toStdString();
+        return FromQt(m_dialog->m_editStatus->toPlainText());
     }
     return {};
 }
@@ -144,9 +156,8 @@ void QtWatchView::SetBoxText(EditBox box, const std::string& text) {
         m_dialog->m_editLimit->setText(ToQt(text));
         break;
     case EditBox::Status: {
-        // The worker ends its lines with CR LF; the box keeps plain line feeds.
-        QString status = ToQt(text);
-        status.replace("\r\n", "\n");
+        // The box keeps plain line feeds.
+        const QString status = StatusText(text);
         if (status != m_dialog->m_editStatus->toPlainText())
             m_dialog->m_editStatus->setPlainText(status);
         break;
@@ -178,17 +189,18 @@ void QtWatchView::FocusAndSelectAll(EditBox box) {
 void QtWatchView::AddTrayIcon(TrayIcon icon, const std::string& tip) {
     m_shownIcon = icon;
     m_trayIcon.setIcon(Icon(icon));
-    m_trayIcon.setToolTip(ToQt(tip));
+    m_trayIcon.setToolTip(StatusText(tip));
     m_trayIcon.show();
 }
 
 void QtWatchView::ModifyTrayIcon(TrayIcon icon, const std::string& tip) {
     // Only what changed is sent on: a tray host redraws on every change.
+    // The tip is the whole status: a Linux tray has no byte limit.
     if (icon != m_shownIcon) {
         m_shownIcon = icon;
         m_trayIcon.setIcon(Icon(icon));
     }
-    const QString qtTip = ToQt(tip);
+    const QString qtTip = StatusText(tip);
     if (qtTip != m_trayIcon.toolTip())
         m_trayIcon.setToolTip(qtTip);
 }
@@ -213,6 +225,14 @@ void QtWatchView::ShowLimitRefusal() {
     box.exec();
 }
 
+void QtWatchView::ShowMessage(const std::string& text, MessageIcon icon) {
+    QMessageBox box(icon == MessageIcon::Error ? QMessageBox::Critical : QMessageBox::Warning,
+                    QCoreApplication::applicationName(), ToQt(text), QMessageBox::Ok,
+                    m_dialog.get());
+    box.setObjectName("Message");
+    box.exec();
+}
+
 std::optional<std::string> QtWatchView::BrowseProgram(const std::string& startPath) {
     QFileDialog dialog(m_dialog.get());
     dialog.setObjectName("BrowseProgram");
@@ -228,7 +248,7 @@ std::optional<std::string> QtWatchView::BrowseProgram(const std::string& startPa
         dialog.selectFile(ToQt(startPath));
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
         return std::nullopt;
-    return QDir::toNativeSeparators(dialog.selectedFiles().first()).toStdString();
+    return FromQt(QDir::toNativeSeparators(dialog.selectedFiles().first()));
 }
 
 std::optional<std::string> QtWatchView::BrowseFolder(const std::string& startPath) {
@@ -243,7 +263,7 @@ std::optional<std::string> QtWatchView::BrowseFolder(const std::string& startPat
     // A root stays the separator alone; any other folder loses a trailing one.
     while (folder.size() > 1 && folder.endsWith(QDir::separator()))
         folder.chop(1);
-    return folder.toStdString();
+    return FromQt(folder);
 }
 
 void QtWatchView::StartTimer(unsigned periodMs) {

@@ -34,6 +34,7 @@ class QtWatchView : public IWatchView {
     void ShowTrayNotice(const std::string& caption, const std::string& text) override;
     void OpenTrayMenu() override;
     void ShowLimitRefusal() override;
+    void ShowMessage(const std::string& text, MessageIcon icon) override;
     std::optional<std::string> BrowseProgram(const std::string& startPath) override;
     std::optional<std::string> BrowseFolder(const std::string& startPath) override;
     void StartTimer(unsigned periodMs) override;

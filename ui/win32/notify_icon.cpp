@@ -65,9 +65,7 @@ void NotifyIcon::ShowBalloon(const std::string& caption, const std::string& text
 }
 
 void NotifyIcon::SetTip(const std::string& tip) {
-    // The 88-byte record has room for 63 bytes and the terminator.
-    constexpr std::size_t kRoom = 63;
-    const std::size_t length = std::min(tip.size(), kRoom);
-    std::memset(m_nid.szTip, 0, sizeof m_nid.szTip);
-    std::memcpy(m_nid.szTip, tip.data(), length);
+    // The 88-byte record has room for 63 bytes and the terminator: the tip
+    // is cut there, never inside a double-byte character.
+    CopyCut(m_nid.szTip, kTrayTipBytes + 1, tip);
 }

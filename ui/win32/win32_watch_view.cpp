@@ -251,6 +251,13 @@ void Win32WatchView::ShowLimitRefusal() {
                 MB_OK | MB_ICONEXCLAMATION);
 }
 
+void Win32WatchView::ShowMessage(const std::string& text, MessageIcon icon) {
+    // In front of other windows: the dialog may be hidden.
+    MessageBoxA(m_hWnd, text.c_str(), ApplicationName().c_str(),
+                MB_OK | MB_SETFOREGROUND |
+                    (icon == MessageIcon::Error ? MB_ICONHAND : MB_ICONEXCLAMATION));
+}
+
 std::optional<std::string> Win32WatchView::BrowseProgram(const std::string& startPath) {
     return BrowseForProgram(m_hWnd, startPath);
 }
