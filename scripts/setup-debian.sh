@@ -10,7 +10,7 @@ build_packages=(build-essential cmake ninja-build pkg-config ccache qt6-base-dev
 test_packages=(
   libgtest-dev libgmock-dev libbenchmark-dev ffmpeg
   clang libclang-rt-dev
-  xvfb xauth x11-utils xdotool trayer imagemagick fonts-noto-cjk fonts-ipafont-gothic dbus-x11
+  xvfb xauth x11-utils xdotool xclip trayer imagemagick fonts-noto-cjk fonts-ipafont-gothic dbus-x11
   g++-mingw-w64-i686-posix binutils-mingw-w64-i686 wine wine32 fonts-wine locales
   g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64 wine64
 )

@@ -17,7 +17,7 @@ SHOTS=${3:-}
 [ -z "$SHOTS" ] || mkdir -p -- "$SHOTS"
 . "$(dirname "$0")/lib.sh"
 
-for tool in Xvfb trayer xdotool import; do
+for tool in Xvfb trayer xdotool xclip import; do
     command -v "$tool" >/dev/null || { echo "$tool is needed" >&2; exit 77; }
 done
 
@@ -94,9 +94,11 @@ eval "$(geometry "$dialog")"
 
 # The watch-folder box is the first in the Tab order and has the focus; the
 # "設定" button is three Tabs further.
+# The folder is pasted: typing kanji makes xdotool remap a key for each
+# one, and under load the program may read a key after its mapping is gone.
+printf '%s' "$new" | xclip -selection clipboard -i
 xdotool mousemove --window "$dialog" 100 $((24 * HEIGHT / 187)) click 1
-xdotool key --clearmodifiers ctrl+a
-xdotool type --delay 20 "$new"
+xdotool key --clearmodifiers ctrl+a ctrl+v
 [ -z "$SHOTS" ] || import -window "$dialog" "$SHOTS/settings-dialog.png"
 xdotool key Tab Tab Tab space
 
