@@ -10,6 +10,7 @@
 
 #include "core/file_name.h"
 #include "core/shared_state.h"
+#include "kovalin_version.h"
 #include "platform/executable_dir.h"
 #include "platform/instance_lock.h"
 #include "platform/stop_request.h"
