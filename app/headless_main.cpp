@@ -8,11 +8,14 @@
 #include <string>
 #include <string_view>
 
+#include "app/status_line.h"
+#include "core/convert_worker.h"
 #include "core/file_name.h"
 #include "core/shared_state.h"
 #include "kovalin_version.h"
 #include "platform/executable_dir.h"
 #include "platform/instance_lock.h"
+#include "platform/journal_stream.h"
 #include "platform/stop_request.h"
 #include "core/worker_thread.h"
 #include "settings/settings_file.h"
@@ -62,19 +65,9 @@ Options ParseArguments(int argc, char** argv) {
     return options;
 }
 
-// A status line: the local time, then the status with its line break shown
-// as a blank.
-void PrintStatus(const std::string& status) {
-    char stamp[32];
-    const std::time_t now = std::time(nullptr);
-    std::strftime(stamp, sizeof stamp, "%Y-%m-%d %H:%M:%S", std::localtime(&now));
-    std::string line;
-    for (std::size_t i = 0; i < status.size(); ++i) {
-        if (status[i] == '\r' && i + 1 < status.size() && status[i + 1] == '\n')
-            continue;
-        line += (status[i] == '\r' || status[i] == '\n') ? ' ' : status[i];
-    }
-    std::printf("%s %s\n", stamp, line.c_str());
+// Prints a status line at once, for a terminal, a file or the journal.
+void PrintStatus(const std::string& status, LineKind kind, bool toJournal) {
+    std::fputs(StatusLine(status, kind, toJournal, std::time(nullptr)).c_str(), stdout);
     std::fflush(stdout);
 }
 
@@ -111,15 +104,19 @@ int Run(const std::string& settingsPath) {
     // Every status the worker writes is printed at once, on its thread, when
     // it differs from the one before.
     SharedState& state = TheSharedState();
-    state.g_strStatus.SetListener([shown = std::string()](const std::string& status) mutable {
+    const bool toJournal = StdoutIsJournal();
+    state.g_strStatus.SetListener([shown = std::string(), toJournal,
+                                   failed = StartFailedStatus(settings.program)](
+                                      const std::string& status) mutable {
         if (status != shown) {
-            PrintStatus(status);
+            PrintStatus(status, status == failed ? LineKind::Failure : LineKind::Status, toJournal);
             shown = status;
         }
     });
     PublishSettings(state, settings.watchDir, settings.program, settings.limitMB);
     if (!StartConvertThread()) {
-        std::fprintf(stderr, "kovalin-headless: cannot start the worker thread\n");
+        std::fprintf(stderr, "%skovalin-headless: cannot start the worker thread\n",
+                     toJournal ? "<3>" : "");
         return 1;
     }
 
