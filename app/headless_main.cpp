@@ -13,9 +13,9 @@
 #include "core/file_name.h"
 #include "core/shared_state.h"
 #include "kovalin_version.h"
-#include "platform/executable_dir.h"
 #include "platform/instance_lock.h"
 #include "platform/journal_stream.h"
+#include "platform/settings_location.h"
 #include "platform/stop_request.h"
 #include "core/worker_thread.h"
 #include "settings/settings_file.h"
@@ -26,7 +26,8 @@ constexpr const char* kUsage =
     "usage: kovalin-headless [SETTINGS-FILE]\n"
     "Converts the .flv files of the watch folder one at a time and keeps its\n"
     ".mp4 and .jpg files under the size limit, as the tray program does.\n"
-    "SETTINGS-FILE defaults to Kovaset.ini beside the executable.\n"
+    "SETTINGS-FILE defaults to Kovaset.ini beside the executable when there is\n"
+    "one, otherwise to $XDG_CONFIG_HOME/kovalin/Kovaset.ini (~/.config/kovalin).\n"
     "One Kovalin runs per settings file: a second start exits with code 2.\n"
     "  --help     show this text\n"
     "  --version  show the version\n";
@@ -61,7 +62,7 @@ Options ParseArguments(int argc, char** argv) {
     if (!options.error.empty())
         options.action = Options::Action::Error;
     else if (options.settingsPath.empty())
-        options.settingsPath = ExecutableDirectory() + kSettingsFileName;
+        options.settingsPath = SettingsFilePath();
     return options;
 }
 

@@ -1,13 +1,13 @@
 #include "app/watch_dlg_environment.h"
 #include "core/platform.h"
 #include "core/shared_state.h"
-#include "platform/executable_dir.h"
 #include "core/worker_thread.h"
+#include "platform/settings_location.h"
 
 WatchDlgEnvironment ProcessEnvironment() {
     WatchDlgEnvironment env;
     env.state = &TheSharedState();
-    env.executableDirectory = ExecutableDirectory;
+    env.executableDirectory = SettingsFolder;
     env.startWorker = StartConvertThread;
     env.isLeadByte = ThePlatform().LeadBytes();
     return env;

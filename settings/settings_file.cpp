@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "platform/atomic_file.h"
+#include "platform/settings_location.h"
 
 SettingsRecord DefaultSettings() {
 #ifdef _WIN32
@@ -60,5 +61,5 @@ std::string FormatSettings(const SettingsRecord& settings) {
 }
 
 bool SaveSettings(const std::string& path, const SettingsRecord& settings) {
-    return WriteFileAtomically(path, FormatSettings(settings));
+    return MakeSettingsFolder(path) && WriteFileAtomically(path, FormatSettings(settings));
 }

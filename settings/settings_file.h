@@ -22,7 +22,8 @@ SettingsRecord DefaultSettings();
 void LoadSettings(const std::string& path, SettingsRecord& settings);
 
 // Writes the three lines so that a crash or a full disk never leaves a
-// truncated file. False when nothing could be written.
+// truncated file, making the file's folder first where it is missing (0700).
+// False when nothing could be written.
 bool SaveSettings(const std::string& path, const SettingsRecord& settings);
 
 // The file's bytes for a record.
