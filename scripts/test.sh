@@ -43,7 +43,7 @@ run_preset tsan
 
 # The Debian packages as scripts/package.sh builds them: lintian, then
 # installed, used once and removed.
-echo "== Debian packages"
+phase "Debian packages"
 scripts/package.sh
 tests/packages/debian_packages_test.sh build/packages
 
