@@ -9,12 +9,16 @@
 #include <string>
 #include <string_view>
 
+#include "app/status_line.h"
+#include "core/convert_worker.h"
 #include "core/file_name.h"
 #include "core/platform.h"
 #include "core/shared_state.h"
 #include "core/worker_thread.h"
-#include "platform/executable_dir.h"
+#include "kovalin_version.h"
 #include "platform/instance_lock.h"
+#include "platform/journal_stream.h"
+#include "platform/settings_location.h"
 #include "platform/stop_request.h"
 #include "settings/settings_file.h"
 
@@ -24,7 +28,8 @@ constexpr const char* kUsage =
     "usage: kovalin-headless [SETTINGS-FILE]\n"
     "Converts the .flv files of the watch folder one at a time and keeps its\n"
     ".mp4 and .jpg files under the size limit, as the tray program does.\n"
-    "SETTINGS-FILE defaults to Kovaset.ini beside the executable.\n"
+    "SETTINGS-FILE defaults to Kovaset.ini beside the executable when there is\n"
+    "one, otherwise to $XDG_CONFIG_HOME/kovalin/Kovaset.ini (~/.config/kovalin).\n"
     "One Kovalin runs per settings file: a second start exits with code 2.\n"
     "  --help     show this text\n"
     "  --version  show the version\n";
@@ -62,28 +67,16 @@ Options ParseArguments(int argc, char** argv) {
     } else if (!options.settingsPath.empty()) {
         options.settingsNamed = true;
     } else {
-        // Without the executable's folder the name would be relative to the
-        // current folder: no file is read then (Run says so).
-        const std::string folder = ExecutableDirectory();
-        if (!folder.empty())
-            options.settingsPath = folder + kSettingsFileName;
+        // Empty when no folder can be told (no executable path, no home):
+        // no file is read then (Run says so).
+        options.settingsPath = SettingsFilePath();
     }
     return options;
 }
 
-// A status line: the local time, then the status with its line break shown
-// as a blank.
-void PrintStatus(const std::string& status) {
-    char stamp[32];
-    const std::time_t now = std::time(nullptr);
-    std::strftime(stamp, sizeof stamp, "%Y-%m-%d %H:%M:%S", std::localtime(&now));
-    std::string line;
-    for (std::size_t i = 0; i < status.size(); ++i) {
-        if (status[i] == '\r' && i + 1 < status.size() && status[i + 1] == '\n')
-            continue;
-        line += (status[i] == '\r' || status[i] == '\n') ? ' ' : status[i];
-    }
-    std::printf("%s %s\n", stamp, line.c_str());
+// Prints a status line at once, for a terminal, a file or the journal.
+void PrintStatus(const std::string& status, LineKind kind, bool toJournal) {
+    std::fputs(StatusLine(status, kind, toJournal, std::time(nullptr)).c_str(), stdout);
     std::fflush(stdout);
 }
 
@@ -102,7 +95,8 @@ struct StopLatch {
 bool ReadSettings(const Options& options, SettingsRecord& settings) {
     if (options.settingsPath.empty()) {
         std::fprintf(stderr,
-                     "kovalin-headless: cannot tell the folder of the executable: %s is not read, "
+                     "kovalin-headless: cannot tell where %s belongs (no executable path, no "
+                     "home): it is not read, "
                      "and the defaults are used\n",
                      kSettingsFileName);
         return true;
@@ -142,15 +136,19 @@ int Run(const Options& options) {
     // Every status the worker writes is printed at once, on its thread, when
     // it differs from the one before.
     SharedState& state = TheSharedState();
-    state.g_strStatus.SetListener([shown = std::string()](const std::string& status) mutable {
+    const bool toJournal = StdoutIsJournal();
+    state.g_strStatus.SetListener([shown = std::string(), toJournal,
+                                   failed = StartFailedStatus(settings.program)](
+                                      const std::string& status) mutable {
         if (status != shown) {
-            PrintStatus(status);
+            PrintStatus(status, status == failed ? LineKind::Failure : LineKind::Status, toJournal);
             shown = status;
         }
     });
     PublishSettings(state, settings.watchDir, settings.program, settings.limitMB);
     if (!StartConvertThread()) {
-        std::fprintf(stderr, "kovalin-headless: cannot start the worker thread\n");
+        std::fprintf(stderr, "%skovalin-headless: cannot start the worker thread\n",
+                     toJournal ? "<3>" : "");
         return 1;
     }
 

@@ -4,12 +4,12 @@
 #include "core/platform.h"
 #include "core/shared_state.h"
 #include "core/worker_thread.h"
-#include "platform/executable_dir.h"
+#include "platform/settings_location.h"
 
 WatchDlgEnvironment ProcessEnvironment() {
     WatchDlgEnvironment env;
     env.state = &TheSharedState();
-    env.executableDirectory = ExecutableDirectory;
+    env.executableDirectory = SettingsFolder;
     env.startWorker = StartConvertThread;
     env.isLeadByte = ThePlatform().LeadBytes();
     env.reportLine = [](const std::string& line) {

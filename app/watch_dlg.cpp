@@ -67,9 +67,9 @@ CWatchDlg::CWatchDlg(IWatchView& view, WatchDlgEnvironment env)
     // the settings would be read from and written to whatever folder is
     // current: neither is done.
     if (m_strExeDir.empty()) {
-        Report(
-            "kovalin: cannot tell the folder of the executable: " + std::string(kSettingsFileName) +
-            " is neither read nor written, and the defaults are used");
+        Report("kovalin: cannot tell where " + std::string(kSettingsFileName) +
+               " belongs (no executable path, no home): it is neither read nor written, and the "
+               "defaults are used");
         return;
     }
 

@@ -11,8 +11,8 @@ struct SharedState;
 
 struct WatchDlgEnvironment {
     SharedState* state = nullptr;
-    // Folder of the executable with its trailing separator; the settings file
-    // lives there.
+    // Folder of the settings file with its trailing separator: the
+    // executable's, or on Linux the user's configuration folder.
     std::function<std::string()> executableDirectory;
     // Starts the conversion worker over `state`; false when it could not.
     std::function<bool()> startWorker;
@@ -23,7 +23,7 @@ struct WatchDlgEnvironment {
     std::function<void(const std::string&)> reportLine;
 };
 
-// The running process: TheSharedState(), the real executable folder and the
+// The running process: TheSharedState(), the real settings folder and the
 // real worker thread, text in the system's encoding (UTF-8 on POSIX, the ANSI
 // code page on Windows).
 WatchDlgEnvironment ProcessEnvironment();

@@ -31,11 +31,13 @@ add_executable(kovalin app/qt_main.cpp ui/qt/single_instance.cpp)
 target_link_libraries(kovalin PRIVATE kovalin_qt_view Qt6::Network)
 
 include(GNUInstallDirs)
-install(TARGETS kovalin RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
+install(TARGETS kovalin RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR} COMPONENT kovalin)
 foreach(size IN LISTS KOVALIN_ICON_SIZES)
   install(FILES res/icons/kovalin-${size}.png
     DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/${size}x${size}/apps
-    RENAME kovalin.png)
+    RENAME kovalin.png COMPONENT kovalin)
 endforeach()
-install(FILES res/kovalin.desktop DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)
-install(FILES res/kovalin-autostart.desktop DESTINATION ${CMAKE_INSTALL_DATADIR}/doc/kovalin/examples)
+install(FILES res/kovalin.desktop DESTINATION ${CMAKE_INSTALL_DATADIR}/applications
+  COMPONENT kovalin)
+install(FILES res/kovalin-autostart.desktop DESTINATION ${CMAKE_INSTALL_DATADIR}/doc/kovalin/examples
+  COMPONENT kovalin)

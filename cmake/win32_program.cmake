@@ -10,8 +10,7 @@ if(CMAKE_SIZEOF_VOID_P EQUAL 8)
 else()
   set(KOVALIN_MANIFEST_ARCH x86)
 endif()
-set(KOVALIN_RES_BINARY_DIR ${CMAKE_CURRENT_BINARY_DIR}/res)
-configure_file(res/kovalin.manifest.in ${KOVALIN_RES_BINARY_DIR}/kovalin.manifest @ONLY)
+configure_file(res/kovalin.manifest.in ${KOVALIN_GENERATED_DIR}/kovalin.manifest @ONLY)
 
 add_executable(Kovalin WIN32
   ui/win32/browse_dialogs.cpp
@@ -21,10 +20,10 @@ add_executable(Kovalin WIN32
   ui/win32/win32_watch_view.cpp
   res/kovalin.rc
 )
-target_include_directories(Kovalin PRIVATE ${CMAKE_CURRENT_SOURCE_DIR}/res ${KOVALIN_RES_BINARY_DIR})
+target_include_directories(Kovalin PRIVATE ${CMAKE_CURRENT_SOURCE_DIR}/res ${KOVALIN_GENERATED_DIR})
 target_link_libraries(Kovalin PRIVATE kovalin_app comctl32 comdlg32 shell32 ole32)
 set_source_files_properties(res/kovalin.rc PROPERTIES OBJECT_DEPENDS
-  "${KOVALIN_RES_BINARY_DIR}/kovalin.manifest;${CMAKE_CURRENT_SOURCE_DIR}/res/icons/kovalin.ico;${CMAKE_CURRENT_SOURCE_DIR}/res/icons/kovalin-anim1.ico;${CMAKE_CURRENT_SOURCE_DIR}/res/icons/kovalin-anim2.ico;${CMAKE_CURRENT_SOURCE_DIR}/res/icons/kovalin-anim3.ico")
+  "${KOVALIN_GENERATED_DIR}/kovalin.manifest;${KOVALIN_GENERATED_DIR}/kovalin_version.h;${CMAKE_CURRENT_SOURCE_DIR}/res/icons/kovalin.ico;${CMAKE_CURRENT_SOURCE_DIR}/res/icons/kovalin-anim1.ico;${CMAKE_CURRENT_SOURCE_DIR}/res/icons/kovalin-anim2.ico;${CMAKE_CURRENT_SOURCE_DIR}/res/icons/kovalin-anim3.ico")
 install(TARGETS Kovalin RUNTIME DESTINATION .)
 
 # The zip for Windows users: Kovalin.exe and a README, in a folder named
@@ -36,15 +35,16 @@ else()
 endif()
 set(KOVALIN_ZIP ${CMAKE_BINARY_DIR}/${KOVALIN_ZIP_NAME}.zip)
 set(KOVALIN_ZIP_STAGE ${CMAKE_BINARY_DIR}/zip-stage)
+configure_file(res/windows/README.txt.in ${KOVALIN_GENERATED_DIR}/README.txt @ONLY NEWLINE_STYLE CRLF)
 add_custom_command(OUTPUT ${KOVALIN_ZIP}
   COMMAND ${CMAKE_COMMAND} -E rm -rf ${KOVALIN_ZIP_STAGE}
   COMMAND ${CMAKE_COMMAND} -E make_directory ${KOVALIN_ZIP_STAGE}/${KOVALIN_ZIP_NAME}
   COMMAND ${CMAKE_COMMAND} -E copy $<TARGET_FILE:Kovalin> ${KOVALIN_ZIP_STAGE}/${KOVALIN_ZIP_NAME}/Kovalin.exe
-  COMMAND ${CMAKE_COMMAND} -E copy ${CMAKE_CURRENT_SOURCE_DIR}/res/windows/README.txt
+  COMMAND ${CMAKE_COMMAND} -E copy ${KOVALIN_GENERATED_DIR}/README.txt
           ${KOVALIN_ZIP_STAGE}/${KOVALIN_ZIP_NAME}/README.txt
   COMMAND ${CMAKE_COMMAND} -E chdir ${KOVALIN_ZIP_STAGE}
           ${CMAKE_COMMAND} -E tar cf ${KOVALIN_ZIP} --format=zip ${KOVALIN_ZIP_NAME}
-  DEPENDS Kovalin ${CMAKE_CURRENT_SOURCE_DIR}/res/windows/README.txt
+  DEPENDS Kovalin ${KOVALIN_GENERATED_DIR}/README.txt
   COMMENT "Packing ${KOVALIN_ZIP_NAME}.zip"
   VERBATIM)
 add_custom_target(windows-zip ALL DEPENDS ${KOVALIN_ZIP})

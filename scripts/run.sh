@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Builds Kovalin and starts the tray program, which keeps its settings in
-# build/release/Kovaset.ini. "--headless [SETTINGS-FILE]" starts the program
-# without a window instead; other arguments go to it.
+# ~/.config/kovalin/Kovaset.ini, or in build/release/Kovaset.ini when there
+# is one. "--headless [SETTINGS-FILE]" starts the program without a window
+# instead; other arguments go to it.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 

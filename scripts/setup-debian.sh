@@ -1,24 +1,28 @@
 #!/usr/bin/env bash
 # Installs what Kovalin needs on Debian or Ubuntu. "build" is enough to build
-# and run the programs; "test" adds everything the test suites use;
-# "windows" is what cross-building Kovalin.exe needs.
+# and run the programs; "package" adds what building the Debian packages
+# needs; "test" adds everything the test suites use; "windows" is what
+# cross-building Kovalin.exe needs.
 set -euo pipefail
 
 what=${1:-test}
 
 build_packages=(build-essential cmake ninja-build pkg-config ccache qt6-base-dev qt6-translations-l10n)
+package_packages=(dpkg-dev file)
 test_packages=(
   libgtest-dev libgmock-dev libbenchmark-dev ffmpeg
   clang libclang-rt-dev
   xvfb xauth x11-utils xdotool xclip trayer imagemagick fonts-noto-cjk fonts-ipafont-gothic dbus-x11
   g++-mingw-w64-i686-posix binutils-mingw-w64-i686 wine wine32 fonts-wine locales
   g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64 wine64
+  lintian desktop-file-utils groff-base man-db systemd dbus python3-gi gir1.2-glib-2.0
 )
 
 windows_packages=(cmake ninja-build g++-mingw-w64-i686-posix binutils-mingw-w64-i686
   g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64)
 
 packages=("${build_packages[@]}")
+[ "$what" = test ] || [ "$what" = package ] && packages+=("${package_packages[@]}")
 [ "$what" = test ] && packages+=("${test_packages[@]}")
 [ "$what" = windows ] && packages=("${windows_packages[@]}")
 

@@ -41,6 +41,12 @@ build_preset release
 run_preset asan
 run_preset tsan
 
+# The Debian packages as scripts/package.sh builds them: lintian, then
+# installed, used once and removed.
+phase "Debian packages"
+scripts/package.sh
+tests/packages/debian_packages_test.sh build/packages
+
 # Kovalin.exe is a 32-bit program and its tests run under 32-bit Wine. Where
 # the kernel cannot run 32-bit code, the 32-bit programs are still built, and
 # the same sources are tested as 64-bit programs under 64-bit Wine.

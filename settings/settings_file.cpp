@@ -5,6 +5,7 @@
 #include <cstring>
 
 #include "platform/atomic_file.h"
+#include "platform/settings_location.h"
 
 SettingsRecord DefaultSettings() {
 #ifdef _WIN32
@@ -72,5 +73,7 @@ std::string FormatSettings(const SettingsRecord& settings) {
 }
 
 WriteOutcome SaveSettings(const std::string& path, const SettingsRecord& settings) {
+    // A folder that cannot be made shows in the write's outcome.
+    MakeSettingsFolder(path);
     return WriteFileAtomically(path, FormatSettings(settings));
 }

@@ -36,7 +36,8 @@ LoadResult LoadSettings(const std::string& path, SettingsRecord& settings);
 
 // Writes the three lines so that a crash or a full disk never leaves a
 // truncated file, and a file that its user may not write (or that no one may
-// write) is left alone. The outcome tells why nothing was written.
+// write) is left alone. The file's folder is made first where it is missing
+// (0700). The outcome tells why nothing was written.
 WriteOutcome SaveSettings(const std::string& path, const SettingsRecord& settings);
 
 // The file's bytes for a record.

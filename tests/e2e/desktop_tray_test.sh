@@ -21,7 +21,7 @@ for tool in Xvfb trayer xdotool xclip import; do
     command -v "$tool" >/dev/null || { echo "$tool is needed" >&2; exit 77; }
 done
 
-xvfb_pid= trayer_pid= kovalin_pid=
+trayer_pid= kovalin_pid=
 desktop_cleanup() {
     for pid in $kovalin_pid $trayer_pid $xvfb_pid; do
         kill "$pid" 2>/dev/null && wait "$pid" 2>/dev/null
@@ -32,13 +32,8 @@ desktop_cleanup() {
 e2e_begin
 trap desktop_cleanup EXIT
 
-# Own display, numbered by the server itself; no session bus, so that Qt
-# embeds its icon into the X11 tray host.
-Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$work/display" 2>"$work/xvfb.log" &
-xvfb_pid=$!
-display_known() { [ -s "$work/display" ]; }
-wait_for 30 display_known || fail "Xvfb did not start"
-export DISPLAY=:$(head -n 1 "$work/display")
+# No session bus, so that Qt embeds its icon into the X11 tray host.
+start_xvfb
 unset DBUS_SESSION_BUS_ADDRESS WAYLAND_DISPLAY QT_QPA_PLATFORM
 trayer --edge top --align right --widthtype pixel --width 120 --height 24 \
     --SetDockType false >"$work/trayer.log" 2>&1 &

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # The example converter ffmpeg-convert.sh on its own: titles that ffmpeg or
 # the shell could misread are converted, and whenever a conversion fails the
-# recording stays and no output or temporary file is left behind.
+# recording stays and no output or temporary file is left behind, also when
+# the conversion is stopped with SIGTERM.
 #
 # Usage: ffmpeg_convert_script_test.sh EXAMPLES-FOLDER
 set -u
@@ -55,4 +56,19 @@ convert "$watch" taken && fail "an output name held by a directory was reported 
 convert "$watch" missing && fail "a missing recording was reported as converted"
 expect_listing broken.flv taken.flv taken.mp4
 [ -z "$(ls -A "$watch/taken.mp4")" ] || fail "something was put inside the directory taken.mp4"
+
+# A stop in the middle, as systemd stops a service: SIGTERM to every process.
+# An ffmpeg of the test's own holds the conversion until then.
+rm -rf -- "${watch:?}"/*
+cp -- "$work/sample.flv" "$watch/stopped.flv"
+mkdir "$work/bin"
+printf '#!/bin/sh\n: >"%s"\nexec sleep 600\n' "$work/ffmpeg-runs" >"$work/bin/ffmpeg"
+chmod +x "$work/bin/ffmpeg"
+PATH=$work/bin:$PATH setsid "$EXAMPLES/ffmpeg-convert.sh" "$watch" stopped 2>>"$work/stderr.log" &
+stopped_pid=$!
+ffmpeg_runs() { [ -e "$work/ffmpeg-runs" ]; }
+wait_for 10 ffmpeg_runs || fail "the converter did not start ffmpeg"
+kill -TERM -- -"$stopped_pid"
+wait "$stopped_pid" && fail "a stopped conversion was reported as done"
+expect_listing stopped.flv
 echo "PASS"

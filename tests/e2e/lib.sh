@@ -50,6 +50,17 @@ wait_for() {
     done
 }
 
+# Starts Xvfb on a display that the server numbers itself (a fixed number
+# collides on shared machines) and exports DISPLAY; xvfb_pid is its process.
+xvfb_pid=
+start_xvfb() {
+    Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$work/display" 2>"$work/xvfb.log" &
+    xvfb_pid=$!
+    display_known() { [ -s "$work/display" ]; }
+    wait_for 30 display_known || fail "Xvfb did not start"
+    export DISPLAY=:$(head -n 1 "$work/display")
+}
+
 # The creation second of a file: birth time, modification time where the file
 # system keeps none.
 creation_second() {
@@ -82,10 +93,10 @@ make_bytes() { head -c "$2" /dev/zero >"$1" || fail "cannot write $1"; }
 # write_settings FILE FOLDER PROGRAM LIMIT
 write_settings() { printf '%s\n%s\n%s\n' "$2" "$3" "$4" >"$1"; }
 
-# Starts kovalin-headless with a settings file, from the folder run/, with its
-# status lines going to status.log.
+# Starts kovalin-headless with its arguments (a settings file, or none), from
+# the folder run/, with its status lines going to status.log.
 start_headless() {
-    (cd "$work/run" && exec "$KOVALIN" "$1") >"$work/status.log" 2>"$work/stderr.log" &
+    (cd "$work/run" && exec "$KOVALIN" "$@") >"$work/status.log" 2>"$work/stderr.log" &
     headless_pid=$!
 }
 

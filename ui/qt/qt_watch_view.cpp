@@ -54,6 +54,9 @@ QtWatchView::QtWatchView()
     QAction* exit = m_menuTray.addAction(QString::fromUtf8("終了"));
     settings->setObjectName("ID_TRAY_SETTINGS");
     exit->setObjectName("ID_TRAY_EXIT");
+    // Hosts that draw the menu themselves (StatusNotifierItem over D-Bus, as
+    // on KDE Plasma and GNOME's AppIndicator) read it from the tray icon.
+    m_trayIcon.setContextMenu(&m_menuTray);
 
     QObject::connect(settings, &QAction::triggered, [this] {
         if (m_dlg)
@@ -214,7 +217,9 @@ void QtWatchView::DeleteTrayIcon() {
 }
 
 void QtWatchView::OpenTrayMenu() {
-    m_menuTray.popup(QCursor::pos());
+    // On a right click an X11 tray icon has opened its context menu already.
+    if (!m_menuTray.isVisible())
+        m_menuTray.popup(QCursor::pos());
 }
 
 void QtWatchView::ShowLimitRefusal() {

@@ -1,0 +1,35 @@
+#include "app/status_line.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+// The shape of "2026-12-07 06:38:38 ": a digit wherever the shape has 'd'.
+bool StartsWithTimeStamp(const std::string& line) {
+    const std::string shape = "dddd-dd-dd dd:dd:dd ";
+    if (line.size() < shape.size())
+        return false;
+    for (std::size_t i = 0; i < shape.size(); ++i) {
+        const bool digit = line[i] >= '0' && line[i] <= '9';
+        if (shape[i] == 'd' ? !digit : line[i] != shape[i])
+            return false;
+    }
+    return true;
+}
+
+TEST(StatusLine, TerminalLineHasTimeAndOneLine) {
+    const std::string line =
+        StatusLine("clipを変換中\r\n変換動画数 3", LineKind::Status, false, std::time(nullptr));
+    EXPECT_TRUE(StartsWithTimeStamp(line)) << line;
+    EXPECT_EQ(line.substr(20), "clipを変換中 変換動画数 3\n");
+}
+
+TEST(StatusLine, JournalLineHasPriorityAndNoTime) {
+    EXPECT_EQ(StatusLine("待機中", LineKind::Status, true, 0), "<6>待機中\n");
+    EXPECT_EQ(StatusLine("「conv」を起動できません", LineKind::Failure, true, 0),
+              "<3>「conv」を起動できません\n");
+    // A lone line break is a blank too: a line never splits in the journal.
+    EXPECT_EQ(StatusLine("a\rb\nc", LineKind::Status, true, 0), "<6>a b c\n");
+}
+
+} // namespace
