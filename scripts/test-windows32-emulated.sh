@@ -35,4 +35,4 @@ echo "== kovalin-headless.exe (32-bit, emulated)"
 WINEPREFIX=$qemu/wineprefix run sh tests/e2e_win32/qemu/headless_smoke.sh build/windows/kovalin-headless.exe
 echo "== Kovalin.exe (32-bit, emulated)"
 WINEPREFIX=$qemu/wineprefix-gui run xvfb-run -a -s "-screen 0 1024x768x24" \
-  sh tests/e2e_win32/gui_smoke.sh build/windows/Kovalin.exe build/windows/tests/e2e_win32/kovalin_gui_driver.exe
+  bash tests/e2e_win32/gui_smoke.sh build/windows/Kovalin.exe build/windows/tests/e2e_win32/kovalin_gui_driver.exe

@@ -9,9 +9,10 @@ cd "$(dirname "$0")/.."
 
 scripts/setup-debian.sh test
 
-# ccache, where present, keys on paths relative to the checkout, so that a
-# clone in another folder reuses what an earlier one compiled.
-export CCACHE_BASEDIR=$PWD
+# ccache, where present, keys on paths relative to the checkout and not on
+# the build folder's own path (which only the debug information names), so
+# that a clone in another folder reuses what an earlier one compiled.
+export CCACHE_BASEDIR=$PWD CCACHE_NOHASHDIR=1
 
 started=$SECONDS
 phase() { echo "== $1 (at $((SECONDS - started)) s)"; }
@@ -33,10 +34,12 @@ runs_32bit_code() {
   /lib/ld-linux.so.2 --version >/dev/null 2>&1
 }
 
-# The programs as scripts/run.sh builds them: compiled with warnings as
-# errors; the sanitizer build below runs the tests.
-phase release
-build_preset release
+# The programs as scripts/run.sh builds them (Release, warnings as errors)
+# and the benchmarks, in one build: the benchmarks are only compiled, so that
+# they keep compiling (running them is BENCHMARKS.md's business); the
+# sanitizer build below runs the tests.
+phase "release programs and benchmarks (build only)"
+build_preset bench
 
 run_preset asan
 run_preset tsan
@@ -59,12 +62,6 @@ else
   sh tests/e2e_win32/manifest_test.sh i686-w64-mingw32-objdump build/windows-release/Kovalin.exe
   run_preset windows64
 fi
-
-# The benchmarks are only built, so that they keep compiling; running them
-# is a separate step (BENCHMARKS.md).
-phase "bench (build only)"
-cmake --preset bench >/dev/null
-cmake --build --preset bench --target kovalin_folder_bench
 
 phase fuzz
 scripts/fuzz.sh 15

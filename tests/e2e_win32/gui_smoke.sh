@@ -1,4 +1,4 @@
-#!/bin/sh
+#!/usr/bin/env bash
 # Smoke test of Kovalin.exe under Wine and Xvfb: it starts beside a
 # Kovaset.ini, converts the .flv waiting in its folder with a batch file,
 # shows its settings from the tray menu, refuses a bad limit with its
@@ -10,25 +10,15 @@
 # Run inside xvfb-run, with WINEPREFIX set to a prefix of its own. The test
 # works in C:\kovalin-smoke of that prefix.
 set -eu
+# shellcheck source=../e2e/lib.sh
+. "$(dirname "$0")/../e2e/lib.sh"
 
 kovalin=$1 driver=$2 screenshot=${3:-}
 work=$WINEPREFIX/drive_c/kovalin-smoke
 
-fail() {
-  echo "FAIL: $*" >&2
-  exit 1
-}
-
-# Waits up to 30 s (times KOVALIN_SLOW, where the programs run emulated)
-# for a command to succeed.
-wait_for() {
-  i=0
-  until "$@"; do
-    i=$((i + 1))
-    [ $i -lt $((300 * ${KOVALIN_SLOW:-1})) ] || return 1
-    sleep 0.1
-  done
-}
+# Seconds to wait for a condition: 30, times KOVALIN_SLOW where the programs
+# run emulated.
+patience=$((30 * ${KOVALIN_SLOW:-1}))
 
 # Windows path of a file in the work folder.
 winpath() { printf 'C:\\kovalin-smoke%s' "${1#"$work"}" | tr / '\\'; }
@@ -81,8 +71,8 @@ LANG=ja_JP.UTF-8 LC_ALL=ja_JP.UTF-8 $wine "$work/Kovalin.exe" </dev/null >"$work
 kovalin_pid=$!
 
 drive wait-hidden || fail "the settings dialog is not there, hidden"
-wait_for grep -q "^clip" "$work/converted.txt" 2>/dev/null || fail "the converter did not get clip"
-wait_for test ! -e "$work/動画/clip.flv" || fail "clip.flv is still there"
+wait_for "$patience" grep -q "^clip" "$work/converted.txt" 2>/dev/null || fail "the converter did not get clip"
+wait_for "$patience" test ! -e "$work/動画/clip.flv" || fail "clip.flv is still there"
 
 drive menu 1 || fail "the tray menu did not open"
 drive wait-shown || fail "設定 did not show the dialog"
@@ -124,7 +114,7 @@ drive click 1004
 drive wait-hidden || fail "設定 did not hide the dialog"
 
 drive menu 2 || fail "終了 could not be chosen"
-wait_for sh -c "! kill -0 $kovalin_pid 2>/dev/null" || fail "Kovalin.exe did not end"
+wait_for "$patience" sh -c "! kill -0 $kovalin_pid 2>/dev/null" || fail "Kovalin.exe did not end"
 
 settings_are() {
   expected=$(printf '%s\n%s\n%s\n' "$newwatch" "$program" "$1" | iconv -f UTF-8 -t CP932 | od -An -tx1)
@@ -159,7 +149,7 @@ case $message in
 esac
 kill -0 $kovalin_pid 2>/dev/null || fail "Kovalin.exe ended before its message was closed"
 drive accept-owned || fail "cannot close the message"
-wait_for sh -c "! kill -0 $kovalin_pid 2>/dev/null" || fail "Kovalin.exe did not end"
+wait_for "$patience" sh -c "! kill -0 $kovalin_pid 2>/dev/null" || fail "Kovalin.exe did not end"
 settings_are 7 || fail "the read-only Kovaset.ini was changed"
 chmod u+w "$work/Kovaset.ini"
 echo "Kovalin.exe converted, showed, took, saved and read its settings"

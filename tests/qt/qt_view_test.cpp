@@ -8,6 +8,7 @@
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QPlainTextEdit>
+#include <QPointer>
 #include <QPushButton>
 #include <QTest>
 #include <QTimer>
@@ -34,13 +35,24 @@ namespace fs = std::filesystem;
 
 constexpr int kWaitMs = 10000; // generous: the machine may be busy
 
-// Acts on the next modal dialog as soon as it is open.
+// Acts on the next modal dialog as soon as it is open. A dialog that the
+// action leaves open (an ASSERT in it failed and returned) is closed after
+// it, so that a failing test never waits for ever in the dialog's loop.
 void WhenModal(std::function<void(QWidget*)> act) {
     QTimer::singleShot(10, [act = std::move(act)] {
-        if (QWidget* modal = QApplication::activeModalWidget())
-            act(modal);
-        else
+        QWidget* modal = QApplication::activeModalWidget();
+        if (!modal) {
             WhenModal(act);
+            return;
+        }
+        const QPointer<QWidget> open(modal);
+        act(modal);
+        if (!open || !open->isVisible())
+            return;
+        if (auto* dialog = qobject_cast<QDialog*>(open.data()))
+            dialog->reject();
+        else
+            open->close();
     });
 }
 
