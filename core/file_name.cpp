@@ -36,6 +36,11 @@ bool EqualsIgnoringAsciiCase(std::string_view a, std::string_view b) {
     return true;
 }
 
+bool HasExtension(std::string_view name, std::string_view extension) {
+    return name.size() >= extension.size() &&
+           EqualsIgnoringAsciiCase(name.substr(name.size() - extension.size()), extension);
+}
+
 bool MatchesMask(std::string_view name, std::string_view mask) {
     // Iterative wildcard match with one backtrack point per "*".
     std::size_t n = 0, m = 0;

@@ -23,6 +23,10 @@ std::size_t FindLastChar(std::string_view text, char c, LeadByteTest isLeadByte)
 
 bool EqualsIgnoringAsciiCase(std::string_view a, std::string_view b);
 
+// True when the name ends in the extension (".mp4"), ASCII case ignored: what
+// the mask "*.mp4" matches, told without a wildcard match.
+bool HasExtension(std::string_view name, std::string_view extension);
+
 // Matches a name against a mask made of literal bytes, "*" (any run) and "?"
 // (any one byte), ASCII case ignored.
 bool MatchesMask(std::string_view name, std::string_view mask);

@@ -39,8 +39,8 @@ Survey SurveyFolder(Platform& platform, const std::string& folder) {
     const LeadByteTest leadBytes = platform.LeadBytes();
     Survey survey;
     platform.FindEntries(folder + "*", [&](const DirEntry& entry) {
-        const bool mp4 = MatchesMask(entry.name, "*.mp4");
-        if (!mp4 && !MatchesMask(entry.name, "*.jpg"))
+        const bool mp4 = HasExtension(entry.name, ".mp4");
+        if (!mp4 && !HasExtension(entry.name, ".jpg"))
             return;
         survey.totalBytes += static_cast<double>(entry.size);
         if (!mp4)
