@@ -3,7 +3,6 @@
 #include <algorithm>
 
 void FailedFiles::BeginListing() {
-    m_seenFailed = 0;
     for (auto& [name, record] : m_records)
         record.seen = false;
 }
@@ -16,10 +15,7 @@ FailedFiles::Standing FailedFiles::Look(const DirEntry& entry, std::int64_t now)
         m_records.erase(found);
         return Standing::New;
     }
-    if (!found->second.seen) {
-        found->second.seen = true;
-        ++m_seenFailed;
-    }
+    found->second.seen = true;
     return now >= found->second.retryAt ? Standing::Due : Standing::Resting;
 }
 
@@ -40,11 +36,8 @@ bool FailedFiles::RecordOutcome(const DirEntry& entry, bool failed, std::int64_t
         record.retryAt = now + record.backoff;
         return false;
     }
-    const bool wasSeen = found != m_records.end() && found->second.seen;
     m_records.insert_or_assign(entry.name,
                                Record{entry.size, entry.modificationTime, kFirstBackoffSeconds,
                                       now + kFirstBackoffSeconds, true});
-    if (!wasSeen)
-        ++m_seenFailed;
     return true;
 }

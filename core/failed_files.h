@@ -28,8 +28,9 @@ class FailedFiles {
     Standing Look(const DirEntry& entry, std::int64_t now);
     void EndListing();
 
-    // Failed files seen by the last listing, unchanged.
-    std::size_t Count() const { return m_seenFailed; }
+    // Failed files seen by the last listing, unchanged: after EndListing
+    // the memory holds no others.
+    std::size_t Count() const { return m_records.size(); }
 
     // Records the outcome of a converter run on `entry`. True when the file
     // failed for the first time (or for the first time since it changed).
@@ -48,5 +49,4 @@ class FailedFiles {
     }
 
     std::map<std::string, Record> m_records;
-    std::size_t m_seenFailed = 0;
 };

@@ -36,6 +36,12 @@ bool EqualsIgnoringAsciiCase(std::string_view a, std::string_view b) {
     return true;
 }
 
+std::string AsciiLowered(std::string text) {
+    for (char& c : text)
+        c = AsciiLower(c);
+    return text;
+}
+
 bool HasExtension(std::string_view name, std::string_view extension) {
     return name.size() >= extension.size() &&
            EqualsIgnoringAsciiCase(name.substr(name.size() - extension.size()), extension);

@@ -23,6 +23,9 @@ std::size_t FindLastChar(std::string_view text, char c, LeadByteTest isLeadByte)
 
 bool EqualsIgnoringAsciiCase(std::string_view a, std::string_view b);
 
+// The text with ASCII capitals made small; other bytes stay.
+std::string AsciiLowered(std::string text);
+
 // True when the name ends in the extension (".mp4"), ASCII case ignored: what
 // the mask "*.mp4" matches, told without a wildcard match.
 bool HasExtension(std::string_view name, std::string_view extension);

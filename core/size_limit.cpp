@@ -9,13 +9,6 @@
 
 namespace {
 
-std::string AsciiLower(std::string text) {
-    for (char& c : text)
-        if (c >= 'A' && c <= 'Z')
-            c = static_cast<char>(c - 'A' + 'a');
-    return text;
-}
-
 struct Survey {
     double totalBytes = 0.0;
     std::vector<DirEntry> mp4s; // candidates: created before the pass, with a title
@@ -29,7 +22,7 @@ using PartnerIndex = std::unordered_map<std::string, std::vector<DirEntry>>;
 PartnerIndex IndexPartners(const std::vector<DirEntry>& jpgs) {
     PartnerIndex index;
     for (const DirEntry& jpg : jpgs)
-        index[AsciiLower(jpg.name)].push_back(jpg);
+        index[AsciiLowered(jpg.name)].push_back(jpg);
     return index;
 }
 
@@ -60,7 +53,7 @@ bool OverLimit(double totalBytes, std::int32_t limitMB) {
 double RemovePartners(Platform& platform, const std::string& folder, const std::string& title,
                       PartnerIndex& jpgs) {
     double freed = 0.0;
-    const auto found = jpgs.find(AsciiLower(title + ".jpg"));
+    const auto found = jpgs.find(AsciiLowered(title + ".jpg"));
     if (found == jpgs.end())
         return freed;
     std::erase_if(found->second, [&](const DirEntry& jpg) {

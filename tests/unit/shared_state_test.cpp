@@ -47,6 +47,17 @@ TEST(SharedStateTest, ListenerHearsEveryWriteInOrderOnTheWritingThread) {
         EXPECT_EQ(heard[i], std::to_string(i));
 }
 
+TEST(SharedStateTest, QueueKeepsItsOrderAndDropsWhatNoReaderTakes) {
+    SharedQueue queue;
+    for (int i = 0; i < 20; ++i)
+        queue.Push(std::to_string(i));
+    const std::vector<std::string> taken = queue.TakeAll();
+    ASSERT_EQ(taken.size(), SharedQueue::kRoom);
+    EXPECT_EQ(taken.front(), "0");
+    EXPECT_EQ(taken.back(), std::to_string(SharedQueue::kRoom - 1));
+    EXPECT_TRUE(queue.TakeAll().empty());
+}
+
 TEST(SharedStateTest, PublishingCopiesTheLimitBitForBit) {
     SharedState state;
     PublishSettings(state, "/w/", "conv", 4294967295u);
