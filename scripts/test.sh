@@ -2,8 +2,8 @@
 # Builds Kovalin and runs every test suite: every suite once in one build
 # under AddressSanitizer + UndefinedBehaviorSanitizer, the threaded tests
 # under ThreadSanitizer, the Windows programs cross-built with MinGW-w64 and
-# their tests run under Wine, the benchmarks built and the fuzzers run for a
-# short time. The programs as scripts/run.sh builds them are compiled too.
+# their tests run under Wine, the Debian packages built and checked with the
+# benchmarks compiled beside them, and the fuzzers run for a short time.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -34,20 +34,16 @@ runs_32bit_code() {
   /lib/ld-linux.so.2 --version >/dev/null 2>&1
 }
 
-# The programs as scripts/run.sh builds them (Release, warnings as errors)
-# and the benchmarks, in one build: the benchmarks are only compiled, so that
-# they keep compiling (running them is BENCHMARKS.md's business); the
-# sanitizer build below runs the tests.
-phase "release programs and benchmarks (build only)"
-build_preset bench
-
 run_preset asan
 run_preset tsan
 
-# The Debian packages as scripts/package.sh builds them: lintian, then
-# installed, used once and removed.
-phase "Debian packages"
-scripts/package.sh
+# The programs as released: the Debian packages as scripts/package.sh builds
+# them (Release, Debian's hardening flags, warnings as errors), checked by
+# lintian, then installed, used once and removed. The benchmarks are compiled
+# in the same build so that they keep compiling; running them is
+# BENCHMARKS.md's business.
+phase "Debian packages, with the benchmarks built"
+scripts/package.sh -DKOVALIN_BUILD_BENCH=ON
 tests/packages/debian_packages_test.sh build/packages
 
 # Kovalin.exe is a 32-bit program and its tests run under 32-bit Wine. Where

@@ -25,7 +25,6 @@ namespace reliability {
 using namespace test_support;
 namespace {
 
-constexpr std::uint64_t kMiB = 1048576;
 
 // No file of this name may appear anywhere: it is what the shell syntax in
 // the names would create if anything interpreted it.

@@ -22,7 +22,6 @@ namespace reliability {
 using namespace test_support;
 namespace {
 
-constexpr std::uint64_t kMiB = 1048576;
 constexpr std::uint32_t kLimitMB = 8;
 constexpr unsigned kTickMs = 700;
 constexpr unsigned kFakeMsPerConversion = 350;

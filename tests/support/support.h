@@ -33,6 +33,8 @@ class TempFolder {
     std::string m_path;
 };
 
+constexpr std::uint64_t kMiB = 1048576;
+
 void WriteFile(const std::string& path, const std::string& bytes);
 std::string ReadFile(const std::string& path);
 // A file of `size` bytes that takes no disk space.
