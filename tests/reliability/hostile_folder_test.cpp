@@ -25,7 +25,6 @@ namespace reliability {
 using namespace test_support;
 namespace {
 
-
 // No file of this name may appear anywhere: it is what the shell syntax in
 // the names would create if anything interpreted it.
 bool InjectionRan(const TempFolder& scratch) {
