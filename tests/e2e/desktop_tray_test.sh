@@ -22,15 +22,8 @@ for tool in Xvfb trayer xdotool xclip import; do
 done
 
 trayer_pid= kovalin_pid=
-desktop_cleanup() {
-    for pid in $kovalin_pid $trayer_pid $xvfb_pid; do
-        kill "$pid" 2>/dev/null && wait "$pid" 2>/dev/null
-    done
-    e2e_cleanup
-}
-
+e2e_pid_vars="kovalin_pid trayer_pid"
 e2e_begin
-trap desktop_cleanup EXIT
 
 # No session bus, so that Qt embeds its icon into the X11 tray host.
 start_xvfb

@@ -8,6 +8,9 @@
 
 work=
 headless_pid=
+# The names of the variables that hold the ids of other processes a test
+# started: e2e_cleanup ends those still set, in this order.
+e2e_pid_vars=
 
 fail() {
     echo "FAIL: $*" >&2
@@ -21,6 +24,11 @@ fail() {
 }
 
 e2e_cleanup() {
+    local var pid
+    for var in $e2e_pid_vars; do
+        pid=${!var}
+        [ -z "$pid" ] || { kill "$pid" 2>/dev/null; wait "$pid" 2>/dev/null; }
+    done
     if [ -n "$headless_pid" ]; then
         kill -TERM "$headless_pid" 2>/dev/null
         wait "$headless_pid" 2>/dev/null
@@ -56,6 +64,7 @@ xvfb_pid=
 start_xvfb() {
     Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$work/display" 2>"$work/xvfb.log" &
     xvfb_pid=$!
+    e2e_pid_vars="$e2e_pid_vars xvfb_pid"
     display_known() { [ -s "$work/display" ]; }
     wait_for 30 display_known || fail "Xvfb did not start"
     export DISPLAY=:$(head -n 1 "$work/display")

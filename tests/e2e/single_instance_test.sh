@@ -14,12 +14,8 @@ TRAY=${2:-}
 . "$(dirname "$0")/lib.sh"
 
 other_pid=
-instance_cleanup() {
-    [ -z "$other_pid" ] || { kill "$other_pid" 2>/dev/null; wait "$other_pid" 2>/dev/null; }
-    e2e_cleanup
-}
+e2e_pid_vars=other_pid
 e2e_begin
-trap instance_cleanup EXIT
 watch=$work/watch
 settings=$work/Kovaset.ini
 

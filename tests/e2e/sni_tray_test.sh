@@ -20,14 +20,8 @@ done
 "$python" -c 'from gi.repository import Gio' 2>/dev/null || { echo "python3-gi is needed" >&2; exit 77; }
 
 bus_pid= watcher_pid= kovalin_pid=
-sni_cleanup() {
-    for pid in $kovalin_pid $watcher_pid $bus_pid $xvfb_pid; do
-        kill "$pid" 2>/dev/null && wait "$pid" 2>/dev/null
-    done
-    e2e_cleanup
-}
+e2e_pid_vars="kovalin_pid watcher_pid bus_pid"
 e2e_begin
-trap sni_cleanup EXIT
 start_xvfb
 
 # A bus of the test's own, which starts no services.

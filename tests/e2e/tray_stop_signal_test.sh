@@ -11,13 +11,8 @@ EXAMPLES=$2
 . "$(dirname "$0")/lib.sh"
 
 kovalin_pid=
-stop_cleanup() {
-    [ -z "$kovalin_pid" ] || { kill "$kovalin_pid" 2>/dev/null; wait "$kovalin_pid" 2>/dev/null; }
-    e2e_cleanup
-}
-
+e2e_pid_vars=kovalin_pid
 e2e_begin
-trap stop_cleanup EXIT
 watch=$work/watch
 mkdir "$work/app"
 cp -- "$KOVALIN" "$work/app/kovalin"
