@@ -138,8 +138,10 @@ settings_are 7 || fail "the end of the session did not save the settings"
 
 # A read-only Kovaset.ini is left alone, and "終了" says so before it ends.
 chmod a-w "$work/Kovaset.ini"
-drive menu 1 && drive wait-shown && drive set 1003 9 && drive click 1004 && drive wait-hidden ||
-  fail "cannot apply a limit for the read-only file"
+drive menu 1 || fail "設定 could not be chosen with the file read-only"
+drive wait-shown || fail "設定 did not show the dialog with the file read-only"
+drive set 1003 9 && drive click 1004 || fail "cannot apply a limit for the read-only file"
+drive wait-hidden || fail "the dialog stayed after applying a limit for the read-only file"
 drive menu 2 || fail "終了 could not be chosen"
 drive owned-text >"$work/message.txt" || fail "no message about the failed save"
 message=$(iconv -f CP932 -t UTF-8 "$work/message.txt")
