@@ -8,6 +8,7 @@
 #include <filesystem>
 
 #include "platform/posix/command_line.h"
+#include "processes.h"
 #include "support.h"
 
 namespace {

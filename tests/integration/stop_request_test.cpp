@@ -7,9 +7,9 @@
 
 #include <atomic>
 #include <chrono>
-#include <thread>
 
 #include "platform/stop_request.h"
+#include "support.h"
 
 namespace {
 
@@ -25,9 +25,7 @@ TEST(StopRequestTest, EveryRequestIsHandedOnAndNoneEndsTheProcess) {
         for (int i = 0; i < 3; ++i) {
             kill(getpid(), sent[i]);
             // Waits for this one before the next, so that none merges with it.
-            const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(20);
-            while (heard < i + 1 && std::chrono::steady_clock::now() < deadline)
-                std::this_thread::sleep_for(std::chrono::milliseconds(1));
+            test_support::WaitFor([&] { return heard >= i + 1; }, std::chrono::seconds(20));
         }
         _exit(heard == 3 ? 0 : 1);
     }

@@ -5,26 +5,16 @@
 #include <gtest/gtest.h>
 
 #include <ctime>
-#include <functional>
 #include <memory>
 #include <string>
 
 #include "platform/executable_dir.h"
-#include "temp_folder.h"
+#include "support.h"
+#include "win32_files.h"
 
 namespace {
 
-using win32_testing::TempFolder;
-using win32_testing::TestProgram;
-
-bool WaitFor(const std::function<bool()>& done) {
-    for (int i = 0; i < 3000; ++i) {
-        if (done())
-            return true;
-        Sleep(10);
-    }
-    return false;
-}
+using namespace test_support;
 
 // A running kovalin-headless.exe whose output goes to a file; ended when
 // the object goes.
@@ -76,46 +66,46 @@ class Headless {
 
 TEST(Win32Headless, ConvertsWithABatchFileAndPrintsTheStatusInCodePage932) {
     TempFolder folder;
-    const std::string log = folder.Prefix() + "log.txt";
+    const std::string log = folder / "log.txt";
+    const std::string out = folder / "out.txt";
     // The converter notes the title and takes the .flv away.
-    folder.Write("conv.bat",
-                 "@echo %~1>>\"" + log + "\"\r\n@del \"" + folder.Prefix() + "%~1.flv\"\r\n");
-    folder.Write("set.ini", folder.Prefix() + "\n" + folder.Prefix() + "conv.bat\n0\n");
-    folder.Write("動画.flv");
-    folder.SetTimes("動画.flv", std::time(nullptr) - 100);
+    WriteFile(folder / "conv.bat",
+              "@echo %~1>>\"" + log + "\"\r\n@del \"" + folder.Prefix() + "%~1.flv\"\r\n");
+    WriteFile(folder / "set.ini", folder.Prefix() + "\n" + folder / "conv.bat" + "\n0\n");
+    folder.Touch("動画.flv");
+    SetTimes(folder / "動画.flv", std::time(nullptr) - 100);
 
-    const Headless headless(folder.Prefix() + "set.ini", folder.Prefix() + "out.txt");
+    const Headless headless(folder / "set.ini", out);
     ASSERT_TRUE(headless.Started());
-    ASSERT_TRUE(WaitFor([&] { return folder.Read("log.txt") == "動画\r\n"; }))
-        << folder.Read("log.txt");
-    ASSERT_TRUE(WaitFor([&] { return folder.Read("out.txt").find("待機中") != std::string::npos; }))
-        << folder.Read("out.txt");
-    EXPECT_NE(folder.Read("out.txt").find("動画を変換中 変換動画数 1\r\n"), std::string::npos)
-        << folder.Read("out.txt");
-    EXPECT_FALSE(folder.Exists("動画.flv"));
+    ASSERT_TRUE(WaitFor([&] { return ReadFile(log) == "動画\r\n"; })) << ReadFile(log);
+    ASSERT_TRUE(WaitFor([&] { return ReadFile(out).find("待機中") != std::string::npos; }))
+        << ReadFile(out);
+    EXPECT_NE(ReadFile(out).find("動画を変換中 変換動画数 1\r\n"), std::string::npos)
+        << ReadFile(out);
+    EXPECT_FALSE(Exists(folder / "動画.flv"));
 }
 
 // One instance per settings file: a second start ends with code 2 and the
 // first one's PID; once the first has been killed, a new start runs.
 TEST(Win32Headless, SecondStartOnTheSameSettingsExitsWithCode2) {
     TempFolder folder;
-    folder.Write("set.ini", folder.Prefix() + "\n" + folder.Prefix() + "conv.bat\n0\n");
-    const std::string settings = folder.Prefix() + "set.ini";
-    const auto idle = [&](const char* output) {
-        return WaitFor([&] { return folder.Read(output).find("待機中") != std::string::npos; });
+    WriteFile(folder / "set.ini", folder.Prefix() + "\n" + folder / "conv.bat" + "\n0\n");
+    const std::string settings = folder / "set.ini";
+    const auto idle = [&](const std::string& output) {
+        return WaitFor([&] { return ReadFile(output).find("待機中") != std::string::npos; });
     };
 
-    auto first = std::make_unique<Headless>(settings, folder.Prefix() + "first.txt");
-    ASSERT_TRUE(idle("first.txt")) << folder.Read("first.txt");
-    const Headless second(settings, folder.Prefix() + "second.txt");
+    auto first = std::make_unique<Headless>(settings, folder / "first.txt");
+    ASSERT_TRUE(idle(folder / "first.txt")) << ReadFile(folder / "first.txt");
+    const Headless second(settings, folder / "second.txt");
     EXPECT_EQ(second.ExitCode(), 2);
-    EXPECT_NE(folder.Read("second.txt").find("(PID " + std::to_string(first->Pid()) + ")"),
+    EXPECT_NE(ReadFile(folder / "second.txt").find("(PID " + std::to_string(first->Pid()) + ")"),
               std::string::npos)
-        << folder.Read("second.txt");
+        << ReadFile(folder / "second.txt");
 
     first.reset(); // TerminateProcess: no clean end
-    const Headless third(settings, folder.Prefix() + "third.txt");
-    EXPECT_TRUE(idle("third.txt")) << folder.Read("third.txt");
+    const Headless third(settings, folder / "third.txt");
+    EXPECT_TRUE(idle(folder / "third.txt")) << ReadFile(folder / "third.txt");
 }
 
 } // namespace

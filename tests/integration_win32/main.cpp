@@ -1,13 +1,12 @@
-// The Win32 platform tests. The program doubles as the converter and the
-// program whose folder is asked for.
+// The Win32 platform tests. Run with a converter flag, the program plays the
+// converter its tests start and the program whose folder is asked for.
 #include <gtest/gtest.h>
 
-#include "temp_folder.h"
+#include "support.h"
 
 int main(int argc, char** argv) {
-    const int helper = win32_testing::RunHelper(argc, argv);
-    if (helper >= 0)
-        return helper;
+    if (test_support::IsConverterCall(argc, argv))
+        return test_support::RunAsConverter(argc, argv);
     ::testing::InitGoogleTest(&argc, argv);
     return RUN_ALL_TESTS();
 }

@@ -13,14 +13,12 @@
 #include "core/shared_state.h"
 #include "core/size_limit.h"
 #include "settings/settings_file.h"
-#include "temp_folder.h"
+#include "support.h"
+#include "win32_files.h"
 
 namespace {
 
-using win32_testing::TempFolder;
-using win32_testing::TestProgram;
-
-constexpr std::uint64_t kMiB = 1048576;
+using namespace test_support;
 
 std::map<std::string, DirEntry> Find(const std::string& pattern) {
     std::map<std::string, DirEntry> found;
@@ -46,13 +44,13 @@ bool RunHidden(const std::string& commandLine) {
 
 TEST(Win32DirSearch, KeepsOnlyNamesEndingInTheExtensionAnyCaseHiddenAndFoldersToo) {
     TempFolder folder;
-    folder.Write("clip.FLV", "abc");
-    folder.Write("hidden.flv");
-    folder.AddAttributes("hidden.flv", FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM);
-    folder.MakeFolder("old.flv");
-    folder.Write("long name.flvx"); // matched by the system through its short name
-    folder.Write("x.flvx");
-    folder.Write("note.txt");
+    folder.Touch("clip.FLV", 3);
+    folder.Touch("hidden.flv");
+    AddAttributes(folder / "hidden.flv", FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM);
+    MakeFolder(folder / "old.flv");
+    folder.Touch("long name.flvx"); // matched by the system through its short name
+    folder.Touch("x.flvx");
+    folder.Touch("note.txt");
 
     const auto found = Find(folder.Prefix() + "*.flv");
     ASSERT_EQ(found.size(), 3u);
@@ -69,11 +67,10 @@ TEST(Win32DirSearch, KeepsOnlyNamesEndingInTheExtensionAnyCaseHiddenAndFoldersTo
 TEST(Win32DirSearch, CreationTimesInWholeSecondsOnTheClockOfTimeAndWholeSizes) {
     TempFolder folder;
     const std::int64_t before = std::time(nullptr);
-    folder.Write("new.mp4");
+    folder.Touch("new.mp4");
     const std::int64_t after = std::time(nullptr);
-    folder.Write("big.mp4");
-    folder.Grow("big.mp4", 5 * 1024 * kMiB); // 5 GiB: both halves of the size
-    folder.SetTimes("big.mp4", 1600000000, 9999999);
+    MakeSparseFile(folder / "big.mp4", 5 * 1024 * kMiB); // 5 GiB: both halves of the size
+    SetTimes(folder / "big.mp4", 1600000000, 9999999);
 
     const auto found = Find(folder.Prefix() + "*.mp4");
     EXPECT_GE(found.at("new.mp4").creationTime, before);
@@ -84,10 +81,10 @@ TEST(Win32DirSearch, CreationTimesInWholeSecondsOnTheClockOfTimeAndWholeSizes) {
 
 TEST(Win32Process, StartsHiddenWaitsAndRefusesALineWithoutProgram) {
     TempFolder folder;
-    const std::string log = folder.Prefix() + "log.txt";
-    ASSERT_TRUE(RunHidden(Quoted(TestProgram()) + " --converter " + Quoted(log) + " my clip"));
+    const std::string log = folder / "log.txt";
+    ASSERT_TRUE(RunHidden(ConverterProgram("record", log) + " my clip"));
     // Written 300 ms after the start: only a waited-for converter has done it.
-    EXPECT_EQ(folder.Read("log.txt"), "show=0 my clip\n");
+    EXPECT_EQ(ReadFile(log), "show=0 my clip\n");
 
     EXPECT_FALSE(ThePlatform().StartHidden(" clip", {}));
     EXPECT_FALSE(ThePlatform().StartHidden("", {}));
@@ -96,77 +93,72 @@ TEST(Win32Process, StartsHiddenWaitsAndRefusesALineWithoutProgram) {
 
 TEST(Win32Worker, ConvertsTheOldestFlvWithABatchFileAndWaitsForIt) {
     TempFolder folder;
-    const std::string log = folder.Prefix() + "log.txt";
-    folder.Write("conv.bat",
-                 "@" + Quoted(TestProgram()) + " --converter " + Quoted(log) + " %*\r\n");
+    const std::string log = folder / "log.txt";
+    WriteFile(folder / "conv.bat", "@" + ConverterProgram("record", log) + " %*\r\n");
     const std::int64_t now = std::time(nullptr);
-    folder.Write("a.flv");
-    folder.Write("b.flv");
-    folder.SetTimes("a.flv", now - 50);
-    folder.SetTimes("b.flv", now - 100);
+    folder.Touch("a.flv");
+    folder.Touch("b.flv");
+    SetTimes(folder / "a.flv", now - 50);
+    SetTimes(folder / "b.flv", now - 100);
 
     SharedState state;
-    PublishSettings(state, folder.Prefix(), folder.Prefix() + "conv.bat", 0);
+    PublishSettings(state, folder.Prefix(), folder / "conv.bat", 0);
     ConvertWorker(ThePlatform(), state).RunCycle();
 
-    EXPECT_EQ(folder.Read("log.txt"), "noshow=0 b\n");
+    EXPECT_EQ(ReadFile(log), "noshow=0 b\n");
     EXPECT_EQ(state.g_strStatus.Get(), ConvertingStatus("b", 2));
     EXPECT_EQ(state.g_bConverting.load(), 0);
 }
 
 TEST(Win32WriteProbe, AFileHeldOpenForWritingByAnotherProcessIsSeenUntilClosed) {
     TempFolder folder;
-    const std::string path = folder.Prefix() + "rec.flv";
-    folder.Write("rec.flv", "flv");
-    folder.SetTimes("rec.flv", std::time(nullptr) - 100);
-    const auto recorder =
-        ThePlatform().StartHidden(Quoted(TestProgram()) + " --hold-open " + Quoted(path), {});
+    const std::string path = folder / "rec.flv";
+    WriteFile(path, "flv");
+    SetTimes(path, std::time(nullptr) - 100);
+    const auto recorder = ThePlatform().StartHidden(ConverterProgram("hold-open", path), {});
     ASSERT_TRUE(recorder);
-    for (int i = 0; i < 3000 && !folder.Exists("rec.flv.held"); ++i)
-        Sleep(10);
-    ASSERT_TRUE(folder.Exists("rec.flv.held"));
+    ASSERT_TRUE(WaitFor([&] { return Exists(path + ".held"); }));
     EXPECT_EQ(ThePlatform().ProbeWriting(path), WriteState::Writing);
 
-    folder.Write("rec.flv.release");
+    folder.Touch("rec.flv.release");
     recorder->Wait();
     EXPECT_EQ(ThePlatform().ProbeWriting(path), WriteState::Closed);
-    EXPECT_EQ(ThePlatform().ProbeWriting(folder.Prefix() + "missing.flv"), WriteState::Unknown);
+    EXPECT_EQ(ThePlatform().ProbeWriting(folder / "missing.flv"), WriteState::Unknown);
 }
 
 TEST(Win32SizeLimit, AReadOnlyOldestMp4IsPassedOverAndKeepsItsJpg) {
     TempFolder folder;
     const std::int64_t now = std::time(nullptr);
-    folder.Write("old.mp4");
-    folder.Grow("old.mp4", 2 * kMiB);
-    folder.Write("old.JPG", "j");
-    folder.Write("new.mp4");
-    folder.Grow("new.mp4", kMiB - 1);
-    folder.SetTimes("old.mp4", now - 100);
-    folder.SetTimes("new.mp4", now - 50);
-    folder.AddAttributes("old.mp4", FILE_ATTRIBUTE_READONLY);
+    MakeSparseFile(folder / "old.mp4", 2 * kMiB);
+    WriteFile(folder / "old.JPG", "j");
+    MakeSparseFile(folder / "new.mp4", kMiB - 1);
+    SetTimes(folder / "old.mp4", now - 100);
+    SetTimes(folder / "new.mp4", now - 50);
+    AddAttributes(folder / "old.mp4", FILE_ATTRIBUTE_READONLY);
 
     SharedState state;
     PublishSettings(state, folder.Prefix(), "", 1);
     EnforceSizeLimit(ThePlatform(), state); // returns although still over the limit
-    EXPECT_TRUE(folder.Exists("old.mp4"));
-    EXPECT_TRUE(folder.Exists("old.JPG"));
-    EXPECT_FALSE(folder.Exists("new.mp4"));
+    EXPECT_TRUE(Exists(folder / "old.mp4"));
+    EXPECT_TRUE(Exists(folder / "old.JPG"));
+    EXPECT_FALSE(Exists(folder / "new.mp4"));
 
-    SetFileAttributesA((folder.Prefix() + "old.mp4").c_str(), FILE_ATTRIBUTE_NORMAL);
+    SetFileAttributesA((folder / "old.mp4").c_str(), FILE_ATTRIBUTE_NORMAL);
     EnforceSizeLimit(ThePlatform(), state);
-    EXPECT_FALSE(folder.Exists("old.mp4"));
-    EXPECT_FALSE(folder.Exists("old.JPG"));
+    EXPECT_FALSE(Exists(folder / "old.mp4"));
+    EXPECT_FALSE(Exists(folder / "old.JPG"));
 
-    folder.MakeFolder("dir.mp4");
-    EXPECT_FALSE(ThePlatform().RemoveFile(folder.Prefix() + "dir.mp4"));
+    MakeFolder(folder / "dir.mp4");
+    EXPECT_FALSE(ThePlatform().RemoveFile(folder / "dir.mp4"));
 }
 
 TEST(Win32Settings, SaveReplacesTheFileWholeAndLeavesNoTemporaryFile) {
     TempFolder folder;
-    folder.Write(kSettingsFileName, std::string(5000, 'o'));
+    const std::string path = folder / kSettingsFileName;
+    folder.Touch(kSettingsFileName, 5000);
     const SettingsRecord record{folder.Prefix(), "c:\\bin\\conv.bat", 7};
-    ASSERT_TRUE(SaveSettings(folder.Prefix() + kSettingsFileName, record));
-    EXPECT_EQ(folder.Read(kSettingsFileName), FormatSettings(record));
+    ASSERT_TRUE(SaveSettings(path, record));
+    EXPECT_EQ(ReadFile(path), FormatSettings(record));
     EXPECT_EQ(Find(folder.Prefix() + "*").size(), 1u);
 }
 
@@ -180,16 +172,15 @@ class Win32CodePage932 : public ::testing::Test {
 // "表" is 0x95 0x5C in code page 932: its second byte is a backslash.
 TEST_F(Win32CodePage932, AFolderEndingInA5CTrailByteGetsItsBackslash) {
     TempFolder folder("表");
-    std::string watchDir = folder.Prefix();
-    watchDir.pop_back(); // the folder as the user typed it
+    const std::string watchDir = folder.Path(); // the folder as the user typed it
     ASSERT_EQ(watchDir.back(), '\\');
     std::string normalised = watchDir;
     NormaliseWatchDir(normalised, ThePlatform().LeadBytes());
     EXPECT_EQ(normalised, folder.Prefix());
 
     // So the worker's pattern names the folder's own entries, not the parent's.
-    folder.Write("inner.flv");
-    folder.Write("..\\表clip.flv");
+    folder.Touch("inner.flv");
+    folder.Touch("..\\表clip.flv");
     const auto found = Find(normalised + "*.flv");
     ASSERT_EQ(found.size(), 1u);
     EXPECT_EQ(found.begin()->first, "inner.flv");
@@ -197,26 +188,26 @@ TEST_F(Win32CodePage932, AFolderEndingInA5CTrailByteGetsItsBackslash) {
 
 TEST(Win32Settings, AReadOnlyFileIsLeftAloneAndLeftoversOfKilledSavesGo) {
     TempFolder folder;
-    const std::string path = folder.Prefix() + kSettingsFileName;
-    folder.Write(std::string(kSettingsFileName) + ".new-4294967295-0", "half");
-    folder.Write(std::string(kSettingsFileName) + ".new-4294967295-0.bak", "kept");
+    const std::string path = folder / kSettingsFileName;
+    WriteFile(path + ".new-4294967295-0", "half");
+    WriteFile(path + ".new-4294967295-0.bak", "kept");
     ASSERT_TRUE(SaveSettings(path, {folder.Prefix(), "conv.bat", 1}));
-    EXPECT_FALSE(folder.Exists(std::string(kSettingsFileName) + ".new-4294967295-0"));
-    EXPECT_TRUE(folder.Exists(std::string(kSettingsFileName) + ".new-4294967295-0.bak"));
+    EXPECT_FALSE(Exists(path + ".new-4294967295-0"));
+    EXPECT_TRUE(Exists(path + ".new-4294967295-0.bak"));
 
-    folder.AddAttributes(kSettingsFileName, FILE_ATTRIBUTE_READONLY);
+    AddAttributes(path, FILE_ATTRIBUTE_READONLY);
     EXPECT_EQ(SaveSettings(path, {"c:\\other\\", "conv.bat", 2}).failure, WriteFailure::ReadOnly);
-    EXPECT_EQ(folder.Read(kSettingsFileName), FormatSettings({folder.Prefix(), "conv.bat", 1}));
+    EXPECT_EQ(ReadFile(path), FormatSettings({folder.Prefix(), "conv.bat", 1}));
     SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_NORMAL);
 }
 
 TEST_F(Win32CodePage932, TheExecutableDirectoryIsCutAtTheLastRealBackslash) {
     TempFolder folder("表");
-    const std::string copy = folder.Prefix() + "表.exe";
+    const std::string copy = folder / "表.exe";
     ASSERT_TRUE(CopyFileA(TestProgram().c_str(), copy.c_str(), TRUE));
-    const std::string out = folder.Prefix() + "out.txt";
-    ASSERT_TRUE(RunHidden(Quoted(copy) + " --print-exe-dir " + Quoted(out)));
-    EXPECT_EQ(folder.Read("out.txt"), folder.Prefix());
+    const std::string out = folder / "out.txt";
+    ASSERT_TRUE(RunHidden(Quoted(copy) + " " + kConverterFlag + "print-exe-dir " + Quoted(out)));
+    EXPECT_EQ(ReadFile(out), folder.Prefix());
 }
 
 } // namespace

@@ -18,6 +18,7 @@
 #include "core/convert_worker.h"
 #include "core/shared_state.h"
 #include "no_spin.h"
+#include "processes.h"
 #include "settings/settings_file.h"
 #include "support.h"
 #include "test_platform.h"

@@ -8,6 +8,7 @@
 #include "core/file_name.h"
 #include "core/shared_state.h"
 #include "no_spin.h"
+#include "processes.h"
 #include "support.h"
 #include "test_platform.h"
 

@@ -17,6 +17,7 @@
 #include "core/size_limit.h"
 #include "hostile_names.h"
 #include "platform/posix/command_line.h"
+#include "processes.h"
 #include "support.h"
 #include "test_platform.h"
 

@@ -16,6 +16,7 @@
 #include <random>
 #include <thread>
 
+#include "processes.h"
 #include "settings/settings_file.h"
 #include "support.h"
 

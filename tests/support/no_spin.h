@@ -10,6 +10,7 @@
 #include <iostream>
 
 #include "core/convert_worker.h"
+#include "processes.h"
 #include "support.h"
 #include "test_platform.h"
 

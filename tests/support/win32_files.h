@@ -1,0 +1,16 @@
+// Win32 only: file times, attributes and folders. Paths are in the ANSI code
+// page.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+namespace test_support {
+
+// Sets creation and last-write time (Wine reports the last-write time as the
+// creation time). Seconds since 1970 plus 100 ns ticks.
+void SetTimes(const std::string& path, std::int64_t seconds, unsigned ticks = 0);
+void AddAttributes(const std::string& path, unsigned long attributes);
+void MakeFolder(const std::string& path);
+
+} // namespace test_support
