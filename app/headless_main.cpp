@@ -21,6 +21,9 @@
 #include "platform/settings_location.h"
 #include "platform/stop_request.h"
 #include "settings/settings_file.h"
+#ifdef _WIN32
+#include "platform/win32/dll_search.h"
+#endif
 
 namespace {
 
@@ -161,6 +164,9 @@ int Run(const Options& options) {
 } // namespace
 
 int main(int argc, char** argv) {
+#ifdef _WIN32
+    LoadDllsFromSystemFolderOnly();
+#endif
     const Options options = ParseArguments(argc, argv);
     switch (options.action) {
     case Options::Action::Help:

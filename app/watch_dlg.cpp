@@ -256,7 +256,11 @@ void CWatchDlg::OnBrowseProgram() {
         m_view.ShowMessage(kLineBreakInChosenProgram, MessageIcon::Warning);
         return;
     }
-    m_view.SetBoxText(EditBox::Program, *chosen);
+    // Unquoted, "C:\Program Files\conv.exe" would first run "C:\Program".
+    const bool blank = chosen->find_first_of(" \t") != std::string::npos;
+    m_view.SetBoxText(EditBox::Program, blank && chosen->find('"') == std::string::npos
+                                            ? '"' + *chosen + '"'
+                                            : *chosen);
 }
 
 void CWatchDlg::OnBrowseDir() {

@@ -7,6 +7,7 @@
 
 #include "app/watch_dlg.h"
 #include "app/watch_dlg_environment.h"
+#include "platform/win32/dll_search.h"
 #include "ui/win32/single_instance.h"
 #include "ui/win32/win32_watch_view.h"
 
@@ -64,6 +65,7 @@ CWatchApp theApp;
 } // namespace
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
+    LoadDllsFromSystemFolderOnly();
     theApp.InitInstance(instance);
     return theApp.m_exitCode;
 }

@@ -38,10 +38,10 @@ class BenchPlatform final : public Platform {
     std::int64_t Now() override { return ThePlatform().Now(); }
     void SleepMs(unsigned) override {}
     WriteState ProbeWriting(const std::string&) override { return WriteState::Closed; }
-    std::unique_ptr<ConverterProcess> StartHidden(const std::string&,
-                                                  const ConverterEnvironment&) override {
+    ConverterStart StartHidden(const std::string&, const std::string&,
+                               const ConverterEnvironment&) override {
         ++starts;
-        return nullptr;
+        return {};
     }
     LeadByteTest LeadBytes() const override { return ThePlatform().LeadBytes(); }
 
@@ -124,9 +124,9 @@ class QuotaPlatform final : public Platform {
     std::int64_t Now() override { return ThePlatform().Now() + 2; }
     void SleepMs(unsigned) override {}
     WriteState ProbeWriting(const std::string&) override { return WriteState::Closed; }
-    std::unique_ptr<ConverterProcess> StartHidden(const std::string&,
-                                                  const ConverterEnvironment&) override {
-        return nullptr;
+    ConverterStart StartHidden(const std::string&, const std::string&,
+                               const ConverterEnvironment&) override {
+        return {};
     }
 
     std::int64_t removals = 0;

@@ -29,6 +29,26 @@ std::string IdleStatus(std::size_t writingCount, std::size_t failedCount) {
     return status;
 }
 
+std::string DisplayedTitle(std::string_view title, LeadByteTest isLeadByte) {
+    std::string shown;
+    for (std::size_t i = 0; i < title.size(); ++i) {
+        const auto byte = static_cast<unsigned char>(title[i]);
+        if (isLeadByte && isLeadByte(byte) && i + 1 < title.size()) {
+            shown.append(title.substr(i++, 2));
+        } else if (byte < 0x20 || byte == 0x7F) {
+            shown += '?';
+        } else if (!isLeadByte && byte == 0xC2 && i + 1 < title.size() &&
+                   static_cast<unsigned char>(title[i + 1]) < 0xA0 &&
+                   static_cast<unsigned char>(title[i + 1]) >= 0x80) {
+            shown += '?'; // U+0080 to U+009F in UTF-8: a terminal may act on them too
+            ++i;
+        } else {
+            shown += title[i];
+        }
+    }
+    return shown;
+}
+
 std::string FailedNoticeText(const std::string& title) {
     return "「" + title + "」を変換できませんでした。ほかのファイルを先に変換します。";
 }
@@ -80,29 +100,48 @@ ConvertWorker::Choice ConvertWorker::Choose(const std::string& folder, std::int6
     SortOldestFirst(due);
     for (std::vector<DirEntry>* group : {&fresh, &due}) {
         for (DirEntry& candidate : *group) {
-            if (IsComplete(folder, candidate, cycleStart)) {
+            switch (Readiness(folder, candidate, cycleStart)) {
+            case Ready::Yes:
                 choice.chosen = std::move(candidate);
                 return choice;
+            case Ready::NotYet:
+                ++choice.writingCount;
+                break;
+            case Ready::Never:
+                Refuse(candidate, cycleStart);
+                break;
             }
-            ++choice.writingCount;
         }
     }
     return choice;
 }
 
-bool ConvertWorker::IsComplete(const std::string& folder, const DirEntry& entry,
-                               std::int64_t cycleStart) {
+ConvertWorker::Ready ConvertWorker::Readiness(const std::string& folder, const DirEntry& entry,
+                                              std::int64_t cycleStart) {
+    // A name the system could not give exactly might name another file.
+    if (!entry.usableName)
+        return Ready::Never;
     if (entry.isDirectory)
-        return true;
+        return Ready::Yes;
     switch (m_platform.ProbeWriting(folder + entry.name)) {
     case WriteState::Closed:
-        return true;
+        return Ready::Yes;
     case WriteState::Writing:
-        return false;
+        return Ready::NotYet;
+    case WriteState::NotAFile:
+        return Ready::Never;
     case WriteState::Unknown:
         break;
     }
-    return cycleStart - entry.modificationTime >= kQuietSeconds;
+    return cycleStart - entry.modificationTime >= kQuietSeconds ? Ready::Yes : Ready::NotYet;
+}
+
+// A file that is never to be handed over counts as failed: it is shown and
+// announced like one, and it blocks nothing.
+void ConvertWorker::Refuse(const DirEntry& entry, std::int64_t now) {
+    if (m_failed.RecordOutcome(entry, true, now))
+        m_state.g_failedTitles.Push(
+            DisplayedTitle(FileTitle(entry.name, m_platform.LeadBytes()), m_platform.LeadBytes()));
 }
 
 void ConvertWorker::Pause(std::string status) {
@@ -134,8 +173,9 @@ void ConvertWorker::RunCycle() {
 }
 
 void ConvertWorker::Convert(const std::string& folder, const DirEntry& entry, int entryCount) {
-    const std::string title = FileTitle(entry.name, m_platform.LeadBytes());
-    m_state.g_strStatus.Set(ConvertingStatus(title, entryCount));
+    const LeadByteTest leadBytes = m_platform.LeadBytes();
+    const std::string title = FileTitle(entry.name, leadBytes);
+    m_state.g_strStatus.Set(ConvertingStatus(DisplayedTitle(title, leadBytes), entryCount));
     const std::string program = m_state.g_strProgram.Get();
     // The environment names the file exactly, whatever the command line can
     // carry.
@@ -144,21 +184,24 @@ void ConvertWorker::Convert(const std::string& folder, const DirEntry& entry, in
         {"KOVALIN_TITLE", title},
         {"KOVALIN_FOLDER", folder},
     };
-    const std::unique_ptr<ConverterProcess> converter =
-        m_platform.StartHidden(program + " " + title, environment);
-    if (!converter) {
+    const ConverterStart start = m_platform.StartHidden(program, title, environment);
+    if (start.titleRefused) {
+        Refuse(entry, m_platform.Now());
+        return;
+    }
+    if (!start.process) {
         // Tried again at most once every pause.
         Pause(StartFailedStatus(program));
         return;
     }
     m_state.g_bConverting = 1;
-    converter->Wait();
+    start.process->Wait();
     m_state.g_bConverting = 0;
     m_lastConverted = entry.name;
 
     const bool failed = StillThere(folder, entry);
     if (m_failed.RecordOutcome(entry, failed, m_platform.Now()))
-        m_state.g_failedTitles.Push(title);
+        m_state.g_failedTitles.Push(DisplayedTitle(title, leadBytes));
 }
 
 bool ConvertWorker::StillThere(const std::string& folder, const DirEntry& entry) {

@@ -5,6 +5,7 @@
 
 #include <cstdint>
 #include <string>
+#include <string_view>
 
 #include "core/failed_files.h"
 #include "core/platform.h"
@@ -21,6 +22,10 @@ std::string ConvertingStatus(const std::string& title, int entryCount);
 std::string StartFailedStatus(const std::string& program);
 // "待機中", with a second line when files wait to be completed or have failed.
 std::string IdleStatus(std::size_t writingCount, std::size_t failedCount);
+// The title as the status and the notices show it: control characters, which
+// a terminal or a log would act on, become "?". Where text is UTF-8 (no
+// lead-byte test), so do U+0080 to U+009F.
+std::string DisplayedTitle(std::string_view title, LeadByteTest isLeadByte);
 // The text of the tray notification for a file that failed.
 std::string FailedNoticeText(const std::string& title);
 
@@ -36,8 +41,10 @@ class ConvertWorker {
 
   private:
     struct Choice;
+    enum class Ready { Yes, NotYet, Never };
     Choice Choose(const std::string& folder, std::int64_t cycleStart);
-    bool IsComplete(const std::string& folder, const DirEntry& entry, std::int64_t cycleStart);
+    Ready Readiness(const std::string& folder, const DirEntry& entry, std::int64_t cycleStart);
+    void Refuse(const DirEntry& entry, std::int64_t now);
     void Convert(const std::string& folder, const DirEntry& entry, int entryCount);
     bool StillThere(const std::string& folder, const DirEntry& entry);
     void Pause(std::string status);

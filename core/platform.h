@@ -17,13 +17,19 @@ struct DirEntry {
     std::uint64_t size = 0;        // bytes; 0 for a directory
     bool isDirectory = false;
     std::int64_t modificationTime = 0; // the last write, whole seconds, same clock
+    // False when the system could not give the name exactly in this
+    // program's narrow encoding, or the name could name another file: such
+    // an entry is never joined to its folder, so never probed, deleted or
+    // handed to a converter. `name` is then for display only.
+    bool usableName = true;
 };
 
 // Whether some program holds a file open for writing.
 enum class WriteState {
-    Closed,  // nobody writes it
-    Writing, // a program holds it open for writing
-    Unknown, // the system cannot tell (another user's file, a network file system)
+    Closed,   // nobody writes it
+    Writing,  // a program holds it open for writing
+    Unknown,  // the system cannot tell (another user's file, a network file system)
+    NotAFile, // a FIFO, socket or device: a converter that opened it could block for ever
 };
 
 // Variables added to the converter's environment: name, value.
@@ -36,6 +42,13 @@ class ConverterProcess {
     virtual ~ConverterProcess() = default;
     // Blocks without a time limit until the converter has exited.
     virtual void Wait() = 0;
+};
+
+struct ConverterStart {
+    std::unique_ptr<ConverterProcess> process; // null when nothing was started
+    // True when the title could not be passed without something acting on
+    // it: the file is to blame, not the program.
+    bool titleRefused = false;
 };
 
 class Platform {
@@ -62,11 +75,11 @@ class Platform {
     // blocks, and never disturbs the program that writes.
     virtual WriteState ProbeWriting(const std::string& path) = 0;
 
-    // Starts the command line with a hidden window and no shell, with the
-    // variables added to the environment. Null when the converter could not
-    // be started.
-    virtual std::unique_ptr<ConverterProcess>
-    StartHidden(const std::string& commandLine, const ConverterEnvironment& environment) = 0;
+    // Starts the command line "program title" with a hidden window, with the
+    // variables added to the environment. No character of the title is
+    // interpreted: where the system would, the title is refused instead.
+    virtual ConverterStart StartHidden(const std::string& program, const std::string& title,
+                                       const ConverterEnvironment& environment) = 0;
 
     // Tells the first bytes of double-byte characters in the system's narrow
     // encoding, whose second bytes are never a "." or a separator; null where

@@ -36,6 +36,10 @@ Survey SurveyFolder(Platform& platform, const std::string& folder) {
         if (!mp4 && !HasExtension(entry.name, ".jpg"))
             return;
         survey.totalBytes += static_cast<double>(entry.size);
+        // A name the system could not give exactly counts, but is never
+        // joined to the folder: it might name another file.
+        if (!entry.usableName)
+            return;
         if (!mp4)
             survey.jpgs.push_back(entry);
         else if (entry.creationTime < start && FindLastChar(entry.name, '.', leadBytes) != 0)

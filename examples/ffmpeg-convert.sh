@@ -16,11 +16,21 @@
 #
 # Both outputs are written under temporary names that end in neither .mp4 nor
 # .jpg and then renamed, so a half-written file is never counted or deleted
-# by the size limit. No byte of the title is ever interpreted.
+# by the size limit. No byte of the title is ever interpreted, and no name
+# reaches a log as it stands: ffmpeg reads the recording through a file
+# descriptor and writes under the temporary names, so it never prints a
+# name, and this script's own messages have their control characters (a
+# line feed, an escape sequence) shown as "?".
 set -u
 
+# One message line on standard error, control characters made harmless.
+say() {
+    printf 'ffmpeg-convert.sh: %s' "$*" | tr '\000-\037\177' '?'
+    printf '\n'
+} >&2
+
 usage() {
-    echo "usage: ffmpeg-convert.sh FOLDER TITLE..." >&2
+    say "usage: ffmpeg-convert.sh FOLDER TITLE..."
     exit 2
 }
 
@@ -51,13 +61,13 @@ if [ ! -f "$input" ] && [ -z "$KOVALIN_FILE" ]; then
     done
 fi
 if [ ! -f "$input" ]; then
-    echo "ffmpeg-convert.sh: no recording named $input" >&2
+    say "no recording named $input"
     exit 1
 fi
 
 # mv would put the output inside a directory of that name.
 if [ -d "$base.mp4" ] || [ -d "$base.jpg" ]; then
-    echo "ffmpeg-convert.sh: $base.mp4 or $base.jpg is a directory" >&2
+    say "$base.mp4 or $base.jpg is a directory"
     exit 1
 fi
 
@@ -76,11 +86,12 @@ thumb_part=$(mktemp "$folder/.thumb.XXXXXX") || exit 1
 mode=$(printf '%o' $((0666 & ~0$(umask))))
 chmod "$mode" -- "$video_part" "$thumb_part" || exit 1
 
-# "file:" keeps ffmpeg from reading a protocol name or an image sequence
-# pattern (%d) out of the title.
-ffmpeg -nostdin -hide_banner -loglevel error -y -i "file:$input" \
+# The recording is opened here and read by ffmpeg as /dev/fd/3: ffmpeg never
+# sees the title, so it cannot read a protocol or an image sequence pattern
+# (%d) out of it, nor print it.
+ffmpeg -nostdin -hide_banner -loglevel error -y -i file:/dev/fd/3 \
     -map 0:v:0 -map '0:a:0?' -c:v libx264 -preset veryfast -pix_fmt yuv420p \
-    -c:a aac -b:a 128k -movflags +faststart -f mp4 "file:$video_part" || exit 1
+    -c:a aac -b:a 128k -movflags +faststart -f mp4 "file:$video_part" 3<"$input" || exit 1
 
 # The thumbnail: a representative frame of the first seconds, 320 pixels wide.
 ffmpeg -nostdin -hide_banner -loglevel error -y -i "file:$video_part" \

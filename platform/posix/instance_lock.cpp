@@ -2,6 +2,7 @@
 
 #include <fcntl.h>
 #include <sys/file.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -27,9 +28,23 @@ bool UsableFolder(const std::string& folder) {
     return !folder.empty() && folder[0] == '/' && access(folder.c_str(), W_OK | X_OK) == 0;
 }
 
+// /tmp/kovalin-UID, made 0700: a folder of the user's own, so that no other
+// user can put a lock file or a socket in the way. Empty when the name is
+// taken by something else (a link, a file, another user's folder).
+std::string PrivateTmpFolder() {
+    const std::string folder = "/tmp/kovalin-" + std::to_string(getuid());
+    mkdir(folder.c_str(), 0700);
+    struct stat info;
+    if (lstat(folder.c_str(), &info) != 0 || !S_ISDIR(info.st_mode) || info.st_uid != getuid())
+        return {};
+    if ((info.st_mode & 077) != 0 && chmod(folder.c_str(), 0700) != 0)
+        return {};
+    return folder;
+}
+
 // The user's runtime folder, also where the environment does not name it (a
-// cron job): the same lock for every start of one user. /tmp, with the
-// user's id in the name, on systems without one.
+// cron job): the same lock for every start of one user. A private folder in
+// /tmp on systems without one. Empty when there is no safe place.
 std::string StemFor(const std::string& name) {
     const char* runtime = std::getenv("XDG_RUNTIME_DIR");
     if (runtime && UsableFolder(runtime))
@@ -37,7 +52,16 @@ std::string StemFor(const std::string& name) {
     const std::string userRuntime = "/run/user/" + std::to_string(getuid());
     if (UsableFolder(userRuntime))
         return userRuntime + "/" + name;
-    return "/tmp/" + name + "-" + std::to_string(getuid());
+    const std::string tmp = PrivateTmpFolder();
+    return tmp.empty() ? tmp : tmp + "/" + name;
+}
+
+// A lock file must be the user's own regular file, with no other name that
+// someone else could reach it by.
+bool IsOwnPlainFile(int fd) {
+    struct stat info;
+    return fstat(fd, &info) == 0 && S_ISREG(info.st_mode) && info.st_uid == getuid() &&
+           info.st_nlink == 1;
 }
 
 long ReadPid(int fd) {
@@ -51,14 +75,18 @@ long ReadPid(int fd) {
 InstanceLock AcquireInstanceLock(const std::string& path) {
     InstanceLock lock;
     const std::string stem = StemFor(InstanceName(FullPath(path)));
-    lock.channel = stem + ".sock";
     // Close-on-exec: a converter must not keep the lock after Kovalin ends.
-    const int fd = open((stem + ".lock").c_str(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW, 0600);
-    if (fd < 0) {
+    const int fd = stem.empty() ? -1
+                                : open((stem + ".lock").c_str(),
+                                       O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW, 0600);
+    if (fd < 0 || !IsOwnPlainFile(fd)) {
         // Nowhere to keep a lock: the program runs as it would alone.
+        if (fd >= 0)
+            close(fd);
         lock.held = true;
         return lock;
     }
+    lock.channel = stem + ".sock";
     if (flock(fd, LOCK_EX | LOCK_NB) == 0 || errno != EWOULDBLOCK) {
         // The descriptor stays open until the process ends, and the lock
         // with it. Where the file system has no locks, the program runs alone.

@@ -41,9 +41,10 @@ class PosixPlatform final : public Platform {
 
     WriteState ProbeWriting(const std::string& path) override { return ::ProbeWriting(path); }
 
-    std::unique_ptr<ConverterProcess>
-    StartHidden(const std::string& commandLine, const ConverterEnvironment& environment) override {
-        return StartConverter(commandLine, environment);
+    // No shell is involved, so every title can be passed.
+    ConverterStart StartHidden(const std::string& program, const std::string& title,
+                               const ConverterEnvironment& environment) override {
+        return {StartConverter(program + " " + title, environment)};
     }
 };
 

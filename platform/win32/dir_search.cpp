@@ -2,11 +2,11 @@
 
 #include <windows.h>
 
-#include <cstring>
 #include <memory>
 
 #include "core/file_name.h"
 #include "platform/win32/lead_bytes.h"
+#include "platform/windows_names.h"
 
 namespace {
 
@@ -30,13 +30,49 @@ struct SearchCloser {
     void operator()(HANDLE search) const { FindClose(search); }
 };
 
-bool IsDotEntry(const char* name) {
-    return std::strcmp(name, ".") == 0 || std::strcmp(name, "..") == 0;
+bool IsDotEntry(const wchar_t* name) {
+    return (name[0] == L'.' && name[1] == L'\0') ||
+           (name[0] == L'.' && name[1] == L'.' && name[2] == L'\0');
 }
 
-DirEntry Describe(const WIN32_FIND_DATAA& found) {
+// The ANSI text in UTF-16; empty when it is not valid in the code page.
+std::wstring Widen(const std::string& text) {
+    const int length = MultiByteToWideChar(CP_ACP, MB_ERR_INVALID_CHARS, text.data(),
+                                           static_cast<int>(text.size()), nullptr, 0);
+    if (length <= 0)
+        return {};
+    std::wstring wide(static_cast<std::size_t>(length), L'\0');
+    MultiByteToWideChar(CP_ACP, MB_ERR_INVALID_CHARS, text.data(), static_cast<int>(text.size()),
+                        wide.data(), length);
+    return wide;
+}
+
+// The name in the ANSI code page, never through a look-alike ("best fit"
+// would turn U+00A5 YEN SIGN into the byte of "\\"): a character the code
+// page lacks becomes "?". `exact` tells whether the bytes name this very
+// entry, checked by converting them back.
+std::string Narrow(const std::wstring& name, bool& exact) {
+    // A UTF-8 ANSI code page takes no best-fit flag and no default character.
+    const bool utf8 = GetACP() == CP_UTF8;
+    const DWORD flags = utf8 ? 0 : WC_NO_BEST_FIT_CHARS;
+    BOOL usedDefault = FALSE;
+    BOOL* const defaulted = utf8 ? nullptr : &usedDefault;
+    const int size = static_cast<int>(name.size());
+    const int length =
+        WideCharToMultiByte(CP_ACP, flags, name.data(), size, nullptr, 0, nullptr, nullptr);
+    std::string narrow(static_cast<std::size_t>(length > 0 ? length : 0), '\0');
+    if (length > 0)
+        WideCharToMultiByte(CP_ACP, flags, name.data(), size, narrow.data(), length, nullptr,
+                            defaulted);
+    exact = length > 0 && !usedDefault && Widen(narrow) == name;
+    return narrow;
+}
+
+DirEntry Describe(const WIN32_FIND_DATAW& found) {
     DirEntry entry;
-    entry.name = found.cFileName;
+    bool exact = false;
+    entry.name = Narrow(found.cFileName, exact);
+    entry.usableName = exact && IsUsableWindowsName(entry.name, IsAnsiLeadByte);
     entry.creationTime =
         FileTimeToSeconds(found.ftCreationTime.dwLowDateTime, found.ftCreationTime.dwHighDateTime);
     entry.modificationTime = FileTimeToSeconds(found.ftLastWriteTime.dwLowDateTime,
@@ -56,14 +92,22 @@ std::int64_t FileTimeToSeconds(std::uint32_t low, std::uint32_t high) {
 }
 
 void FindDirEntries(const std::string& pattern, const std::function<void(const DirEntry&)>& visit) {
+    const std::wstring widePattern = Widen(pattern);
+    if (widePattern.empty())
+        return;
     const std::string mask = MaskOf(pattern);
-    WIN32_FIND_DATAA found;
-    const HANDLE first = FindFirstFileA(pattern.c_str(), &found);
+    // The wide calls give every name whole, whatever its length in the code
+    // page, so no entry can end the listing early.
+    WIN32_FIND_DATAW found;
+    const HANDLE first = FindFirstFileW(widePattern.c_str(), &found);
     if (first == INVALID_HANDLE_VALUE)
         return;
     const std::unique_ptr<void, SearchCloser> search(first);
     do {
-        if (!IsDotEntry(found.cFileName) && MatchesMask(found.cFileName, mask))
-            visit(Describe(found));
-    } while (FindNextFileA(search.get(), &found));
+        if (IsDotEntry(found.cFileName))
+            continue;
+        const DirEntry entry = Describe(found);
+        if (MatchesMask(entry.name, mask))
+            visit(entry);
+    } while (FindNextFileW(search.get(), &found));
 }

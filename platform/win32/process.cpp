@@ -2,7 +2,11 @@
 
 #include <windows.h>
 
+#include <optional>
 #include <vector>
+
+#include "platform/cmd_line.h"
+#include "platform/win32/lead_bytes.h"
 
 namespace {
 
@@ -19,16 +23,71 @@ class Win32Converter final : public ConverterProcess {
     HANDLE m_process;
 };
 
-bool HasProgram(const std::string& commandLine) {
-    return !commandLine.empty() && commandLine[0] != ' ' && commandLine[0] != '\t';
+// The full path of a file found as CreateProcess finds a program: with
+// ".exe" added when the name has no extension, in the program's folder, the
+// current folder, the system folders and PATH. Folders do not count.
+std::optional<std::string> SearchProgram(const std::string& name) {
+    std::vector<char> path(MAX_PATH);
+    for (;;) {
+        const DWORD length = SearchPathA(nullptr, name.c_str(), ".exe",
+                                         static_cast<DWORD>(path.size()), path.data(), nullptr);
+        if (length == 0)
+            return std::nullopt;
+        if (length < path.size())
+            break;
+        path.resize(length);
+    }
+    const DWORD attributes = GetFileAttributesA(path.data());
+    if (attributes == INVALID_FILE_ATTRIBUTES || (attributes & FILE_ATTRIBUTE_DIRECTORY))
+        return std::nullopt;
+    return std::string(path.data());
+}
+
+struct Program {
+    std::string path;      // the file that runs
+    std::string arguments; // the setting's own arguments after it
+};
+
+// The program of the setting alone, read as the system reads a command line.
+// The title is never part of the search, so no title can choose what runs.
+std::optional<Program> FindProgram(const std::string& setting) {
+    for (const ProgramReading& reading : ProgramReadings(setting)) {
+        if (const auto path = SearchProgram(reading.program))
+            return Program{*path, reading.arguments};
+    }
+    return std::nullopt;
+}
+
+std::string CmdPath() {
+    char folder[MAX_PATH];
+    const UINT length = GetSystemDirectoryA(folder, MAX_PATH);
+    return length > 0 && length < MAX_PATH ? std::string(folder, length) + "\\cmd.exe"
+                                           : std::string();
 }
 
 } // namespace
 
-std::unique_ptr<ConverterProcess> StartConverter(const std::string& commandLine,
-                                                 const ConverterEnvironment& environment) {
-    if (!HasProgram(commandLine))
-        return nullptr;
+ConverterStart StartConverter(const std::string& program, const std::string& title,
+                              const ConverterEnvironment& environment) {
+    const std::optional<Program> found = FindProgram(program);
+    if (!found)
+        return {};
+    std::string application = found->path;
+    std::string commandLine = program + " " + title;
+    if (RunsThroughCmd(found->path) || IsCmd(found->path)) {
+        // cmd.exe would read the title as commands: see platform/cmd_line.h.
+        const std::optional<std::string> inert = InertForCmd(title, IsAnsiLeadByte);
+        if (!inert)
+            return {nullptr, true};
+        if (IsCmd(found->path)) {
+            commandLine = program + " " + *inert;
+        } else {
+            application = CmdPath();
+            commandLine =
+                "\"" + application + "\" " + CmdArguments(found->path, found->arguments, *inert);
+        }
+    }
+
     // Only the worker thread starts programs, so the variables are set in this
     // process's own environment, which the converter inherits.
     for (const auto& [name, value] : environment)
@@ -42,9 +101,9 @@ std::unique_ptr<ConverterProcess> StartConverter(const std::string& commandLine,
     std::vector<char> line(commandLine.begin(), commandLine.end());
     line.push_back('\0');
     PROCESS_INFORMATION started{};
-    if (!CreateProcessA(nullptr, line.data(), nullptr, nullptr, FALSE, NORMAL_PRIORITY_CLASS,
-                        nullptr, nullptr, &startup, &started))
-        return nullptr;
+    if (!CreateProcessA(application.c_str(), line.data(), nullptr, nullptr, FALSE,
+                        NORMAL_PRIORITY_CLASS, nullptr, nullptr, &startup, &started))
+        return {};
     CloseHandle(started.hThread);
-    return std::make_unique<Win32Converter>(started.hProcess);
+    return {std::make_unique<Win32Converter>(started.hProcess)};
 }

@@ -1,16 +1,16 @@
 #pragma once
 
-#include <memory>
 #include <string>
 
 #include "core/platform.h"
 
-// Starts a converter with CreateProcessA: no application name, so the system
-// takes the program (an executable or a batch file) from the start of the
-// command line; no inherited handles; normal priority; the window, for a
-// console program or a batch file its console, created hidden. A line whose
-// program part is empty is refused, so that a file title is never run as a
-// program.
-// The converter's environment is this process's with `environment` added.
-std::unique_ptr<ConverterProcess> StartConverter(const std::string& commandLine,
-                                                 const ConverterEnvironment& environment = {});
+// Starts the converter "program title" with CreateProcessA, its window (for
+// a console program or a batch file, its console) created hidden, no
+// inherited handles, normal priority. The program is found from the setting
+// alone, as the system reads a command line, and named to CreateProcessA, so
+// that no title can choose what runs; a setting that is empty or starts with
+// a blank finds none. A batch file runs through cmd.exe with the title made
+// inert (platform/cmd_line.h), or the title is refused. The converter's
+// environment is this process's with `environment` added.
+ConverterStart StartConverter(const std::string& program, const std::string& title,
+                              const ConverterEnvironment& environment = {});

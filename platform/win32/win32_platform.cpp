@@ -1,4 +1,5 @@
-// The real platform on Windows: ANSI calls throughout.
+// The real platform on Windows: ANSI calls throughout, but for the folder
+// listing, which takes names in UTF-16 to tell which the code page carries.
 #include <windows.h>
 
 #include <ctime>
@@ -27,9 +28,9 @@ class Win32Platform final : public Platform {
 
     WriteState ProbeWriting(const std::string& path) override { return ::ProbeWriting(path); }
 
-    std::unique_ptr<ConverterProcess>
-    StartHidden(const std::string& commandLine, const ConverterEnvironment& environment) override {
-        return StartConverter(commandLine, environment);
+    ConverterStart StartHidden(const std::string& program, const std::string& title,
+                               const ConverterEnvironment& environment) override {
+        return StartConverter(program, title, environment);
     }
 
     LeadByteTest LeadBytes() const override { return IsAnsiLeadByte; }

@@ -267,11 +267,13 @@ TEST_F(WatchDlgTest, DiscardDropsBrowseResults) {
     Start();
     dlg->OnTraySettings();
     view.folderAnswers.push_back(P("/srv/picked"));
-    view.programAnswers.push_back(P("/usr/bin/picked"));
+    view.programAnswers = {P("/usr/bin/picked"), P("/opt/my conv")};
     dlg->OnBrowseDir();
     dlg->OnBrowseProgram();
     EXPECT_EQ(view.boxes[EditBox::WatchDir], P("/srv/picked/"));
     EXPECT_EQ(view.boxes[EditBox::Program], P("/usr/bin/picked"));
+    dlg->OnBrowseProgram(); // a path with a blank is one word
+    EXPECT_EQ(view.boxes[EditBox::Program], "\"" + P("/opt/my conv") + "\"");
     dlg->OnDiscard();
     EXPECT_FALSE(view.shown);
     dlg->OnTraySettings();

@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # The example converter ffmpeg-convert.sh on its own: titles that ffmpeg or
-# the shell could misread are converted, and whenever a conversion fails the
-# recording stays and no output or temporary file is left behind, also when
-# the conversion is stopped with SIGTERM.
+# the shell could misread are converted, no name reaches its messages as it
+# stands, and whenever a conversion fails the recording stays and no output
+# or temporary file is left behind, also when the conversion is stopped with
+# SIGTERM.
 #
 # Usage: ffmpeg_convert_script_test.sh EXAMPLES-FOLDER
 set -u
@@ -54,8 +55,14 @@ cp -- "$work/sample.flv" "$watch/taken.flv"
 mkdir "$watch/taken.mp4"
 convert "$watch" taken && fail "an output name held by a directory was reported as converted"
 convert "$watch" missing && fail "a missing recording was reported as converted"
-expect_listing broken.flv taken.flv taken.mp4
+# A name that would forge a journal entry if a message printed it as it stands.
+forged=$'bad\n<0>forged'
+head -c 5000 /dev/urandom >"$watch/$forged.flv"
+convert "$watch" "$forged" && fail "a broken recording was reported as converted"
+convert "$watch" "$forged-missing" && fail "a missing recording was reported as converted"
+expect_listing broken.flv taken.flv taken.mp4 "$forged.flv"
 [ -z "$(ls -A "$watch/taken.mp4")" ] || fail "something was put inside the directory taken.mp4"
+! grep -q '^<0>' "$work/stderr.log" || fail "a name reached the log as it stands: $(cat "$work/stderr.log")"
 
 # A stop in the middle, as systemd stops a service: SIGTERM to every process.
 # An ffmpeg of the test's own holds the conversion until then.

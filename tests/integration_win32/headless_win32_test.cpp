@@ -6,7 +6,9 @@
 
 #include <ctime>
 #include <memory>
+#include <sstream>
 #include <string>
+#include <vector>
 
 #include "platform/executable_dir.h"
 #include "support.h"
@@ -83,6 +85,62 @@ TEST(Win32Headless, ConvertsWithABatchFileAndPrintsTheStatusInCodePage932) {
     EXPECT_NE(ReadFile(out).find("動画を変換中 変換動画数 1\r\n"), std::string::npos)
         << ReadFile(out);
     EXPECT_FALSE(Exists(folder / "動画.flv"));
+}
+
+// Names from strangers: no character of a title acts on cmd.exe, each title
+// reaches the batch file's %* and %1 %2 ... as the file has it, and a name
+// that code page 932 cannot carry exactly ("\u00a5" would be best fit to the
+// byte of "\\") is never joined to the folder: it fails, visibly.
+TEST(Win32Headless, HostileNamesNeitherRunCommandsNorReachOutsideTheFolder) {
+    TempFolder top("sub");
+    const std::string watch = top / "watch";
+    MakeFolder(watch);
+    const std::string log = top / "log.txt";
+    const std::string out = top / "out.txt";
+    const std::string outside = top.Path() + "\\..\\victim.mp4";
+    WriteFile(outside, "not in the watch folder");
+    // The batch logs its words in quotes, where cmd.exe takes them literally.
+    const std::string echo = "echo \"%~1\">>\"" + log + "\"\r\n";
+    WriteFile(top / "conv.bat", "@echo off\r\necho \"%*\">>\"" + log +
+                                    "\"\r\n:next\r\nif \"%~1\"==\"\" " + "goto done\r\n" + echo +
+                                    "shift\r\ngoto next\r\n:done\r\n" +
+                                    ConverterProgram("remove-named", log) + "\r\n");
+    WriteFile(top / "set.ini", watch + "\\\n" + top / "conv.bat" + "\n1\n");
+
+    // Converted in this order. Wine's cmd.exe, unlike Windows', expands
+    // variables again inside a batch file, so the words of the last title
+    // are not logged as they are: CmdLineTest checks its command line.
+    const std::vector<std::string> titles = {"x&mkdir PWNED", "a^b", "(x) & y", "my clip",
+                                             "100%PATH%"};
+    const std::int64_t old = std::time(nullptr) - 100;
+    std::string expected;
+    for (std::size_t i = 0; i < titles.size(); ++i) {
+        WriteFile(watch + "\\" + titles[i] + ".flv", "flv");
+        SetTimes(watch + "\\" + titles[i] + ".flv", old + static_cast<std::int64_t>(i));
+        if (i + 1 == titles.size())
+            break;
+        expected += "\"" + titles[i] + "\"\r\n";
+        std::istringstream words(titles[i]);
+        for (std::string word; words >> word;)
+            expected += "\"" + word + "\"\r\n";
+    }
+    MakeFileW(watch, L"yen\u00a5.flv", 1, old);
+    MakeFileW(watch, L"\u00e4.flv", 1, old); // best fit would give "a.flv"
+    MakeFileW(watch, L"..\u00a5..\u00a5victim.mp4", 2 * kMiB, old);
+
+    const Headless headless(top / "set.ini", out);
+    ASSERT_TRUE(headless.Started());
+    ASSERT_TRUE(WaitFor([&] {
+        return ReadFile(out).find("待機中 変換できなかったファイル 2件") != std::string::npos;
+    })) << ReadFile(out);
+
+    EXPECT_EQ(ReadFile(log).substr(0, expected.size()), expected);
+    EXPECT_FALSE(Exists("PWNED") || Exists(watch + "\\PWNED") || Exists(top / "PWNED"));
+    EXPECT_EQ(ReadFile(outside), "not in the watch folder");
+    // All converted but the names that could not be used, which stay.
+    EXPECT_EQ(ListFolder(watch).size(), 3u);
+    EXPECT_NE(GetFileAttributesW((Wide(watch) + L"\\..\u00a5..\u00a5victim.mp4").c_str()),
+              INVALID_FILE_ATTRIBUTES);
 }
 
 // One instance per settings file: a second start ends with code 2 and the

@@ -33,12 +33,12 @@ std::string Quoted(const std::string& path) {
     return quoted;
 }
 
-// Runs a command line through the platform and waits for it.
-bool RunHidden(const std::string& commandLine) {
-    const auto process = ThePlatform().StartHidden(commandLine, {});
-    if (!process)
+// Runs a converter through the platform and waits for it.
+bool RunHidden(const std::string& program, const std::string& title) {
+    const ConverterStart start = ThePlatform().StartHidden(program, title, {});
+    if (!start.process)
         return false;
-    process->Wait();
+    start.process->Wait();
     return true;
 }
 
@@ -82,13 +82,13 @@ TEST(Win32DirSearch, CreationTimesInWholeSecondsOnTheClockOfTimeAndWholeSizes) {
 TEST(Win32Process, StartsHiddenWaitsAndRefusesALineWithoutProgram) {
     TempFolder folder;
     const std::string log = folder / "log.txt";
-    ASSERT_TRUE(RunHidden(ConverterProgram("record", log) + " my clip"));
+    ASSERT_TRUE(RunHidden(ConverterProgram("record", log), "my clip"));
     // Written 300 ms after the start: only a waited-for converter has done it.
     EXPECT_EQ(ReadFile(log), "show=0 my clip\n");
 
-    EXPECT_FALSE(ThePlatform().StartHidden(" clip", {}));
-    EXPECT_FALSE(ThePlatform().StartHidden("", {}));
-    EXPECT_FALSE(ThePlatform().StartHidden(folder.Prefix() + "missing.exe clip", {}));
+    EXPECT_FALSE(RunHidden(" x", "clip"));
+    EXPECT_FALSE(RunHidden("", "clip"));
+    EXPECT_FALSE(RunHidden(folder.Prefix() + "missing.exe", "clip"));
 }
 
 TEST(Win32Worker, ConvertsTheOldestFlvWithABatchFileAndWaitsForIt) {
@@ -115,13 +115,13 @@ TEST(Win32WriteProbe, AFileHeldOpenForWritingByAnotherProcessIsSeenUntilClosed) 
     const std::string path = folder / "rec.flv";
     WriteFile(path, "flv");
     SetTimes(path, std::time(nullptr) - 100);
-    const auto recorder = ThePlatform().StartHidden(ConverterProgram("hold-open", path), {});
-    ASSERT_TRUE(recorder);
+    const auto recorder = ThePlatform().StartHidden(ConverterProgram("hold-open", path), "", {});
+    ASSERT_TRUE(recorder.process);
     ASSERT_TRUE(WaitFor([&] { return Exists(path + ".held"); }));
     EXPECT_EQ(ThePlatform().ProbeWriting(path), WriteState::Writing);
 
     folder.Touch("rec.flv.release");
-    recorder->Wait();
+    recorder.process->Wait();
     EXPECT_EQ(ThePlatform().ProbeWriting(path), WriteState::Closed);
     EXPECT_EQ(ThePlatform().ProbeWriting(folder / "missing.flv"), WriteState::Unknown);
 }
@@ -206,7 +206,7 @@ TEST_F(Win32CodePage932, TheExecutableDirectoryIsCutAtTheLastRealBackslash) {
     const std::string copy = folder / "表.exe";
     ASSERT_TRUE(CopyFileA(TestProgram().c_str(), copy.c_str(), TRUE));
     const std::string out = folder / "out.txt";
-    ASSERT_TRUE(RunHidden(Quoted(copy) + " " + kConverterFlag + "print-exe-dir " + Quoted(out)));
+    ASSERT_TRUE(RunHidden(Quoted(copy) + " " + kConverterFlag + "print-exe-dir", Quoted(out)));
     EXPECT_EQ(ReadFile(out), folder.Prefix());
 }
 

@@ -11,6 +11,7 @@
 #include <QPointer>
 #include <QPushButton>
 #include <QTest>
+#include <QTextDocument>
 #include <QTimer>
 
 #include <gtest/gtest.h>
@@ -383,6 +384,14 @@ TEST_F(QtViewTest, TheTooltipHoldsTheWholeStatus) {
     dlg->OnTimer();
     EXPECT_EQ(view->TrayIconObject().toolTip(),
               QString::fromStdString(title + "を変換中\n変換動画数 3"));
+
+    // Markup in a title is escaped: a rich-text tray shows it as it stands.
+    const std::string markup = "<img src=x>&<a href=y>";
+    state.g_strStatus.Set(markup + "を変換中\r\n変換動画数 1");
+    dlg->OnTimer();
+    QTextDocument shown;
+    shown.setHtml(view->TrayIconObject().toolTip());
+    EXPECT_EQ(shown.toPlainText(), QString::fromStdString(markup + "を変換中\n変換動画数 1"));
 }
 
 TEST_F(QtViewTest, EveryStopRequestEndsTheProgramWithTheSettingsWritten) {

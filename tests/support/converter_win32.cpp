@@ -1,6 +1,7 @@
 // The converter modes on Win32.
 #include <windows.h>
 
+#include <cstdlib>
 #include <cstring>
 #include <fstream>
 
@@ -47,6 +48,10 @@ int RunAsConverter(int argc, char** argv) {
         return Record(log, argc, argv);
     if (mode == "hold-open")
         return HoldOpen(log);
+    if (mode == "remove-named") {
+        const char* file = std::getenv("KOVALIN_FILE");
+        return file && DeleteFileA(file) ? 0 : 1;
+    }
     if (mode == "print-exe-dir") {
         std::ofstream(log, std::ios::binary) << ExecutableDirectory();
         return 0;

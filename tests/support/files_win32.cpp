@@ -47,19 +47,37 @@ bool Exists(const std::string& path) {
     return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
 }
 
-void RemoveTree(const std::string& path) {
-    const DWORD attributes = GetFileAttributesA(path.c_str());
+namespace {
+
+// By the wide calls, so that a name the code page cannot carry is removed
+// too, and a look-alike ("..\u00a5x" listed as "..\\x") never reaches outside.
+void RemoveTreeW(const std::wstring& path) {
+    const DWORD attributes = GetFileAttributesW(path.c_str());
     if (attributes == INVALID_FILE_ATTRIBUTES)
         return;
     // Read-only entries cannot be deleted.
-    SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_NORMAL);
-    if (attributes & FILE_ATTRIBUTE_DIRECTORY) {
-        for (const std::string& name : ListFolder(path))
-            RemoveTree(path + kPathSeparator + name);
-        RemoveDirectoryA(path.c_str());
-    } else {
-        DeleteFileA(path.c_str());
+    SetFileAttributesW(path.c_str(), FILE_ATTRIBUTE_NORMAL);
+    if (!(attributes & FILE_ATTRIBUTE_DIRECTORY)) {
+        DeleteFileW(path.c_str());
+        return;
     }
+    WIN32_FIND_DATAW found;
+    const HANDLE search = FindFirstFileW((path + L"\\*").c_str(), &found);
+    if (search != INVALID_HANDLE_VALUE) {
+        do {
+            const std::wstring name = found.cFileName;
+            if (name != L"." && name != L"..")
+                RemoveTreeW(path + L"\\" + name);
+        } while (FindNextFileW(search, &found));
+        FindClose(search);
+    }
+    RemoveDirectoryW(path.c_str());
+}
+
+} // namespace
+
+void RemoveTree(const std::string& path) {
+    RemoveTreeW(Wide(path));
 }
 
 std::vector<std::string> ListFolder(const std::string& path) {
@@ -83,12 +101,18 @@ std::string TestProgram() {
     return std::string(path, length);
 }
 
-void SetTimes(const std::string& path, std::int64_t seconds, unsigned ticks) {
+namespace {
+
+FILETIME FileTimeOf(std::int64_t seconds, unsigned ticks) {
     const std::uint64_t value =
         static_cast<std::uint64_t>(seconds + 11644473600) * 10000000u + ticks;
-    FILETIME time;
-    time.dwLowDateTime = static_cast<DWORD>(value);
-    time.dwHighDateTime = static_cast<DWORD>(value >> 32);
+    return {static_cast<DWORD>(value), static_cast<DWORD>(value >> 32)};
+}
+
+} // namespace
+
+void SetTimes(const std::string& path, std::int64_t seconds, unsigned ticks) {
+    const FILETIME time = FileTimeOf(seconds, ticks);
     const HANDLE file = CreateFileA(path.c_str(), GENERIC_WRITE | FILE_WRITE_ATTRIBUTES,
                                     FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
                                     FILE_FLAG_BACKUP_SEMANTICS, nullptr);
@@ -103,6 +127,28 @@ void AddAttributes(const std::string& path, unsigned long attributes) {
     Check(old != INVALID_FILE_ATTRIBUTES &&
               SetFileAttributesA(path.c_str(), (old & ~FILE_ATTRIBUTE_NORMAL) | attributes),
           "setting the attributes of " + path);
+}
+
+std::wstring Wide(const std::string& path) {
+    const int length =
+        MultiByteToWideChar(CP_ACP, 0, path.data(), static_cast<int>(path.size()), nullptr, 0);
+    std::wstring wide(static_cast<std::size_t>(length), L'\0');
+    MultiByteToWideChar(CP_ACP, 0, path.data(), static_cast<int>(path.size()), wide.data(), length);
+    return wide;
+}
+
+void MakeFileW(const std::string& folder, const std::wstring& name, std::uint64_t size,
+               std::int64_t seconds) {
+    const HANDLE file = CreateFileW((Wide(folder) + L"\\" + name).c_str(), GENERIC_WRITE, 0,
+                                    nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
+    Check(file != INVALID_HANDLE_VALUE, "creating a file in " + folder);
+    LARGE_INTEGER end;
+    end.QuadPart = static_cast<LONGLONG>(size);
+    const FILETIME time = FileTimeOf(seconds, 0);
+    const bool ok = SetFilePointerEx(file, end, nullptr, FILE_BEGIN) && SetEndOfFile(file) &&
+                    SetFileTime(file, &time, nullptr, &time);
+    CloseHandle(file);
+    Check(ok, "sizing a file in " + folder);
 }
 
 void MakeFolder(const std::string& path) {

@@ -72,7 +72,8 @@ inline constexpr char kConverterFlag[] = "--test-converter=";
 //     "noshow=N" (whether it was given a window state, and which), then its
 //     arguments; "hold-open" holds LOG open for writing until LOG.release
 //     exists, after writing LOG.held; "print-exe-dir" writes
-//     ExecutableDirectory() to LOG.
+//     ExecutableDirectory() to LOG; "remove-named" deletes the file that
+//     KOVALIN_FILE names.
 std::string ConverterProgram(const std::string& mode, const std::string& log,
                              const std::string& removeIn = "");
 bool IsConverterCall(int argc, char** argv);

@@ -67,19 +67,20 @@ class TestPlatform : public Platform {
         return ThePlatform().ProbeWriting(path);
     }
 
-    std::unique_ptr<ConverterProcess>
-    StartHidden(const std::string& commandLine, const ConverterEnvironment& environment) override {
+    ConverterStart StartHidden(const std::string& program, const std::string& title,
+                               const ConverterEnvironment& environment) override {
+        const std::string commandLine = program + " " + title;
         {
             std::lock_guard lock(m_mutex);
             ++startCount;
             if (keepRecords)
                 m_starts.push_back(commandLine);
         }
-        std::unique_ptr<ConverterProcess> process =
-            ThePlatform().StartHidden(commandLine, environment);
-        if (!process)
-            return nullptr;
-        return std::make_unique<Watched>(std::move(process), commandLine, afterConvert);
+        ConverterStart start = ThePlatform().StartHidden(program, title, environment);
+        if (start.process)
+            start.process =
+                std::make_unique<Watched>(std::move(start.process), commandLine, afterConvert);
+        return start;
     }
 
     LeadByteTest LeadBytes() const override { return ThePlatform().LeadBytes(); }

@@ -12,5 +12,11 @@ namespace test_support {
 void SetTimes(const std::string& path, std::int64_t seconds, unsigned ticks = 0);
 void AddAttributes(const std::string& path, unsigned long attributes);
 void MakeFolder(const std::string& path);
+// The path in UTF-16, from the ANSI code page.
+std::wstring Wide(const std::string& path);
+// Makes the file NAME of `size` bytes in the folder, with a UTF-16 name that
+// the ANSI code page may lack, created and last written at `seconds`.
+void MakeFileW(const std::string& folder, const std::wstring& name, std::uint64_t size,
+               std::int64_t seconds);
 
 } // namespace test_support

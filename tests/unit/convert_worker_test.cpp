@@ -200,11 +200,41 @@ TEST_F(ConvertWorkerTest, ConverterGetsTheFileByNameInItsEnvironment) {
                                     {"KOVALIN_FOLDER", "/w/"}}));
 }
 
+// A name the system cannot give exactly, a FIFO, and a title the start
+// refuses: never handed over, shown and announced as failed, in nobody's way.
+TEST_F(ConvertWorkerTest, FilesThatMustNeverBeHandedOverFailAndBlockNothing) {
+    platform.Add("..?..?x.flv", 10).usableName = false;
+    platform.Add("fifo.flv", 20).writing = WriteState::NotAFile;
+    platform.Add("a&b.flv", 30);
+    platform.refusedTitle = "a&b";
+    platform.Add("plain.flv", 40);
+    ConverterRemovesItsFile();
+    for (int i = 0; i < 3; ++i)
+        worker.RunCycle();
+    EXPECT_EQ(platform.started, std::vector<std::string>{"conv plain"});
+    EXPECT_EQ(state.g_strStatus.Get(), "待機中\r\n変換できなかったファイル 3件");
+    EXPECT_EQ(state.g_failedTitles.TakeAll(), (std::vector<std::string>{"..?..?x", "fifo", "a&b"}));
+    // An unusable name is never joined to the folder, not even to probe it.
+    for (const std::string& path : platform.probed)
+        EXPECT_EQ(path.find("..?"), std::string::npos);
+}
+
 TEST(IdleStatusTest, SecondLineNamesWaitingAndFailedFiles) {
     EXPECT_EQ(IdleStatus(0, 0), "待機中");
     EXPECT_EQ(IdleStatus(0, 3), "待機中\r\n変換できなかったファイル 3件");
     EXPECT_EQ(IdleStatus(99999, 99999),
               "待機中\r\n書き込み終了待ち 99999件、変換できなかったファイル 99999件");
+}
+
+TEST(DisplayedTitleTest, ControlCharactersBecomeQuestionMarks) {
+    EXPECT_EQ(DisplayedTitle("a\x1b[31m\r\nb\x7f", nullptr), "a?[31m??b?");
+    EXPECT_EQ(DisplayedTitle("\xc2\x9b"
+                             "1m \xc2\xa0\xe5\x8b\x95",
+                             nullptr),
+              "?1m \xc2\xa0\xe5\x8b\x95");
+    // In code page 932 a trail byte may be any of 0x40 to 0xFC.
+    const LeadByteTest cp932 = [](unsigned char c) { return c >= 0x81 && c <= 0x9F; };
+    EXPECT_EQ(DisplayedTitle("\x83\x7f\x1b", cp932), "\x83\x7f?");
 }
 
 TEST_F(ConvertWorkerTest, NextFileFollowsAtOnceWhenTheConverterRemovedItsFile) {

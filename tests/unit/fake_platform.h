@@ -20,6 +20,7 @@ class FakePlatform : public Platform {
         bool readOnly = false;
         std::int64_t modified = 0;
         WriteState writing = WriteState::Closed; // what the probe answers
+        bool usableName = true;
     };
 
     // Entries of `folder`, in listing order. Patterns for other folders find
@@ -28,6 +29,7 @@ class FakePlatform : public Platform {
     std::vector<File> files;
     std::int64_t now = 100000;
     bool startFails = false;
+    std::string refusedTitle; // a title the start refuses to pass
     LeadByteTest leadBytes = nullptr;
 
     // Called while the worker waits for a converter, with its command line.
@@ -39,6 +41,7 @@ class FakePlatform : public Platform {
     std::vector<std::string> started;  // every command line started
     ConverterEnvironment environment;  // that of the last start
     std::vector<std::string> removed;  // every path deleted
+    std::vector<std::string> probed;   // every path probed for writers
     std::vector<unsigned> sleeps;      // every pause, in milliseconds
 
     File& Add(std::string name, std::int64_t created, std::uint64_t size = 0) {
@@ -69,7 +72,8 @@ class FakePlatform : public Platform {
         const std::vector<File> listed = files; // the visitor may change the folder
         for (const File& f : listed)
             if (MatchesMask(f.name, mask))
-                visit({f.name, f.created, f.directory ? 0 : f.size, f.directory, f.modified});
+                visit({f.name, f.created, f.directory ? 0 : f.size, f.directory, f.modified,
+                       f.usableName});
     }
 
     bool RemoveFile(const std::string& path) override {
@@ -97,17 +101,21 @@ class FakePlatform : public Platform {
     }
 
     WriteState ProbeWriting(const std::string& path) override {
+        probed.push_back(path);
         const File* file = Find(path.substr(folder.size()));
         return file ? file->writing : WriteState::Unknown;
     }
 
-    std::unique_ptr<ConverterProcess> StartHidden(const std::string& commandLine,
-                                                  const ConverterEnvironment& env) override {
+    ConverterStart StartHidden(const std::string& program, const std::string& title,
+                               const ConverterEnvironment& env) override {
+        if (title == refusedTitle)
+            return {nullptr, true};
         if (startFails)
-            return nullptr;
+            return {};
+        const std::string commandLine = program + " " + title;
         started.push_back(commandLine);
         environment = env;
-        return std::make_unique<Process>(*this, commandLine);
+        return {std::make_unique<Process>(*this, commandLine)};
     }
 
     LeadByteTest LeadBytes() const override { return leadBytes; }

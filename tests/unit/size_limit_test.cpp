@@ -111,8 +111,10 @@ TEST_F(SizeLimitTest, PassEndsWhenNothingCanBeDeleted) {
 }
 
 TEST_F(SizeLimitTest, UndeletableCandidatesArePassedOverInTheSamePass) {
-    // The oldest: a directory, the file ".mp4" (no title to form names from)
-    // and a read-only file, whose partner stays with it.
+    // The oldest: a name the system could not give exactly (it counts), a
+    // directory, the file ".mp4" (no title to form names from) and a
+    // read-only file, whose partner stays with it.
+    platform.Add("..?..?v.mp4", 0, MiB).usableName = false;
     platform.files.push_back({"dir.mp4", 1, 0, true});
     platform.Add(".mp4", 2, MiB);
     platform.files.push_back({"ro.mp4", 3, MiB, false, true});
@@ -120,9 +122,10 @@ TEST_F(SizeLimitTest, UndeletableCandidatesArePassedOverInTheSamePass) {
     platform.Add("b.mp4", 10, 2 * MiB);
     platform.Add("b.jpg", 10, 1);
     platform.Add("c.mp4", 20, MiB / 2);
-    Enforce(3);
+    Enforce(4);
     EXPECT_EQ(platform.removed, (std::vector<std::string>{"/w/b.mp4", "/w/b.jpg"}));
-    EXPECT_EQ(Names(), (std::vector<std::string>{"dir.mp4", ".mp4", "ro.mp4", "ro.jpg", "c.mp4"}));
+    EXPECT_EQ(Names(), (std::vector<std::string>{"..?..?v.mp4", "dir.mp4", ".mp4", "ro.mp4",
+                                                 "ro.jpg", "c.mp4"}));
 }
 
 // The rule as first stated: list the folder, delete the oldest deletable

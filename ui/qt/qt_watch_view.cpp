@@ -9,6 +9,7 @@
 #include <QMessageBox>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QTextDocument>
 
 #include "app/watch_dlg.h"
 #include "ui/qt/byte_text.h"
@@ -29,6 +30,15 @@ QString StatusText(const std::string& status) {
     QString text = ToQt(status);
     text.replace("\r\n", "\n");
     return text;
+}
+
+// The tooltip and the notices may be drawn as rich text (by Qt itself, or by
+// a D-Bus tray host), where a title's "<img>" or "<a href>" would act: text
+// with markup characters goes out escaped, as HTML that shows exactly the
+// plain text. Other text stays plain.
+QString TrayText(const std::string& text) {
+    const QString plain = StatusText(text);
+    return plain.toHtmlEscaped() == plain ? plain : Qt::convertFromPlainText(plain);
 }
 
 // An icon with every drawn size of one picture.
@@ -192,7 +202,7 @@ void QtWatchView::FocusAndSelectAll(EditBox box) {
 void QtWatchView::AddTrayIcon(TrayIcon icon, const std::string& tip) {
     m_shownIcon = icon;
     m_trayIcon.setIcon(Icon(icon));
-    m_trayIcon.setToolTip(StatusText(tip));
+    m_trayIcon.setToolTip(TrayText(tip));
     m_trayIcon.show();
 }
 
@@ -203,13 +213,13 @@ void QtWatchView::ModifyTrayIcon(TrayIcon icon, const std::string& tip) {
         m_shownIcon = icon;
         m_trayIcon.setIcon(Icon(icon));
     }
-    const QString qtTip = StatusText(tip);
+    const QString qtTip = TrayText(tip);
     if (qtTip != m_trayIcon.toolTip())
         m_trayIcon.setToolTip(qtTip);
 }
 
 void QtWatchView::ShowTrayNotice(const std::string& caption, const std::string& text) {
-    m_trayIcon.showMessage(ToQt(caption), ToQt(text), QSystemTrayIcon::Warning);
+    m_trayIcon.showMessage(ToQt(caption), TrayText(text), QSystemTrayIcon::Warning);
 }
 
 void QtWatchView::DeleteTrayIcon() {

@@ -21,7 +21,8 @@ std::optional<std::string> BrowseForProgram(HWND owner, const std::string& start
     dialog.nFilterIndex = 1;
     dialog.lpstrFile = file;
     dialog.nMaxFile = MAX_PATH;
-    dialog.Flags = OFN_HIDEREADONLY | OFN_PATHMUSTEXIST | OFN_EXPLORER;
+    // The current folder stays: the converter inherits it.
+    dialog.Flags = OFN_HIDEREADONLY | OFN_PATHMUSTEXIST | OFN_EXPLORER | OFN_NOCHANGEDIR;
     if (!GetOpenFileNameA(&dialog))
         return std::nullopt;
     return std::string(file);

@@ -1,0 +1,88 @@
+#include "platform/cmd_line.h"
+
+namespace {
+
+bool IsBlankOrTab(char c) {
+    return c == ' ' || c == '\t';
+}
+
+// "%" written so that cmd.exe reads a literal "%" (see the header).
+constexpr std::string_view kLiteralPercent = "%%cd:~,%";
+
+std::string_view FileNameOf(std::string_view path) {
+    const std::size_t cut = path.find_last_of("\\/:");
+    return cut == std::string_view::npos ? path : path.substr(cut + 1);
+}
+
+} // namespace
+
+std::vector<ProgramReading> ProgramReadings(std::string_view setting) {
+    std::vector<ProgramReading> readings;
+    if (setting.empty() || IsBlankOrTab(setting[0]))
+        return readings;
+    if (setting[0] == '"') {
+        const std::size_t close = setting.find('"', 1);
+        if (close != std::string_view::npos) {
+            readings.push_back({std::string(setting.substr(1, close - 1)),
+                                std::string(setting.substr(close + 1))});
+            return readings;
+        }
+    }
+    for (std::size_t end = 0; end <= setting.size(); ++end) {
+        if (end == setting.size() ||
+            (IsBlankOrTab(setting[end]) && !IsBlankOrTab(setting[end - 1])))
+            readings.push_back(
+                {std::string(setting.substr(0, end)), std::string(setting.substr(end))});
+    }
+    return readings;
+}
+
+bool RunsThroughCmd(std::string_view path) {
+    std::string_view name = FileNameOf(path);
+    while (!name.empty() && (name.back() == '.' || name.back() == ' '))
+        name.remove_suffix(1);
+    return HasExtension(name, ".bat") || HasExtension(name, ".cmd");
+}
+
+bool IsCmd(std::string_view path) {
+    return EqualsIgnoringAsciiCase(FileNameOf(path), "cmd.exe");
+}
+
+std::optional<std::string> InertForCmd(std::string_view title, LeadByteTest isLeadByte) {
+    std::string inert;
+    for (std::size_t i = 0; i < title.size(); ++i) {
+        const char c = title[i];
+        if (isLeadByte && isLeadByte(static_cast<unsigned char>(c)) && i + 1 < title.size()) {
+            inert.append(title.substr(i++, 2)); // a trail byte is never syntax
+        } else if (static_cast<unsigned char>(c) < 0x20 || c == '"') {
+            return std::nullopt;
+        } else if (c == '%') {
+            inert += kLiteralPercent;
+        } else {
+            if (std::string_view("^&|<>()").find(c) != std::string_view::npos)
+                inert += '^';
+            inert += c;
+        }
+    }
+    return inert;
+}
+
+std::string CmdArguments(std::string_view batchPath, std::string_view arguments,
+                         std::string_view inertTitle) {
+    // Inside quotes only "%" still acts.
+    std::string quotedPath = "\"";
+    for (const char c : batchPath) {
+        if (c == '%')
+            quotedPath += kLiteralPercent;
+        else
+            quotedPath += c;
+    }
+    quotedPath += '"';
+    std::string line = "/d /v:off /s /c \"";
+    line += quotedPath;
+    line += arguments;
+    line += ' ';
+    line += inertTitle;
+    line += '"';
+    return line;
+}

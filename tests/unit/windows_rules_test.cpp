@@ -1,0 +1,69 @@
+// The Windows rules for names and command lines, as plain text.
+#include <gtest/gtest.h>
+
+#include "platform/cmd_line.h"
+#include "platform/windows_names.h"
+
+namespace {
+
+bool Cp932Lead(unsigned char c) {
+    return (c >= 0x81 && c <= 0x9F) || (c >= 0xE0 && c <= 0xFC);
+}
+
+TEST(WindowsNamesTest, OnlyNamesOfOneEntryOfTheFolderAreUsable) {
+    for (const char* usable : {"clip.mp4", "\x95\x5c.mp4" /* 表: trail byte 0x5C */,
+                               "\x83\x7c.flv" /* ポ: trail byte "|" */, "my clip.flv",
+                               "console.flv", "com10.flv", "a&b%c^.flv"})
+        EXPECT_TRUE(IsUsableWindowsName(usable, Cp932Lead)) << usable;
+    for (const char* refused : {"..\\..\\a.mp4", "a/b.mp4", "c:a.mp4", "a*.mp4", "a?.mp4",
+                                "a\"b.mp4", "a<b.mp4", "a>b.mp4", "a|b.mp4", "a\nb.flv", "", ".",
+                                "..", "NUL.mp4", "con .flv", "Com1.jpg", "lpt9.flv"})
+        EXPECT_FALSE(IsUsableWindowsName(refused, Cp932Lead)) << refused;
+}
+
+TEST(CmdLineTest, TitlesReachTheBatchFileAsTheirOwnWords) {
+    const struct {
+        const char* title;
+        const char* inert;
+    } cases[] = {
+        {"my clip", "my clip"},
+        {"x&mkdir PWNED", "x^&mkdir PWNED"},
+        {"(x) & y", "^(x^) ^& y"},
+        {"a^b", "a^^b"},
+        {"a|b<c>d", "a^|b^<c^>d"},
+        {"100%PATH%", "100%%cd:~,%PATH%%cd:~,%"},
+        {"!x!", "!x!"},                           // delayed expansion is off
+        {"\x83\x7c\x83\x5e", "\x83\x7c\x83\x5e"}, // ポタ: trail bytes "|" and "^" are letters
+    };
+    for (const auto& [title, inert] : cases)
+        EXPECT_EQ(InertForCmd(title, Cp932Lead), inert) << title;
+    for (const char* refused : {"two\nlines", "tab\there", "say \"hi\""})
+        EXPECT_EQ(InertForCmd(refused, Cp932Lead), std::nullopt) << refused;
+
+    EXPECT_EQ(CmdArguments("C:\\100%\\conv.bat", " -q", "x^&y"),
+              "/d /v:off /s /c \"\"C:\\100%%cd:~,%\\conv.bat\" -q x^&y\"");
+}
+
+TEST(CmdLineTest, ProgramIsReadFromTheSettingAsWindowsReadsIt) {
+    const auto programs = [](const char* setting) {
+        std::vector<std::string> found;
+        for (const ProgramReading& reading : ProgramReadings(setting))
+            found.push_back(reading.program + "|" + reading.arguments);
+        return found;
+    };
+    EXPECT_EQ(programs("\"C:\\Program Files\\conv.bat\" -q"),
+              std::vector<std::string>{"C:\\Program Files\\conv.bat| -q"});
+    EXPECT_EQ(
+        programs("C:\\Program Files\\conv.exe"),
+        (std::vector<std::string>{"C:\\Program| Files\\conv.exe", "C:\\Program Files\\conv.exe|"}));
+    EXPECT_TRUE(programs("").empty());
+    EXPECT_TRUE(programs(" conv.exe").empty());
+
+    for (const char* batch : {"C:\\x\\CONV.BAT", "conv.cmd", "conv.bat. .", "a.exe\\b.bat"})
+        EXPECT_TRUE(RunsThroughCmd(batch)) << batch;
+    for (const char* other : {"conv.exe", "conv.bat.exe", "C:\\x.bat\\conv", "bat"})
+        EXPECT_FALSE(RunsThroughCmd(other)) << other;
+    EXPECT_TRUE(IsCmd("C:\\Windows\\System32\\CMD.EXE"));
+}
+
+} // namespace
