@@ -68,6 +68,11 @@ struct ConvertWorker::Choice {
     std::optional<DirEntry> chosen;
     int entryCount = 0;
     std::size_t writingCount = 0;
+    // The earliest second at which a file that is not ready yet may be: one
+    // created in the cycle's second, or one waiting out the quiet rule.
+    std::optional<std::int64_t> retryAt;
+
+    void RetryAt(std::int64_t second) { retryAt = std::min(retryAt.value_or(second), second); }
 };
 
 ConvertWorker::Choice ConvertWorker::Choose(const std::string& folder, std::int64_t cycleStart) {
@@ -77,11 +82,14 @@ ConvertWorker::Choice ConvertWorker::Choose(const std::string& folder, std::int6
     m_failed.BeginListing();
     m_platform.FindEntries(folder + "*.flv", [&](const DirEntry& entry) {
         ++choice.entryCount;
-        // Only entries created before the cycle began, and never one whose
-        // title is empty: no converter could be told its name.
-        if (entry.creationTime >= cycleStart ||
-            FindLastChar(entry.name, '.', m_platform.LeadBytes()) == 0)
+        // Never an entry whose title is empty: no converter could be told
+        // its name. Only entries created before the cycle began.
+        if (FindLastChar(entry.name, '.', m_platform.LeadBytes()) == 0)
             return;
+        if (entry.creationTime >= cycleStart) {
+            choice.RetryAt(entry.creationTime + 1);
+            return;
+        }
         switch (m_failed.Look(entry, cycleStart)) {
         case FailedFiles::Standing::New:
             fresh.push_back(entry);
@@ -104,8 +112,12 @@ ConvertWorker::Choice ConvertWorker::Choose(const std::string& folder, std::int6
             case Ready::Yes:
                 choice.chosen = std::move(candidate);
                 return choice;
-            case Ready::NotYet:
+            case Ready::Writing:
                 ++choice.writingCount;
+                break;
+            case Ready::Settling:
+                ++choice.writingCount;
+                choice.RetryAt(candidate.modificationTime + kQuietSeconds);
                 break;
             case Ready::Never:
                 Refuse(candidate, cycleStart);
@@ -127,13 +139,13 @@ ConvertWorker::Ready ConvertWorker::Readiness(const std::string& folder, const D
     case WriteState::Closed:
         return Ready::Yes;
     case WriteState::Writing:
-        return Ready::NotYet;
+        return Ready::Writing;
     case WriteState::NotAFile:
         return Ready::Never;
     case WriteState::Unknown:
         break;
     }
-    return cycleStart - entry.modificationTime >= kQuietSeconds ? Ready::Yes : Ready::NotYet;
+    return cycleStart - entry.modificationTime >= kQuietSeconds ? Ready::Yes : Ready::Settling;
 }
 
 // A file that is never to be handed over counts as failed: it is shown and
@@ -144,29 +156,53 @@ void ConvertWorker::Refuse(const DirEntry& entry, std::int64_t now) {
             DisplayedTitle(FileTitle(entry.name, m_platform.LeadBytes()), m_platform.LeadBytes()));
 }
 
-void ConvertWorker::Pause(std::string status) {
+ConvertWorker::ConvertWorker(Platform& platform, SharedState& state)
+    : m_platform(platform), m_state(state) {
+    m_state.g_settingsChanged.Install([&platform] { platform.WakePause(); });
+}
+
+ConvertWorker::~ConvertWorker() {
+    m_state.g_settingsChanged.Install({});
+}
+
+void ConvertWorker::Pause(std::string status, unsigned milliseconds, bool untilFolderChange) {
     m_lastConverted.clear();
     if (!status.empty())
         m_state.g_strStatus.Set(std::move(status));
-    m_platform.SleepMs(kIdlePauseMs);
+    if (m_platform.Pause(milliseconds, untilFolderChange) == Platform::PauseEnd::FolderChanged) {
+        // A burst of changes (a copy, a recorder writing in place) gives at
+        // most one cycle a second, and a file created in this second counts
+        // as created before the next cycle.
+        m_platform.SleepMs(kSettleMs);
+    }
+}
+
+unsigned ConvertWorker::IdlePauseMs(const Choice& choice) {
+    if (!choice.retryAt)
+        return kIdlePauseMs;
+    const std::int64_t seconds = *choice.retryAt - m_platform.Now();
+    return static_cast<unsigned>(std::clamp<std::int64_t>(seconds * 1000, kSettleMs, kIdlePauseMs));
 }
 
 void ConvertWorker::RunCycle() {
     const std::int64_t cycleStart = m_platform.Now();
     const std::string folder = m_state.g_strWatchDir.Get();
+    // A change from here on ends the next idle pause; the listing below sees
+    // the changes before.
+    m_platform.WatchFolder(folder);
     const Choice choice = Choose(folder, cycleStart);
 
     EnforceSizeLimit(m_platform, m_state);
 
     if (!choice.chosen) {
-        Pause(IdleStatus(choice.writingCount, m_failed.Count()));
+        Pause(IdleStatus(choice.writingCount, m_failed.Count()), IdlePauseMs(choice), true);
         return;
     }
     // A converter that changed its file but left it in place would otherwise
     // be started again at once, without end: it gets another try after a
-    // pause.
+    // full pause, whatever the folder does meanwhile.
     if (choice.chosen->name == m_lastConverted) {
-        Pause({});
+        Pause({}, kIdlePauseMs, false);
         return;
     }
     Convert(folder, *choice.chosen, choice.entryCount);
@@ -190,8 +226,8 @@ void ConvertWorker::Convert(const std::string& folder, const DirEntry& entry, in
         return;
     }
     if (!start.process) {
-        // Tried again at most once every pause.
-        Pause(StartFailedStatus(program));
+        // Tried again at most once every full pause.
+        Pause(StartFailedStatus(program), kIdlePauseMs, false);
         return;
     }
     m_state.g_bConverting = 1;

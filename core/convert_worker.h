@@ -1,6 +1,8 @@
 // The conversion worker: finds the oldest complete .flv in the watch folder,
 // runs the quota pass, then converts that file or idles. Files whose converter
-// left them unchanged step aside for the others (core/failed_files.h).
+// left them unchanged step aside for the others (core/failed_files.h). An
+// idle pause lasts 10 s, or until a change of the folder or of the settings,
+// or until a file that was too new or too recently written may be ready.
 #pragma once
 
 #include <cstdint>
@@ -13,6 +15,9 @@
 struct SharedState;
 
 inline constexpr unsigned kIdlePauseMs = 10000;
+// After a change of the folder ends a pause, the worker waits this long
+// before its next cycle.
+inline constexpr unsigned kSettleMs = 1000;
 inline constexpr const char* kIdleStatus = "待機中";
 // Where the system cannot tell whether a file is still being written, a file
 // written to within this many seconds before the cycle counts as unfinished.
@@ -31,7 +36,11 @@ std::string FailedNoticeText(const std::string& title);
 
 class ConvertWorker {
   public:
-    ConvertWorker(Platform& platform, SharedState& state) : m_platform(platform), m_state(state) {}
+    // While it lives, a change of the published settings ends its pause.
+    ConvertWorker(Platform& platform, SharedState& state);
+    ~ConvertWorker();
+    ConvertWorker(const ConvertWorker&) = delete;
+    ConvertWorker& operator=(const ConvertWorker&) = delete;
 
     // One cycle: search, quota pass, then one converter run or one pause.
     void RunCycle();
@@ -41,13 +50,21 @@ class ConvertWorker {
 
   private:
     struct Choice;
-    enum class Ready { Yes, NotYet, Never };
+    enum class Ready {
+        Yes,
+        Writing,  // a program holds it open for writing
+        Settling, // written to within the quiet time, where no probe can tell
+        Never,
+    };
     Choice Choose(const std::string& folder, std::int64_t cycleStart);
     Ready Readiness(const std::string& folder, const DirEntry& entry, std::int64_t cycleStart);
     void Refuse(const DirEntry& entry, std::int64_t now);
     void Convert(const std::string& folder, const DirEntry& entry, int entryCount);
     bool StillThere(const std::string& folder, const DirEntry& entry);
-    void Pause(std::string status);
+    // Sets the status (unless empty) and pauses. An idle pause ends early
+    // when the folder changes; every pause ends when a setting changes.
+    void Pause(std::string status, unsigned milliseconds, bool untilFolderChange);
+    unsigned IdlePauseMs(const Choice& choice);
 
     Platform& m_platform;
     SharedState& m_state;

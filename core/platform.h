@@ -71,6 +71,26 @@ class Platform {
 
     virtual void SleepMs(unsigned milliseconds) = 0;
 
+    // Watches `folder` for changes from now on (a file added, removed, closed
+    // after writing, renamed, its attributes changed), setting the watch up
+    // again where the folder changed or was made anew, and forgets the
+    // changes seen so far. Where the folder cannot be watched (it is
+    // missing, a network file system, the system's limit is reached), only
+    // the time limit and WakePause end a pause.
+    virtual void WatchFolder(const std::string& folder) { static_cast<void>(folder); }
+
+    enum class PauseEnd { TimedOut, FolderChanged, Woken };
+    // Pauses for up to `milliseconds`. WakePause ends it sooner, and so does
+    // a change of the watched folder when `untilFolderChange` is set.
+    virtual PauseEnd Pause(unsigned milliseconds, bool untilFolderChange) {
+        static_cast<void>(untilFolderChange);
+        SleepMs(milliseconds);
+        return PauseEnd::TimedOut;
+    }
+
+    // Ends the pause under way, or the next one at once. Any thread.
+    virtual void WakePause() {}
+
     // Tells whether a program holds the file open for writing. It never
     // blocks, and never disturbs the program that writes.
     virtual WriteState ProbeWriting(const std::string& path) = 0;

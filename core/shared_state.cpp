@@ -38,9 +38,25 @@ SharedState& TheSharedState() {
     return *state;
 }
 
+void SharedWakeup::Install(std::function<void()> wake) {
+    std::lock_guard lock(m_mutex);
+    m_wake = std::move(wake);
+}
+
+void SharedWakeup::Fire() {
+    std::lock_guard lock(m_mutex);
+    if (m_wake)
+        m_wake();
+}
+
 void PublishSettings(SharedState& state, const std::string& watchDir, const std::string& program,
                      std::uint32_t limitMB) {
+    const auto limit = static_cast<std::int32_t>(limitMB);
+    const bool changed = state.g_strWatchDir.Get() != watchDir ||
+                         state.g_strProgram.Get() != program || state.g_nLimitMB != limit;
     state.g_strWatchDir.Set(watchDir);
     state.g_strProgram.Set(program);
-    state.g_nLimitMB = static_cast<std::int32_t>(limitMB);
+    state.g_nLimitMB = limit;
+    if (changed)
+        state.g_settingsChanged.Fire();
 }

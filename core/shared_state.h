@@ -39,6 +39,17 @@ class SharedQueue {
     std::vector<std::string> m_texts;
 };
 
+// Lets one thread end another's wait: the waiting side installs how.
+class SharedWakeup {
+  public:
+    void Install(std::function<void()> wake);
+    void Fire();
+
+  private:
+    std::mutex m_mutex;
+    std::function<void()> m_wake;
+};
+
 // The process-wide variables, grouped so that tests can make their own set.
 struct SharedState {
     SharedString g_strStatus;   // written by the worker
@@ -47,14 +58,16 @@ struct SharedState {
     std::atomic<std::int32_t> g_nLimitMB{0};    // published unsigned, read signed
     std::atomic<std::int32_t> g_bConverting{0}; // 1 while the worker waits for a converter
     std::atomic<std::int32_t> g_nAnimFrame{0};  // tray animation frame, 0 to 2
-    SharedQueue g_failedTitles; // titles of files that failed, for the tray to announce
+    SharedQueue g_failedTitles;     // titles of files that failed, for the tray to announce
+    SharedWakeup g_settingsChanged; // fired when a publication changes a setting
 };
 
 // The process's one SharedState. It is never destroyed: the worker may still
 // read it while the process ends.
 SharedState& TheSharedState();
 
-// Copies the settings into the shared state for the worker. The folder must
-// already be normalised; the limit is stored bit for bit.
+// Copies the settings into the shared state for the worker, and wakes it
+// when one of them changed. The folder must already be normalised; the limit
+// is stored bit for bit.
 void PublishSettings(SharedState& state, const std::string& watchDir, const std::string& program,
                      std::uint32_t limitMB);

@@ -7,6 +7,7 @@
 
 #include "core/platform.h"
 #include "platform/posix/dir_search.h"
+#include "platform/posix/folder_watch.h"
 #include "platform/posix/process.h"
 #include "platform/posix/write_probe.h"
 
@@ -39,6 +40,14 @@ class PosixPlatform final : public Platform {
         }
     }
 
+    void WatchFolder(const std::string& folder) override { m_watch.Watch(folder); }
+
+    PauseEnd Pause(unsigned milliseconds, bool untilFolderChange) override {
+        return m_watch.Wait(milliseconds, untilFolderChange);
+    }
+
+    void WakePause() override { m_watch.Wake(); }
+
     WriteState ProbeWriting(const std::string& path) override { return ::ProbeWriting(path); }
 
     // No shell is involved, so every title can be passed.
@@ -46,6 +55,9 @@ class PosixPlatform final : public Platform {
                                const ConverterEnvironment& environment) override {
         return {StartConverter(program + " " + title, environment)};
     }
+
+  private:
+    FolderWatch m_watch;
 };
 
 } // namespace

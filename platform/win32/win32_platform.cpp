@@ -6,6 +6,7 @@
 
 #include "core/platform.h"
 #include "platform/win32/dir_search.h"
+#include "platform/win32/folder_watch.h"
 #include "platform/win32/lead_bytes.h"
 #include "platform/win32/process.h"
 #include "platform/win32/write_probe.h"
@@ -26,6 +27,14 @@ class Win32Platform final : public Platform {
 
     void SleepMs(unsigned milliseconds) override { Sleep(milliseconds); }
 
+    void WatchFolder(const std::string& folder) override { m_watch.Watch(folder); }
+
+    PauseEnd Pause(unsigned milliseconds, bool untilFolderChange) override {
+        return m_watch.Wait(milliseconds, untilFolderChange);
+    }
+
+    void WakePause() override { m_watch.Wake(); }
+
     WriteState ProbeWriting(const std::string& path) override { return ::ProbeWriting(path); }
 
     ConverterStart StartHidden(const std::string& program, const std::string& title,
@@ -34,6 +43,9 @@ class Win32Platform final : public Platform {
     }
 
     LeadByteTest LeadBytes() const override { return IsAnsiLeadByte; }
+
+  private:
+    FolderWatch m_watch;
 };
 
 } // namespace

@@ -143,6 +143,38 @@ TEST(Win32Headless, HostileNamesNeitherRunCommandsNorReachOutsideTheFolder) {
               INVALID_FILE_ATTRIBUTES);
 }
 
+// A recording moved in just as the worker begins its 10 s idle pause goes
+// long before the pause would end. A folder made only after the start, which
+// could not be watched then, is served all the same.
+TEST(Win32Headless, ARecordingMovedIntoTheIdleFolderGoesAtOnce) {
+    TempFolder top;
+    const std::string watch = top / "watch";
+    WriteFile(top / "conv.bat", "@del \"%KOVALIN_FILE%\"\r\n");
+    WriteFile(top / "set.ini", watch + "\\\n" + top / "conv.bat" + "\n0\n");
+    const auto moveIn = [&](const std::string& name) {
+        WriteFile(top / name, "flv");
+        SetTimes(top / name, std::time(nullptr) - 100);
+        return MoveFileA((top / name).c_str(), (watch + "\\" + name).c_str()) != FALSE;
+    };
+    const auto converted = [&](const std::string& name) {
+        return [&, name] { return !Exists(watch + "\\" + name); };
+    };
+
+    const Headless headless(top / "set.ini", top / "out.txt");
+    ASSERT_TRUE(
+        WaitFor([&] { return ReadFile(top / "out.txt").find("待機中") != std::string::npos; }));
+    MakeFolder(watch);
+    ASSERT_TRUE(moveIn("late.flv"));
+    EXPECT_TRUE(WaitFor(converted("late.flv"), std::chrono::seconds(25)));
+
+    ASSERT_TRUE(WaitFor([&] {
+        return ReadFile(top / "out.txt").rfind("待機中") >
+               ReadFile(top / "out.txt").find("lateを変換中");
+    }));
+    ASSERT_TRUE(moveIn("moved.flv"));
+    EXPECT_TRUE(WaitFor(converted("moved.flv"), std::chrono::seconds(5)));
+}
+
 // One instance per settings file: a second start ends with code 2 and the
 // first one's PID; once the first has been killed, a new start runs.
 TEST(Win32Headless, SecondStartOnTheSameSettingsExitsWithCode2) {

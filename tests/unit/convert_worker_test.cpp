@@ -58,8 +58,8 @@ TEST_F(ConvertWorkerTest, ChoosesOnlyEntriesStrictlyOlderThanTheCycle) {
     worker.RunCycle();
     EXPECT_TRUE(platform.started.empty());
     EXPECT_EQ(state.g_strStatus.Get(), "待機中");
-
-    platform.now += 1; // "now.flv" now lies in the past
+    // The pause lasts until "now.flv" lies in the past, not the full 10 s.
+    EXPECT_EQ(platform.sleeps, std::vector<unsigned>{1000});
     worker.RunCycle();
     EXPECT_EQ(platform.started, std::vector<std::string>{"conv now"});
     EXPECT_EQ(state.g_strStatus.Get(), "nowを変換中\r\n変換動画数 2");
@@ -217,6 +217,42 @@ TEST_F(ConvertWorkerTest, FilesThatMustNeverBeHandedOverFailAndBlockNothing) {
     // An unusable name is never joined to the folder, not even to probe it.
     for (const std::string& path : platform.probed)
         EXPECT_EQ(path.find("..?"), std::string::npos);
+}
+
+// A file moved in 3 s into an idle pause goes 1 s later, not at the next
+// 10 s; changes without end give at most one cycle a second.
+TEST_F(ConvertWorkerTest, AChangeOfTheFolderEndsTheIdlePauseAtMostOnceASecond) {
+    ConverterRemovesItsFile();
+    platform.changes.push_back({3000, [&] { platform.Add("new.flv", platform.now); }});
+    worker.RunCycle();
+    worker.RunCycle();
+    EXPECT_EQ(platform.started, std::vector<std::string>{"conv new"});
+    EXPECT_EQ(platform.sleeps, (std::vector<unsigned>{10000, kSettleMs}));
+    EXPECT_EQ(platform.watched, (std::vector<std::string>{"/w/", "/w/"}));
+
+    platform.changes.assign(50, {0, nullptr});
+    const std::int64_t start = platform.now;
+    for (int i = 0; i < 50; ++i)
+        worker.RunCycle();
+    EXPECT_GE(platform.now - start, 50);
+}
+
+TEST_F(ConvertWorkerTest, ASettingChangeEndsAnyPauseAndAFolderChangeOnlyAnIdleOne) {
+    platform.wakes = 0;
+    PublishSettings(state, "/w/", "conv", 0); // the same again
+    PublishSettings(state, "/w/", "conv", 7);
+    PublishSettings(state, "/w/", "conv2", 7);
+    PublishSettings(state, "/v/", "conv2", 7);
+    EXPECT_EQ(platform.wakes, 3);
+
+    // A converter that cannot start waits out its full pause.
+    PublishSettings(state, "/w/", "conv", 0);
+    platform.startFails = true;
+    platform.Add("a.flv", 10);
+    platform.changes.push_back({0, nullptr});
+    worker.RunCycle();
+    EXPECT_EQ(platform.sleeps, std::vector<unsigned>{10000});
+    EXPECT_EQ(platform.changes.size(), 1u);
 }
 
 TEST(IdleStatusTest, SecondLineNamesWaitingAndFailedFiles) {

@@ -42,7 +42,16 @@ class FakePlatform : public Platform {
     ConverterEnvironment environment;  // that of the last start
     std::vector<std::string> removed;  // every path deleted
     std::vector<std::string> probed;   // every path probed for writers
-    std::vector<unsigned> sleeps;      // every pause, in milliseconds
+    std::vector<unsigned> sleeps;      // every pause and sleep, in milliseconds
+    std::vector<std::string> watched;  // every folder watched, in order
+    int wakes = 0;                     // calls of WakePause
+    // Changes of the folder that end idle pauses, in order: how many
+    // milliseconds into its pause each comes, and what it does.
+    struct Change {
+        unsigned at;
+        std::function<void()> effect;
+    };
+    std::vector<Change> changes;
 
     File& Add(std::string name, std::int64_t created, std::uint64_t size = 0) {
         files.push_back({std::move(name), created, size});
@@ -99,6 +108,26 @@ class FakePlatform : public Platform {
         sleeps.push_back(milliseconds);
         now += milliseconds / 1000;
     }
+
+    void WatchFolder(const std::string& watchedFolder) override {
+        watched.push_back(watchedFolder);
+    }
+
+    PauseEnd Pause(unsigned milliseconds, bool untilFolderChange) override {
+        if (!untilFolderChange || changes.empty() || changes.front().at >= milliseconds) {
+            SleepMs(milliseconds);
+            return PauseEnd::TimedOut;
+        }
+        const Change change = changes.front();
+        changes.erase(changes.begin());
+        sleeps.push_back(milliseconds);
+        now += change.at / 1000;
+        if (change.effect)
+            change.effect();
+        return PauseEnd::FolderChanged;
+    }
+
+    void WakePause() override { ++wakes; }
 
     WriteState ProbeWriting(const std::string& path) override {
         probed.push_back(path);
