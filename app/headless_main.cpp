@@ -14,6 +14,7 @@
 #include "core/file_name.h"
 #include "core/platform.h"
 #include "core/shared_state.h"
+#include "core/texts.h"
 #include "core/worker_thread.h"
 #include "kovalin_version.h"
 #include "platform/instance_lock.h"
@@ -141,7 +142,7 @@ int Run(const Options& options) {
     SharedState& state = TheSharedState();
     const bool toJournal = StdoutIsJournal();
     state.g_strStatus.SetListener([shown = std::string(), toJournal,
-                                   failed = StartFailedStatus(settings.program)](
+                                   failed = texts::StartFailed(settings.program)](
                                       const std::string& status) mutable {
         if (status != shown) {
             PrintStatus(status, status == failed ? LineKind::Failure : LineKind::Status, toJournal);

@@ -7,12 +7,10 @@
 #include "core/convert_worker.h"
 #include "core/file_name.h"
 #include "core/shared_state.h"
+#include "core/texts.h"
 #include "settings/settings_file.h"
 
 namespace {
-
-constexpr const char* kStartingTip = "起動中";
-constexpr const char* kFailedNoticeCaption = "Kovalin";
 
 constexpr TrayIcon kAnimIcons[3] = {TrayIcon::Anim1, TrayIcon::Anim2, TrayIcon::Anim3};
 
@@ -28,27 +26,26 @@ bool HasLineBreak(const std::string& text) {
 std::string FailureReason(const WriteOutcome& outcome) {
     switch (outcome.failure) {
     case WriteFailure::ReadOnly:
-        return "ファイルが読み取り専用になっています。";
+        return texts::kReasonReadOnly;
     case WriteFailure::AccessDenied:
-        return "ファイルまたはフォルダに書き込む権限がありません。";
+        return texts::kReasonAccessDenied;
     case WriteFailure::DiskFull:
-        return "ディスクの空き容量が足りません。";
+        return texts::kReasonDiskFull;
     case WriteFailure::IsFolder:
-        return "同じ名前のフォルダがあります。";
+        return texts::kReasonIsFolder;
     case WriteFailure::NoFolder:
-        return "保存先のフォルダが見つかりません。";
+        return texts::kReasonNoFolder;
     case WriteFailure::None:
     case WriteFailure::Other:
         break;
     }
-    return "書き込みに失敗しました（エラー " + std::to_string(outcome.systemError) + "）。";
+    return texts::ReasonSystemError(outcome.systemError);
 }
 
 } // namespace
 
 std::string SaveFailureMessage(const std::string& path, const WriteOutcome& outcome) {
-    return "設定ファイルを保存できませんでした。\n\nファイル: " + path +
-           "\n理由: " + FailureReason(outcome) + "\n\n変更した設定は保存されないまま終了します。";
+    return texts::SaveFailure(path, FailureReason(outcome));
 }
 
 std::string SaveFailureLine(const std::string& path, const WriteOutcome& outcome) {
@@ -110,20 +107,6 @@ void CWatchDlg::SaveOrReport() {
         Report(SaveFailureLine(SettingsPath(), saved));
 }
 
-// Messages of the dialog about line breaks.
-const char* const CWatchDlg::kLineBreakInChosenFolder =
-    "選択したフォルダは名前に改行を含むため、監視フォルダに指定できません。\n"
-    "改行を含まない名前に変えてから選び直してください。";
-const char* const CWatchDlg::kLineBreakInChosenProgram =
-    "選択したファイルは名前に改行を含むため、実行するプログラムに指定できません。\n"
-    "改行を含まない名前に変えてから選び直してください。";
-const char* const CWatchDlg::kLineBreakInFolderBox =
-    "監視するフォルダに改行を含めることはできません。\n"
-    "改行を取り除いてから、もう一度「設定」を押してください。";
-const char* const CWatchDlg::kLineBreakInProgramBox =
-    "実行するプログラムに改行を含めることはできません。\n"
-    "改行を取り除いてから、もう一度「設定」を押してください。";
-
 std::string CWatchDlg::SettingsPath() const {
     return SettingsPathIn(m_strExeDir);
 }
@@ -136,7 +119,7 @@ void CWatchDlg::OnInitDialog() {
     UpdateData(false);
     m_view.ShowWindow(false);
     m_trayIcon = TrayIcon::Idle;
-    m_view.AddTrayIcon(m_trayIcon, kStartingTip);
+    m_view.AddTrayIcon(m_trayIcon, texts::kStarting);
     // The worker must never see the settings unpublished.
     NormaliseAndPublish();
     if (m_env.startWorker)
@@ -158,7 +141,7 @@ void CWatchDlg::OnTimer() {
     m_view.ModifyTrayIcon(m_trayIcon, status);
     m_view.SetBoxText(EditBox::Status, status);
     for (const std::string& title : m_state.g_failedTitles.TakeAll())
-        m_view.ShowTrayNotice(kFailedNoticeCaption, FailedNoticeText(title));
+        m_view.ShowTrayNotice(texts::kNoticeCaption, texts::FailedNotice(title));
 }
 
 void CWatchDlg::NormaliseAndPublish() {
@@ -228,8 +211,8 @@ bool CWatchDlg::UpdateData(bool saveAndValidate) {
         m_nLimitMB = *limit;
 
     if (withLineBreak) {
-        m_view.ShowMessage(*withLineBreak == EditBox::WatchDir ? kLineBreakInFolderBox
-                                                               : kLineBreakInProgramBox,
+        m_view.ShowMessage(*withLineBreak == EditBox::WatchDir ? texts::kLineBreakInFolderBox
+                                                               : texts::kLineBreakInProgramBox,
                            MessageIcon::Warning);
         if (m_bDestroyed)
             return false;
@@ -253,7 +236,7 @@ void CWatchDlg::OnBrowseProgram() {
     if (!chosen || m_bDestroyed)
         return;
     if (HasLineBreak(*chosen)) {
-        m_view.ShowMessage(kLineBreakInChosenProgram, MessageIcon::Warning);
+        m_view.ShowMessage(texts::kLineBreakInChosenProgram, MessageIcon::Warning);
         return;
     }
     // Unquoted, "C:\Program Files\conv.exe" would first run "C:\Program".
@@ -268,7 +251,7 @@ void CWatchDlg::OnBrowseDir() {
     if (!chosen || chosen->empty() || m_bDestroyed)
         return;
     if (HasLineBreak(*chosen)) {
-        m_view.ShowMessage(kLineBreakInChosenFolder, MessageIcon::Warning);
+        m_view.ShowMessage(texts::kLineBreakInChosenFolder, MessageIcon::Warning);
         return;
     }
     // A root folder already ends in the separator: the box keeps its text.

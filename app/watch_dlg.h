@@ -24,10 +24,6 @@ class CWatchDlg {
   public:
     static constexpr unsigned kTickMs = 700;
     static constexpr unsigned kTrayIconId = 1;
-    static const char* const kLineBreakInChosenFolder;
-    static const char* const kLineBreakInChosenProgram;
-    static const char* const kLineBreakInFolderBox;
-    static const char* const kLineBreakInProgramBox;
 
     // Defaults, then the executable's folder, then the settings file there.
     // Without the executable's folder no file is read or written (and the

@@ -7,27 +7,7 @@
 #include "core/platform.h"
 #include "core/shared_state.h"
 #include "core/size_limit.h"
-
-std::string ConvertingStatus(const std::string& title, int entryCount) {
-    return title + "を変換中\r\n変換動画数 " + std::to_string(entryCount);
-}
-
-std::string StartFailedStatus(const std::string& program) {
-    return "「" + program + "」を起動できません";
-}
-
-std::string IdleStatus(std::size_t writingCount, std::size_t failedCount) {
-    const std::string writing = "書き込み終了待ち " + std::to_string(writingCount) + "件";
-    const std::string failed = "変換できなかったファイル " + std::to_string(failedCount) + "件";
-    std::string status = kIdleStatus;
-    if (writingCount > 0 && failedCount > 0)
-        status += "\r\n" + writing + "、" + failed;
-    else if (writingCount > 0)
-        status += "\r\n" + writing;
-    else if (failedCount > 0)
-        status += "\r\n" + failed;
-    return status;
-}
+#include "core/texts.h"
 
 std::string DisplayedTitle(std::string_view title, LeadByteTest isLeadByte) {
     std::string shown;
@@ -47,10 +27,6 @@ std::string DisplayedTitle(std::string_view title, LeadByteTest isLeadByte) {
         }
     }
     return shown;
-}
-
-std::string FailedNoticeText(const std::string& title) {
-    return "「" + title + "」を変換できませんでした。ほかのファイルを先に変換します。";
 }
 
 namespace {
@@ -195,7 +171,7 @@ void ConvertWorker::RunCycle() {
     EnforceSizeLimit(m_platform, m_state);
 
     if (!choice.chosen) {
-        Pause(IdleStatus(choice.writingCount, m_failed.Count()), IdlePauseMs(choice), true);
+        Pause(texts::Idle(choice.writingCount, m_failed.Count()), IdlePauseMs(choice), true);
         return;
     }
     // A converter that changed its file but left it in place would otherwise
@@ -211,7 +187,7 @@ void ConvertWorker::RunCycle() {
 void ConvertWorker::Convert(const std::string& folder, const DirEntry& entry, int entryCount) {
     const LeadByteTest leadBytes = m_platform.LeadBytes();
     const std::string title = FileTitle(entry.name, leadBytes);
-    m_state.g_strStatus.Set(ConvertingStatus(DisplayedTitle(title, leadBytes), entryCount));
+    m_state.g_strStatus.Set(texts::Converting(DisplayedTitle(title, leadBytes), entryCount));
     const std::string program = m_state.g_strProgram.Get();
     // The environment names the file exactly, whatever the command line can
     // carry.
@@ -227,7 +203,7 @@ void ConvertWorker::Convert(const std::string& folder, const DirEntry& entry, in
     }
     if (!start.process) {
         // Tried again at most once every full pause.
-        Pause(StartFailedStatus(program), kIdlePauseMs, false);
+        Pause(texts::StartFailed(program), kIdlePauseMs, false);
         return;
     }
     m_state.g_bConverting = 1;

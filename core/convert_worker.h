@@ -18,21 +18,14 @@ inline constexpr unsigned kIdlePauseMs = 10000;
 // After a change of the folder ends a pause, the worker waits this long
 // before its next cycle.
 inline constexpr unsigned kSettleMs = 1000;
-inline constexpr const char* kIdleStatus = "待機中";
 // Where the system cannot tell whether a file is still being written, a file
 // written to within this many seconds before the cycle counts as unfinished.
 inline constexpr std::int64_t kQuietSeconds = 10;
 
-std::string ConvertingStatus(const std::string& title, int entryCount);
-std::string StartFailedStatus(const std::string& program);
-// "待機中", with a second line when files wait to be completed or have failed.
-std::string IdleStatus(std::size_t writingCount, std::size_t failedCount);
 // The title as the status and the notices show it: control characters, which
 // a terminal or a log would act on, become "?". Where text is UTF-8 (no
 // lead-byte test), so do U+0080 to U+009F.
 std::string DisplayedTitle(std::string_view title, LeadByteTest isLeadByte);
-// The text of the tray notification for a file that failed.
-std::string FailedNoticeText(const std::string& title);
 
 class ConvertWorker {
   public:

@@ -12,6 +12,7 @@
 
 #include "core/platform.h"
 #include "core/shared_state.h"
+#include "core/texts.h"
 #include "fake_view.h"
 #include "settings/settings_file.h"
 
@@ -337,15 +338,15 @@ TEST_F(WatchDlgTest, LineBreaksNeverReachASetting) {
     dlg->OnBrowseDir();
     dlg->OnBrowseProgram();
     ASSERT_EQ(view.messages.size(), 2u);
-    EXPECT_EQ(view.messages[0].text, CWatchDlg::kLineBreakInChosenFolder);
-    EXPECT_EQ(view.messages[1].text, CWatchDlg::kLineBreakInChosenProgram);
+    EXPECT_EQ(view.messages[0].text, texts::kLineBreakInChosenFolder);
+    EXPECT_EQ(view.messages[1].text, texts::kLineBreakInChosenProgram);
     EXPECT_EQ(view.boxes[EditBox::WatchDir], P("/kept/"));
     EXPECT_EQ(view.boxes[EditBox::Program], P("/bin/kept"));
 
     // Typed or pasted into a box: refused, the other settings are taken.
     Apply(P("/a\n/b/"), P("/bin/new"), "4");
     ASSERT_EQ(view.messages.size(), 3u);
-    EXPECT_EQ(view.messages[2].text, CWatchDlg::kLineBreakInFolderBox);
+    EXPECT_EQ(view.messages[2].text, texts::kLineBreakInFolderBox);
     EXPECT_EQ(view.focused, EditBox::WatchDir);
     EXPECT_EQ(dlg->WatchDir(), P("/kept/"));
     EXPECT_EQ(dlg->Program(), P("/bin/new"));

@@ -5,8 +5,8 @@
 
 #include <filesystem>
 
-#include "support.h"
 #include "settings/settings_file.h"
+#include "support.h"
 
 namespace {
 

@@ -12,6 +12,7 @@
 #include "core/platform.h"
 #include "core/shared_state.h"
 #include "core/size_limit.h"
+#include "core/texts.h"
 #include "settings/settings_file.h"
 #include "support.h"
 #include "win32_files.h"
@@ -106,7 +107,7 @@ TEST(Win32Worker, ConvertsTheOldestFlvWithABatchFileAndWaitsForIt) {
     ConvertWorker(ThePlatform(), state).RunCycle();
 
     EXPECT_EQ(ReadFile(log), "noshow=0 b\n");
-    EXPECT_EQ(state.g_strStatus.Get(), ConvertingStatus("b", 2));
+    EXPECT_EQ(state.g_strStatus.Get(), texts::Converting("b", 2));
     EXPECT_EQ(state.g_bConverting.load(), 0);
 }
 

@@ -25,6 +25,7 @@
 
 #include "app/watch_dlg.h"
 #include "core/shared_state.h"
+#include "core/texts.h"
 #include "ui/qt/byte_text.h"
 #include "ui/qt/dialog_units.h"
 #include "ui/qt/limit_edit.h"
@@ -360,7 +361,7 @@ TEST_F(QtViewTest, AFolderWithALineFeedIsRefusedInTheBrowser) {
         static_cast<QDialog*>(dialog)->accept();
     });
     QTest::mouseClick(Dialog().m_buttonBrowseDir, Qt::LeftButton);
-    EXPECT_EQ(seen.text, QString::fromUtf8(CWatchDlg::kLineBreakInChosenFolder));
+    EXPECT_EQ(seen.text, QString::fromUtf8(texts::kLineBreakInChosenFolder));
     EXPECT_EQ(seen.icon, QMessageBox::Warning);
     EXPECT_EQ(Dialog().m_editWatchDir->text(), before);
 }

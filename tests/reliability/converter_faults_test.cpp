@@ -17,6 +17,7 @@
 
 #include "core/convert_worker.h"
 #include "core/shared_state.h"
+#include "core/texts.h"
 #include "no_spin.h"
 #include "processes.h"
 #include "settings/settings_file.h"
@@ -58,7 +59,7 @@ TEST(ConverterFaultTest, ConverterThatCannotStartIsRetriedOncePerPause) {
         SCOPED_TRACE(program);
         ConverterFault fault(program);
         fault.worker.RunCycle();
-        EXPECT_EQ(fault.state.g_strStatus.Get(), StartFailedStatus(program));
+        EXPECT_EQ(fault.state.g_strStatus.Get(), texts::StartFailed(program));
         EXPECT_EQ(fault.state.g_bConverting.load(), 0);
         ExpectNoSpin(fault.worker, fault.platform, 20, "converter that cannot start");
         EXPECT_EQ(fault.platform.Starts().size(), 20u);
@@ -73,12 +74,12 @@ TEST(ConverterFaultTest, CrashingOrFailingConverterRestsBeforeItsNextTry) {
         fault.worker.RunCycle();
         EXPECT_EQ(fault.platform.Starts().size(), 1u);
         EXPECT_EQ(fault.state.g_bConverting.load(), 0);
-        EXPECT_EQ(fault.state.g_strStatus.Get(), ConvertingStatus("clip", 1));
+        EXPECT_EQ(fault.state.g_strStatus.Get(), texts::Converting("clip", 1));
         // The pauses are not slept, so the 10 s back-off never passes here.
         ExpectNoSpin(fault.worker, fault.platform, 20,
                      mode[0] == 's' ? "converter dying of SIGSEGV" : "converter exiting at once");
         EXPECT_EQ(fault.platform.Starts().size(), 0u);
-        EXPECT_EQ(fault.state.g_strStatus.Get(), IdleStatus(0, 1));
+        EXPECT_EQ(fault.state.g_strStatus.Get(), texts::Idle(0, 1));
     }
 }
 

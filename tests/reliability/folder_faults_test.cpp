@@ -7,6 +7,7 @@
 #include "core/convert_worker.h"
 #include "core/file_name.h"
 #include "core/shared_state.h"
+#include "core/texts.h"
 #include "no_spin.h"
 #include "processes.h"
 #include "support.h"
@@ -41,7 +42,7 @@ TEST(FolderFaultTest, WorkerIdlesWhileTheFolderIsGoneAndResumesWhenItIsBack) {
         ExpectNoSpin(worker, platform, 10, what);
         EXPECT_TRUE(platform.Starts().empty());
         EXPECT_TRUE(platform.Removals().empty());
-        EXPECT_EQ(state.g_strStatus.Get(), kIdleStatus);
+        EXPECT_EQ(state.g_strStatus.Get(), texts::kIdle);
     };
 
     RemoveTree(watch);
@@ -64,7 +65,7 @@ TEST(FolderFaultTest, WorkerIdlesWhileTheFolderIsGoneAndResumesWhenItIsBack) {
             nobodyWorker.RunCycle();
         const bool idle = nobodyPlatform.Starts().empty() && nobodyPlatform.Removals().empty() &&
                           nobodyPlatform.Pauses().size() == 5 &&
-                          nobodyState.g_strStatus.Get() == kIdleStatus;
+                          nobodyState.g_strStatus.Get() == texts::kIdle;
         return idle ? 0 : 1;
     });
     if (status < 0)

@@ -15,6 +15,7 @@
 #include "core/file_name.h"
 #include "core/shared_state.h"
 #include "core/size_limit.h"
+#include "core/texts.h"
 #include "hostile_names.h"
 #include "platform/posix/command_line.h"
 #include "processes.h"
@@ -135,7 +136,7 @@ TEST(HostileFolderTest, EmptyProgramNeverRunsTheTitle) {
     worker.RunCycle();
 
     EXPECT_EQ(platform.Starts(), std::vector<std::string>{" touch PWNED"});
-    EXPECT_EQ(state.g_strStatus.Get(), StartFailedStatus(""));
+    EXPECT_EQ(state.g_strStatus.Get(), texts::StartFailed(""));
     EXPECT_EQ(platform.Pauses(), std::vector<unsigned>{kIdlePauseMs});
     EXPECT_FALSE(InjectionRan(folder.scratch));
 }
@@ -150,7 +151,7 @@ TEST(HostileFolderTest, NameThatIsOnlyTheExtensionIsNeverConverted) {
     ConvertWorker worker(platform, state);
     worker.RunCycle();
     EXPECT_TRUE(platform.Starts().empty());
-    EXPECT_EQ(state.g_strStatus.Get(), kIdleStatus);
+    EXPECT_EQ(state.g_strStatus.Get(), texts::kIdle);
 }
 
 // Every deletion named an entry directly inside the folder.

@@ -14,6 +14,7 @@
 #include "core/convert_worker.h"
 #include "core/file_name.h"
 #include "core/shared_state.h"
+#include "core/texts.h"
 #include "processes.h"
 #include "support.h"
 #include "test_platform.h"
@@ -139,7 +140,7 @@ Figures Soak(std::size_t conversions, std::size_t warmUp) {
 
     EXPECT_EQ(done, conversions);
     EXPECT_EQ(platform.startCount, conversions) << "no converter ran twice";
-    EXPECT_EQ(state.g_strStatus.Get(), kIdleStatus);
+    EXPECT_EQ(state.g_strStatus.Get(), texts::kIdle);
     EXPECT_LE(QuotaBytes(watch), std::uint64_t{kLimitMB} * kMiB) << "the quota holds";
     const std::size_t removed = platform.removedCount;
     EXPECT_EQ(platform.failedRemovalCount, 0u);

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "core/shared_state.h"
+#include "core/texts.h"
 #include "fake_platform.h"
 
 namespace {
@@ -256,9 +257,9 @@ TEST_F(ConvertWorkerTest, ASettingChangeEndsAnyPauseAndAFolderChangeOnlyAnIdleOn
 }
 
 TEST(IdleStatusTest, SecondLineNamesWaitingAndFailedFiles) {
-    EXPECT_EQ(IdleStatus(0, 0), "待機中");
-    EXPECT_EQ(IdleStatus(0, 3), "待機中\r\n変換できなかったファイル 3件");
-    EXPECT_EQ(IdleStatus(99999, 99999),
+    EXPECT_EQ(texts::Idle(0, 0), "待機中");
+    EXPECT_EQ(texts::Idle(0, 3), "待機中\r\n変換できなかったファイル 3件");
+    EXPECT_EQ(texts::Idle(99999, 99999),
               "待機中\r\n書き込み終了待ち 99999件、変換できなかったファイル 99999件");
 }
 

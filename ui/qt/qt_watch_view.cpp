@@ -12,6 +12,7 @@
 #include <QTextDocument>
 
 #include "app/watch_dlg.h"
+#include "core/texts.h"
 #include "ui/qt/byte_text.h"
 #include "ui/qt/limit_edit.h"
 
@@ -59,9 +60,9 @@ QtWatchView::QtWatchView()
     m_dialog->setWindowIcon(m_hIdleIcon);
     QApplication::setWindowIcon(m_hIdleIcon);
     m_menuTray.setObjectName("IDR_TRAY_MENU");
-    QAction* settings = m_menuTray.addAction(QString::fromUtf8("設定"));
+    QAction* settings = m_menuTray.addAction(QString::fromUtf8(texts::kMenuSettings));
     m_menuTray.addSeparator();
-    QAction* exit = m_menuTray.addAction(QString::fromUtf8("終了"));
+    QAction* exit = m_menuTray.addAction(QString::fromUtf8(texts::kMenuExit));
     settings->setObjectName("ID_TRAY_SETTINGS");
     exit->setObjectName("ID_TRAY_EXIT");
     // Hosts that draw the menu themselves (StatusNotifierItem over D-Bus, as
@@ -234,8 +235,7 @@ void QtWatchView::OpenTrayMenu() {
 
 void QtWatchView::ShowLimitRefusal() {
     QMessageBox box(QMessageBox::Warning, QCoreApplication::applicationName(),
-                    QString::fromUtf8("正の整数を入力してください。"), QMessageBox::Ok,
-                    m_dialog.get());
+                    QString::fromUtf8(texts::kLimitRefusal), QMessageBox::Ok, m_dialog.get());
     box.setObjectName("LimitRefusal");
     box.exec();
 }
@@ -254,7 +254,7 @@ std::optional<std::string> QtWatchView::BrowseProgram(const std::string& startPa
     dialog.setOption(QFileDialog::DontUseNativeDialog);
     dialog.setAcceptMode(QFileDialog::AcceptOpen);
     dialog.setFileMode(QFileDialog::ExistingFile);
-    dialog.setNameFilter(QString::fromUtf8("実行 File (*.exe;*.bat)"));
+    dialog.setNameFilter(QString::fromUtf8(texts::kProgramFilter));
     // Programs carry no extension here: the one entry keeps its text but
     // lists every file.
     if (auto* model = dialog.findChild<QFileSystemModel*>())
@@ -267,7 +267,8 @@ std::optional<std::string> QtWatchView::BrowseProgram(const std::string& startPa
 }
 
 std::optional<std::string> QtWatchView::BrowseFolder(const std::string& startPath) {
-    QFileDialog dialog(m_dialog.get(), QString::fromUtf8("監視フォルダの指定"), ToQt(startPath));
+    QFileDialog dialog(m_dialog.get(), QString::fromUtf8(texts::kFolderBrowserTitle),
+                       ToQt(startPath));
     dialog.setObjectName("BrowseFolder");
     dialog.setOption(QFileDialog::DontUseNativeDialog);
     dialog.setOption(QFileDialog::ShowDirsOnly);

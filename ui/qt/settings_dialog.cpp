@@ -12,6 +12,7 @@
 #include <algorithm>
 #include <utility>
 
+#include "core/texts.h"
 #include "ui/qt/dialog_units.h"
 #include "ui/qt/limit_edit.h"
 
@@ -20,7 +21,7 @@ namespace {
 // The template's font; the CJK fallback stands in where it is not installed.
 QFont TemplateFont() {
     QFont font;
-    font.setFamilies({QString::fromUtf8("ＭＳ Ｐゴシック"), "MS PGothic", "Noto Sans CJK JP",
+    font.setFamilies({QString::fromUtf8(texts::kDialogFont), "MS PGothic", "Noto Sans CJK JP",
                       "IPAPGothic", "sans-serif"});
     font.setPointSize(9);
     return font;
@@ -43,21 +44,21 @@ SettingsDialog::SettingsDialog(std::function<bool()> mayShow)
     // Controls in template order, which is also the Tab order.
     m_editWatchDir = ConfigureEdit(new QLineEdit(this), "IDC_WATCH_DIR");
     Place(m_editWatchDir, 5, 17, 193, 14);
-    AddLabel("監視するフォルダ", 5, 7, 52, 8);
+    AddLabel(texts::kLabelWatchDir, 5, 7, 52, 8);
     m_editProgram = ConfigureEdit(new QLineEdit(this), "IDC_PROGRAM");
     Place(m_editProgram, 5, 46, 192, 14);
-    AddLabel("実行するプログラム", 5, 36, 58, 8);
-    AddLabel("ファイルサイズ合計が", 5, 68, 64, 8);
+    AddLabel(texts::kLabelProgram, 5, 36, 58, 8);
+    AddLabel(texts::kLabelLimitBefore, 5, 68, 64, 8);
     m_editLimit = new LimitEdit(this);
     ConfigureEdit(m_editLimit, "IDC_LIMIT");
     m_editLimit->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
     Place(m_editLimit, 74, 63, 40, 14);
-    AddLabel("Mバイトを超えたら古いファイルから削除する", 117, 67, 130, 8);
-    m_buttonApply = AddButton("IDC_APPLY", "設定", 198, 166, 50);
-    m_buttonDiscard = AddButton("IDC_DISCARD", "キャンセル", 143, 166, 50);
-    m_buttonBrowseProgram = AddButton("IDC_BROWSE_PROGRAM", "参照", 200, 46, 36);
-    m_buttonBrowseDir = AddButton("IDC_BROWSE_DIR", "参照", 201, 17, 36);
-    AddLabel("（0を指定すると削除しません）", 73, 80, 87, 8);
+    AddLabel(texts::kLabelLimitAfter, 117, 67, 130, 8);
+    m_buttonApply = AddButton("IDC_APPLY", texts::kButtonApply, 198, 166, 50);
+    m_buttonDiscard = AddButton("IDC_DISCARD", texts::kButtonDiscard, 143, 166, 50);
+    m_buttonBrowseProgram = AddButton("IDC_BROWSE_PROGRAM", texts::kButtonBrowse, 200, 46, 36);
+    m_buttonBrowseDir = AddButton("IDC_BROWSE_DIR", texts::kButtonBrowse, 201, 17, 36);
+    AddLabel(texts::kLabelLimitZero, 73, 80, 87, 8);
     m_editStatus = new QPlainTextEdit(this);
     m_editStatus->setObjectName("IDC_STATUS");
     m_editStatus->setLineWrapMode(QPlainTextEdit::NoWrap);

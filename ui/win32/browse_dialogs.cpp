@@ -3,13 +3,11 @@
 #include <commdlg.h>
 #include <shlobj.h>
 
-namespace {
+#include <string>
 
-// The filter's pairs, each ended by a NUL, the list by another.
-constexpr char kProgramFilter[] = "実行 File (*.exe;*.bat)\0*.exe;*.bat\0";
-constexpr const char* kFolderTitle = "監視フォルダの指定";
+#include "core/texts.h"
 
-} // namespace
+namespace {} // namespace
 
 std::optional<std::string> BrowseForProgram(HWND owner, const std::string& startPath) {
     char file[MAX_PATH] = {};
@@ -17,7 +15,9 @@ std::optional<std::string> BrowseForProgram(HWND owner, const std::string& start
     OPENFILENAMEA dialog{};
     dialog.lStructSize = sizeof dialog;
     dialog.hwndOwner = owner;
-    dialog.lpstrFilter = kProgramFilter;
+    // The filter's pairs, each ended by a NUL, the list by another.
+    const std::string filter = std::string(texts::kProgramFilter) + '\0' + "*.exe;*.bat" + '\0';
+    dialog.lpstrFilter = filter.c_str();
     dialog.nFilterIndex = 1;
     dialog.lpstrFile = file;
     dialog.nMaxFile = MAX_PATH;
@@ -40,7 +40,7 @@ std::optional<std::string> BrowseForFolder(HWND owner, const std::string& startP
     const std::string start = startPath;
     BROWSEINFOA info{};
     info.hwndOwner = owner;
-    info.lpszTitle = kFolderTitle;
+    info.lpszTitle = texts::kFolderBrowserTitle;
     info.ulFlags = BIF_STATUSTEXT | BIF_EDITBOX | BIF_VALIDATE;
     info.lpfn = BrowseCallbackProc;
     info.lParam = reinterpret_cast<LPARAM>(start.c_str());

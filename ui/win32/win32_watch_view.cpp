@@ -4,6 +4,7 @@
 
 #include "app/watch_dlg.h"
 #include "core/file_name.h"
+#include "core/texts.h"
 #include "platform/win32/lead_bytes.h"
 #include "res/resource.h"
 #include "ui/win32/browse_dialogs.h"
@@ -29,9 +30,9 @@ HICON LoadSmallIcon(HINSTANCE instance, int id) {
 
 HMENU BuildTrayMenu() {
     const HMENU menu = CreatePopupMenu();
-    AppendMenuA(menu, MF_STRING, ID_TRAY_SETTINGS, "設定");
+    AppendMenuA(menu, MF_STRING, ID_TRAY_SETTINGS, texts::kMenuSettings);
     AppendMenuA(menu, MF_SEPARATOR, 0, nullptr);
-    AppendMenuA(menu, MF_STRING, ID_TRAY_EXIT, "終了");
+    AppendMenuA(menu, MF_STRING, ID_TRAY_EXIT, texts::kMenuExit);
     return menu;
 }
 

@@ -1,0 +1,80 @@
+#include "core/texts.h"
+
+namespace texts {
+
+const char* const kStarting = "起動中";
+const char* const kIdle = "待機中";
+
+std::string Converting(const std::string& title, int entryCount) {
+    return title + "を変換中\r\n変換動画数 " + std::to_string(entryCount);
+}
+
+std::string StartFailed(const std::string& program) {
+    return "「" + program + "」を起動できません";
+}
+
+std::string Idle(std::size_t writingCount, std::size_t failedCount) {
+    const std::string writing = "書き込み終了待ち " + std::to_string(writingCount) + "件";
+    const std::string failed = "変換できなかったファイル " + std::to_string(failedCount) + "件";
+    std::string status = kIdle;
+    if (writingCount > 0 && failedCount > 0)
+        status += "\r\n" + writing + "、" + failed;
+    else if (writingCount > 0)
+        status += "\r\n" + writing;
+    else if (failedCount > 0)
+        status += "\r\n" + failed;
+    return status;
+}
+
+const char* const kNoticeCaption = "Kovalin";
+
+std::string FailedNotice(const std::string& title) {
+    return "「" + title + "」を変換できませんでした。ほかのファイルを先に変換します。";
+}
+
+const char* const kMenuSettings = "設定";
+const char* const kMenuExit = "終了";
+
+const char* const kLimitRefusal = "正の整数を入力してください。";
+const char* const kLineBreakInChosenFolder =
+    "選択したフォルダは名前に改行を含むため、監視フォルダに指定できません。\n"
+    "改行を含まない名前に変えてから選び直してください。";
+const char* const kLineBreakInChosenProgram =
+    "選択したファイルは名前に改行を含むため、実行するプログラムに指定できません。\n"
+    "改行を含まない名前に変えてから選び直してください。";
+const char* const kLineBreakInFolderBox =
+    "監視するフォルダに改行を含めることはできません。\n"
+    "改行を取り除いてから、もう一度「設定」を押してください。";
+const char* const kLineBreakInProgramBox =
+    "実行するプログラムに改行を含めることはできません。\n"
+    "改行を取り除いてから、もう一度「設定」を押してください。";
+
+std::string SaveFailure(const std::string& path, const std::string& reason) {
+    return "設定ファイルを保存できませんでした。\n\nファイル: " + path + "\n理由: " + reason +
+           "\n\n変更した設定は保存されないまま終了します。";
+}
+
+const char* const kReasonReadOnly = "ファイルが読み取り専用になっています。";
+const char* const kReasonAccessDenied = "ファイルまたはフォルダに書き込む権限がありません。";
+const char* const kReasonDiskFull = "ディスクの空き容量が足りません。";
+const char* const kReasonIsFolder = "同じ名前のフォルダがあります。";
+const char* const kReasonNoFolder = "保存先のフォルダが見つかりません。";
+
+std::string ReasonSystemError(int error) {
+    return "書き込みに失敗しました（エラー " + std::to_string(error) + "）。";
+}
+
+const char* const kFolderBrowserTitle = "監視フォルダの指定";
+const char* const kProgramFilter = "実行 File (*.exe;*.bat)";
+
+const char* const kDialogFont = "ＭＳ Ｐゴシック";
+const char* const kLabelWatchDir = "監視するフォルダ";
+const char* const kLabelProgram = "実行するプログラム";
+const char* const kLabelLimitBefore = "ファイルサイズ合計が";
+const char* const kLabelLimitAfter = "Mバイトを超えたら古いファイルから削除する";
+const char* const kLabelLimitZero = "（0を指定すると削除しません）";
+const char* const kButtonApply = "設定";
+const char* const kButtonDiscard = "キャンセル";
+const char* const kButtonBrowse = "参照";
+
+} // namespace texts

@@ -1,0 +1,59 @@
+// Every text that the user reads in Japanese, in one place: the statuses,
+// the notices, the messages, the menu, the browse dialogs and the settings
+// dialog's labels. On Windows the literals are compiled to code page 932.
+#pragma once
+
+#include <cstddef>
+#include <string>
+
+namespace texts {
+
+// Statuses, as the tooltip and the status box show them.
+extern const char* const kStarting; // before the worker's first status
+extern const char* const kIdle;
+std::string Converting(const std::string& title, int entryCount);
+std::string StartFailed(const std::string& program);
+// kIdle, with a second line when files wait to be completed or have failed.
+std::string Idle(std::size_t writingCount, std::size_t failedCount);
+
+// The tray notice for a file that failed.
+extern const char* const kNoticeCaption;
+std::string FailedNotice(const std::string& title);
+
+// The tray menu.
+extern const char* const kMenuSettings;
+extern const char* const kMenuExit;
+
+// The settings dialog's messages.
+extern const char* const kLimitRefusal;
+extern const char* const kLineBreakInChosenFolder;
+extern const char* const kLineBreakInChosenProgram;
+extern const char* const kLineBreakInFolderBox;
+extern const char* const kLineBreakInProgramBox;
+
+// The message when "終了" could not save the settings: the file, and one of
+// the reasons below.
+std::string SaveFailure(const std::string& path, const std::string& reason);
+extern const char* const kReasonReadOnly;
+extern const char* const kReasonAccessDenied;
+extern const char* const kReasonDiskFull;
+extern const char* const kReasonIsFolder;
+extern const char* const kReasonNoFolder;
+std::string ReasonSystemError(int error);
+
+// The browse dialogs.
+extern const char* const kFolderBrowserTitle;
+extern const char* const kProgramFilter; // "*.exe;*.bat", as Windows lists them
+
+// The settings dialog.
+extern const char* const kDialogFont;
+extern const char* const kLabelWatchDir;
+extern const char* const kLabelProgram;
+extern const char* const kLabelLimitBefore;
+extern const char* const kLabelLimitAfter;
+extern const char* const kLabelLimitZero;
+extern const char* const kButtonApply;
+extern const char* const kButtonDiscard;
+extern const char* const kButtonBrowse;
+
+} // namespace texts
