@@ -22,8 +22,3 @@ struct WatchDlgEnvironment {
     // sees what the program says without a window: standard error.
     std::function<void(const std::string&)> reportLine;
 };
-
-// The running process: TheSharedState(), the real settings folder and the
-// real worker thread, text in the system's encoding (UTF-8 on POSIX, the ANSI
-// code page on Windows).
-WatchDlgEnvironment ProcessEnvironment();

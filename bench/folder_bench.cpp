@@ -17,6 +17,7 @@
 #include "core/shared_state.h"
 #include "core/size_limit.h"
 #include "floor_scan.h"
+#include "platform/the_platform.h"
 
 namespace {
 

@@ -9,7 +9,7 @@ add_library(kovalin_qt_view STATIC
   ui/qt/stop_bridge.cpp
   ui/qt/qt_watch_view.cpp
 )
-target_link_libraries(kovalin_qt_view PUBLIC kovalin_app Qt6::Widgets)
+target_link_libraries(kovalin_qt_view PUBLIC kovalin_controller Qt6::Widgets)
 
 set(KOVALIN_ICON_SIZES 16 24 32 48 64 128 256)
 set(KOVALIN_ICON_FILES)
@@ -27,8 +27,8 @@ qt_add_resources(kovalin_qt_view kovalin_icons
   FILES ${KOVALIN_ICON_FILES}
 )
 
-add_executable(kovalin app/qt_main.cpp ui/qt/single_instance.cpp)
-target_link_libraries(kovalin PRIVATE kovalin_qt_view Qt6::Network)
+add_executable(kovalin programs/qt_main.cpp ui/qt/single_instance.cpp)
+target_link_libraries(kovalin PRIVATE kovalin_qt_view kovalin_programs Qt6::Network)
 
 include(GNUInstallDirs)
 install(TARGETS kovalin RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR} COMPONENT kovalin)

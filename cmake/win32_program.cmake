@@ -16,12 +16,12 @@ add_executable(Kovalin WIN32
   ui/win32/browse_dialogs.cpp
   ui/win32/notify_icon.cpp
   ui/win32/single_instance.cpp
-  app/win32_main.cpp
+  programs/win32_main.cpp
   ui/win32/win32_watch_view.cpp
   res/kovalin.rc
 )
 target_include_directories(Kovalin PRIVATE ${CMAKE_CURRENT_SOURCE_DIR}/res ${KOVALIN_GENERATED_DIR})
-target_link_libraries(Kovalin PRIVATE kovalin_app comctl32 comdlg32 shell32 ole32)
+target_link_libraries(Kovalin PRIVATE kovalin_programs comctl32 comdlg32 shell32 ole32)
 set_source_files_properties(res/kovalin.rc PROPERTIES OBJECT_DEPENDS
   "${KOVALIN_GENERATED_DIR}/kovalin.manifest;${KOVALIN_GENERATED_DIR}/kovalin_version.h;${CMAKE_CURRENT_SOURCE_DIR}/res/icons/kovalin.ico;${CMAKE_CURRENT_SOURCE_DIR}/res/icons/kovalin-anim1.ico;${CMAKE_CURRENT_SOURCE_DIR}/res/icons/kovalin-anim2.ico;${CMAKE_CURRENT_SOURCE_DIR}/res/icons/kovalin-anim3.ico")
 install(TARGETS Kovalin RUNTIME DESTINATION .)

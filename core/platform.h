@@ -106,6 +106,3 @@ class Platform {
     // the encoding needs no such care.
     virtual LeadByteTest LeadBytes() const { return nullptr; }
 };
-
-// The process's real platform, never destroyed.
-Platform& ThePlatform();

@@ -7,17 +7,9 @@
 #include "core/platform.h"
 #include "core/shared_state.h"
 
-namespace {
-
-void ConvertThreadProc() {
-    ConvertWorker(ThePlatform(), TheSharedState()).Run();
-}
-
-} // namespace
-
-bool StartConvertThread() {
+bool StartConvertThread(Platform& platform, SharedState& state) {
     try {
-        std::thread(ConvertThreadProc).detach();
+        std::thread([&platform, &state] { ConvertWorker(platform, state).Run(); }).detach();
         return true;
     } catch (const std::system_error&) {
         return false;

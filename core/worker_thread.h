@@ -1,6 +1,9 @@
 #pragma once
 
-// Starts the conversion worker on its own thread over the real platform and
-// TheSharedState(). The thread is never joined; it ends with the process.
-// False when the thread could not be created.
-bool StartConvertThread();
+class Platform;
+struct SharedState;
+
+// Starts the conversion worker on its own thread. The thread is never
+// joined; it ends with the process, so both must live as long. False when
+// the thread could not be created.
+bool StartConvertThread(Platform& platform, SharedState& state);

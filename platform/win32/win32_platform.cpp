@@ -4,7 +4,7 @@
 
 #include <ctime>
 
-#include "core/platform.h"
+#include "platform/the_platform.h"
 #include "platform/win32/dir_search.h"
 #include "platform/win32/folder_watch.h"
 #include "platform/win32/lead_bytes.h"

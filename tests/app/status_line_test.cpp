@@ -1,4 +1,4 @@
-#include "app/status_line.h"
+#include "programs/status_line.h"
 
 #include <gtest/gtest.h>
 

@@ -14,6 +14,7 @@
 #include "core/shared_state.h"
 #include "core/texts.h"
 #include "fake_view.h"
+#include "platform/the_platform.h"
 #include "settings/settings_file.h"
 
 namespace {

@@ -14,6 +14,7 @@
 #include "core/convert_worker.h"
 #include "core/shared_state.h"
 #include "core/size_limit.h"
+#include "platform/the_platform.h"
 #include "processes.h"
 #include "support.h"
 #include "test_platform.h"

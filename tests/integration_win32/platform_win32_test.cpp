@@ -13,6 +13,7 @@
 #include "core/shared_state.h"
 #include "core/size_limit.h"
 #include "core/texts.h"
+#include "platform/the_platform.h"
 #include "settings/settings_file.h"
 #include "support.h"
 #include "win32_files.h"

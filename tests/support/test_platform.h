@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "core/platform.h"
+#include "platform/the_platform.h"
 
 namespace test_support {
 

@@ -1,4 +1,4 @@
-#include "app/status_line.h"
+#include "programs/status_line.h"
 
 std::string StatusLine(const std::string& status, LineKind kind, bool toJournal, std::time_t now) {
     std::string line;

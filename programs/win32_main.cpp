@@ -6,8 +6,8 @@
 #include <objbase.h>
 
 #include "app/watch_dlg.h"
-#include "app/watch_dlg_environment.h"
 #include "platform/win32/dll_search.h"
+#include "programs/process_environment.h"
 #include "ui/win32/single_instance.h"
 #include "ui/win32/win32_watch_view.h"
 

@@ -9,6 +9,7 @@
 
 #include "app/watch_dlg.h"
 #include "platform/stop_request.h"
+#include "programs/process_environment.h"
 #include "ui/qt/qt_watch_view.h"
 #include "ui/qt/single_instance.h"
 #include "ui/qt/stop_bridge.h"

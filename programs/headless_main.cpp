@@ -9,7 +9,6 @@
 #include <string>
 #include <string_view>
 
-#include "app/status_line.h"
 #include "core/convert_worker.h"
 #include "core/file_name.h"
 #include "core/platform.h"
@@ -21,6 +20,8 @@
 #include "platform/journal_stream.h"
 #include "platform/settings_location.h"
 #include "platform/stop_request.h"
+#include "platform/the_platform.h"
+#include "programs/status_line.h"
 #include "settings/settings_file.h"
 #ifdef _WIN32
 #include "platform/win32/dll_search.h"
@@ -150,7 +151,7 @@ int Run(const Options& options) {
         }
     });
     PublishSettings(state, settings.watchDir, settings.program, settings.limitMB);
-    if (!StartConvertThread()) {
+    if (!StartConvertThread(ThePlatform(), state)) {
         std::fprintf(stderr, "%skovalin-headless: cannot start the worker thread\n",
                      toJournal ? "<3>" : "");
         return 1;
