@@ -29,17 +29,6 @@ std::string DisplayedTitle(std::string_view title, LeadByteTest isLeadByte) {
     return shown;
 }
 
-namespace {
-
-// Oldest first; of equal times the entry listed first.
-void SortOldestFirst(std::vector<DirEntry>& entries) {
-    std::stable_sort(entries.begin(), entries.end(), [](const DirEntry& a, const DirEntry& b) {
-        return a.creationTime < b.creationTime;
-    });
-}
-
-} // namespace
-
 struct ConvertWorker::Choice {
     std::optional<DirEntry> chosen;
     int entryCount = 0;
@@ -218,10 +207,8 @@ void ConvertWorker::Convert(const std::string& folder, const DirEntry& entry, in
 
 bool ConvertWorker::StillThere(const std::string& folder, const DirEntry& entry) {
     bool same = false;
-    m_platform.FindEntries(folder + "*.flv", [&](const DirEntry& listed) {
-        same = same || (listed.name == entry.name && listed.size == entry.size &&
-                        listed.modificationTime == entry.modificationTime);
-    });
+    m_platform.FindEntries(folder + "*.flv",
+                           [&](const DirEntry& listed) { same = same || SameFile(listed, entry); });
     return same;
 }
 

@@ -11,7 +11,7 @@ FailedFiles::Standing FailedFiles::Look(const DirEntry& entry, std::int64_t now)
     const auto found = m_records.find(entry.name);
     if (found == m_records.end())
         return Standing::New;
-    if (!Same(found->second, entry)) {
+    if (!SameFile(found->second.entry, entry)) {
         m_records.erase(found);
         return Standing::New;
     }
@@ -30,14 +30,13 @@ bool FailedFiles::RecordOutcome(const DirEntry& entry, bool failed, std::int64_t
             m_records.erase(found);
         return false;
     }
-    if (found != m_records.end() && Same(found->second, entry)) {
+    if (found != m_records.end() && SameFile(found->second.entry, entry)) {
         Record& record = found->second;
         record.backoff = std::min(record.backoff * 2, kLongestBackoffSeconds);
         record.retryAt = now + record.backoff;
         return false;
     }
-    m_records.insert_or_assign(entry.name,
-                               Record{entry.size, entry.modificationTime, kFirstBackoffSeconds,
-                                      now + kFirstBackoffSeconds, true});
+    m_records.insert_or_assign(
+        entry.name, Record{entry, kFirstBackoffSeconds, now + kFirstBackoffSeconds, true});
     return true;
 }

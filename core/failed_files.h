@@ -9,7 +9,7 @@
 #include <map>
 #include <string>
 
-#include "core/platform.h"
+#include "core/dir_entry.h"
 
 class FailedFiles {
   public:
@@ -38,15 +38,11 @@ class FailedFiles {
 
   private:
     struct Record {
-        std::uint64_t size;
-        std::int64_t modificationTime;
+        DirEntry entry; // as it failed
         std::int64_t backoff;
         std::int64_t retryAt;
         bool seen;
     };
-    static bool Same(const Record& record, const DirEntry& entry) {
-        return record.size == entry.size && record.modificationTime == entry.modificationTime;
-    }
 
     std::map<std::string, Record> m_records;
 };

@@ -9,20 +9,8 @@
 #include <utility>
 #include <vector>
 
+#include "core/dir_entry.h"
 #include "core/file_name.h"
-
-struct DirEntry {
-    std::string name;              // the entry's name, without its folder
-    std::int64_t creationTime = 0; // whole seconds, on the clock of Platform::Now
-    std::uint64_t size = 0;        // bytes; 0 for a directory
-    bool isDirectory = false;
-    std::int64_t modificationTime = 0; // the last write, whole seconds, same clock
-    // False when the system could not give the name exactly in this
-    // program's narrow encoding, or the name could name another file: such
-    // an entry is never joined to its folder, so never probed, deleted or
-    // handed to a converter. `name` is then for display only.
-    bool usableName = true;
-};
 
 // Whether some program holds a file open for writing.
 enum class WriteState {

@@ -48,6 +48,7 @@ Survey SurveyFolder(Platform& platform, const std::string& folder) {
     return survey;
 }
 
+// The one place of the rule that a limit of 0 or below is off.
 bool OverLimit(double totalBytes, std::int32_t limitMB) {
     return limitMB > 0 && totalBytes * kBytesToMiB > static_cast<double>(limitMB);
 }
@@ -79,10 +80,7 @@ void EnforceSizeLimit(Platform& platform, SharedState& state) {
     Survey survey = SurveyFolder(platform, folder);
     if (!OverLimit(survey.totalBytes, state.g_nLimitMB.load()))
         return;
-    // Oldest first; of equal times the entry listed first.
-    std::stable_sort(
-        survey.mp4s.begin(), survey.mp4s.end(),
-        [](const DirEntry& a, const DirEntry& b) { return a.creationTime < b.creationTime; });
+    SortOldestFirst(survey.mp4s);
     PartnerIndex partners = IndexPartners(survey.jpgs);
     for (const DirEntry& mp4 : survey.mp4s) {
         // The limit is read at each use: 0 applied meanwhile ends the pass.

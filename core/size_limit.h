@@ -1,5 +1,6 @@
 // The quota pass: keeps the watch folder's .mp4 and .jpg files together at or
-// under the published limit by deleting the oldest .mp4 and its .jpg.
+// under the published limit by deleting the oldest .mp4 and its .jpg. A limit
+// of 0 or below deletes nothing; 0 lists nothing either.
 #pragma once
 
 class Platform;

@@ -121,7 +121,8 @@ TEST_F(WorkerOnRealFolderTest, MissingOrVanishingFolderIdles) {
     EXPECT_EQ(state.g_strStatus.Get(), "待機中");
 }
 
-TEST_F(WorkerOnRealFolderTest, QuotaDeletesOldestPairAndPassesOverAFileNobodyMayWrite) {
+TEST_F(WorkerOnRealFolderTest, QuotaDeletesOldestPairAndPassesOverWhatCannotBeDeleted) {
+    fs::create_directory(folder / "dir.mp4");
     folder.Touch("keep.mp4", 10);
     fs::permissions(folder / "keep.mp4", fs::perms::owner_read | fs::perms::group_read);
     folder.Touch("keep.jpg", 10);
@@ -129,12 +130,14 @@ TEST_F(WorkerOnRealFolderTest, QuotaDeletesOldestPairAndPassesOverAFileNobodyMay
     folder.Touch("old.JPG", 10);
     folder.Touch("x.flv", MiB); // never counted, never deleted
     folder.Touch("new.mp4", MiB);
-    platform.FixCreationTimes({{"keep.mp4", 100}, {"Old.mp4", 200}, {"new.mp4", 300}});
+    platform.FixCreationTimes(
+        {{"dir.mp4", 50}, {"keep.mp4", 100}, {"Old.mp4", 200}, {"new.mp4", 300}});
 
     Publish("conv", 2);
     EnforceSizeLimit(platform, state);
-    // The protected oldest .mp4 is passed over and keeps its .jpg; the next
-    // pair goes, and then the total fits.
+    // A directory and a file nobody may write are passed over, the file
+    // keeping its .jpg; the next pair goes, and then the total fits.
+    EXPECT_TRUE(fs::is_directory(folder / "dir.mp4"));
     EXPECT_TRUE(fs::exists(folder / "keep.mp4"));
     EXPECT_TRUE(fs::exists(folder / "keep.jpg"));
     EXPECT_FALSE(fs::exists(folder / "Old.mp4"));

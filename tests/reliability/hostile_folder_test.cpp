@@ -235,39 +235,6 @@ TEST(HostileFolderTest, QuotaDeletesOnlyCandidatesAndTheirPartners) {
         EXPECT_FALSE(MatchesMask(removal.path, "*.flv")) << removal.path;
 }
 
-TEST(HostileFolderTest, UndeletableOldestMp4IsPassedOver) {
-    struct Case {
-        const char* what;
-        std::function<void(const HostileFolder&)> make;
-    };
-    const std::vector<Case> cases = {
-        {"directory", [](const HostileFolder& f) { mkdir(f.In("old.mp4").c_str(), 0755); }},
-        {"read-only file",
-         [](const HostileFolder& f) {
-             MakeSparseFile(f.In("old.mp4"), 2 * kMiB);
-             chmod(f.In("old.mp4").c_str(), 0444);
-         }},
-    };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.what);
-        HostileFolder folder;
-        c.make(folder);
-        WriteFile(folder.In("old.jpg"), "thumb");
-        MakeSparseFile(folder.In("new.mp4"), 2 * kMiB);
-        SharedState state;
-        PublishSettings(state, folder.watch + "/", "unused", 1);
-        TestPlatform platform;
-        platform.FixCreationTimes({{"old.mp4", 100}, {"new.mp4", 200}});
-        EnforceSizeLimit(platform, state);
-
-        // The pass goes on to the next .mp4; the partner stays with its .mp4.
-        EXPECT_TRUE(Exists(folder.In("old.mp4")));
-        EXPECT_TRUE(Exists(folder.In("old.jpg")));
-        EXPECT_FALSE(Exists(folder.In("new.mp4")));
-        ExpectOnlyInside(platform, folder.watch);
-    }
-}
-
 TEST(HostileFolderTest, FolderNotWritableDeletesNothing) {
     HostileFolder folder;
     MakeSparseFile(folder.In("a.mp4"), 2 * kMiB);

@@ -291,7 +291,6 @@ TEST_F(ConvertWorkerTest, QuotaPassRunsEveryCycleBeforeTheConverter) {
     platform.Add("clip.flv", 10);
     platform.onConvert = [&](const std::string&) { EXPECT_FALSE(platform.Has("old.mp4")); };
     worker.RunCycle();
-    EXPECT_EQ(platform.patterns, (std::vector<std::string>{"/w/*.flv", "/w/*", "/w/*.flv"}));
     EXPECT_EQ(platform.started.size(), 1u);
 }
 
