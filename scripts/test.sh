@@ -1,9 +1,11 @@
 #!/usr/bin/env bash
 # Builds Kovalin and runs every test suite: every suite once in one build
-# under AddressSanitizer + UndefinedBehaviorSanitizer, the threaded tests
-# under ThreadSanitizer, the Windows programs cross-built with MinGW-w64 and
-# their tests run under Wine, the Debian packages built and checked with the
-# benchmarks compiled beside them, and the fuzzers run for a short time.
+# under AddressSanitizer + UndefinedBehaviorSanitizer (the long soak instead
+# in a build without sanitizers, where its memory check counts), the
+# threaded tests under ThreadSanitizer, the Windows programs cross-built with
+# MinGW-w64 and their tests run under Wine, the Debian packages built and
+# checked with the benchmarks compiled beside them, and the fuzzers run for a
+# short time.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -36,6 +38,8 @@ runs_32bit_code() {
 
 run_preset asan
 run_preset tsan
+# The soak test's memory check means something only without a sanitizer.
+run_preset soak
 
 # The programs as released: the Debian packages as scripts/package.sh builds
 # them (Release, Debian's hardening flags, warnings as errors), checked by
