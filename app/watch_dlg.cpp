@@ -3,7 +3,7 @@
 #include <optional>
 #include <utility>
 
-#include "app/limit_exchange.h"
+#include "app/limit_text.h"
 #include "core/convert_worker.h"
 #include "core/file_name.h"
 #include "core/shared_state.h"
@@ -206,7 +206,7 @@ bool CWatchDlg::UpdateData(bool saveAndValidate) {
         withLineBreak = EditBox::WatchDir;
     else
         m_strWatchDir = folder;
-    const auto limit = ExchangeLimitText(m_view.GetBoxText(EditBox::Limit));
+    const auto limit = ParseLimitText(m_view.GetBoxText(EditBox::Limit));
     if (limit)
         m_nLimitMB = *limit;
 

@@ -7,7 +7,7 @@
 #include <string>
 #include <string_view>
 
-#include "app/limit_exchange.h"
+#include "app/limit_text.h"
 #include "fuzz_check.h"
 
 namespace {
@@ -51,21 +51,21 @@ std::optional<std::uint32_t> Reference(std::string_view box) {
 }
 
 void CheckAgainstReference(std::string_view text) {
-    const std::optional<std::uint32_t> taken = ExchangeLimitText(text);
+    const std::optional<std::uint32_t> taken = ParseLimitText(text);
     FUZZ_CHECK(taken == Reference(text));
     // Bytes after the 31st never count.
-    FUZZ_CHECK(taken == ExchangeLimitText(text.substr(0, 31)));
+    FUZZ_CHECK(taken == ParseLimitText(text.substr(0, 31)));
 }
 
 // Whatever the box shows ("%u") is taken back as the same limit, also with
 // blanks, tabs and leading zeros around it.
 void CheckShownValue(std::uint32_t value) {
     const std::string shown = std::to_string(value);
-    FUZZ_CHECK(ExchangeLimitText(shown) == value);
-    FUZZ_CHECK(ExchangeLimitText(" \t" + shown + "\t ") == value);
-    FUZZ_CHECK(ExchangeLimitText("000" + shown) == value);
-    FUZZ_CHECK(!ExchangeLimitText("-" + shown).has_value());
-    FUZZ_CHECK(!ExchangeLimitText(shown + "x").has_value());
+    FUZZ_CHECK(ParseLimitText(shown) == value);
+    FUZZ_CHECK(ParseLimitText(" \t" + shown + "\t ") == value);
+    FUZZ_CHECK(ParseLimitText("000" + shown) == value);
+    FUZZ_CHECK(!ParseLimitText("-" + shown).has_value());
+    FUZZ_CHECK(!ParseLimitText(shown + "x").has_value());
 }
 
 } // namespace

@@ -160,7 +160,7 @@ TEST_F(QtViewTest, TypedTextIsAppliedAndTheDialogHides) {
     EXPECT_EQ(state.g_strWatchDir.Get(), "/srv/録画/");
 }
 
-TEST_F(QtViewTest, PastedTextReachesTheLimitExchange) {
+TEST_F(QtViewTest, PastedTextReachesTheLimitText) {
     CallUpSettings();
     Dialog().m_editLimit->setText("x");
     WhenModal(

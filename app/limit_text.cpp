@@ -1,4 +1,4 @@
-#include "app/limit_exchange.h"
+#include "app/limit_text.h"
 
 namespace {
 
@@ -19,7 +19,7 @@ bool IsDigit(char c) {
 
 } // namespace
 
-std::optional<std::uint32_t> ExchangeLimitText(std::string_view text) {
+std::optional<std::uint32_t> ParseLimitText(std::string_view text) {
     // The box is read as a C string into a 32-byte buffer.
     text = text.substr(0, text.find('\0'));
     text = text.substr(0, kMaxBytes);

@@ -10,4 +10,4 @@
 // around an unsigned decimal number; a value above 4294967295 gives
 // 4294967295; 0 is accepted only from text whose first non-blank byte is the
 // digit 0; a leading minus sign and any other byte are refused.
-std::optional<std::uint32_t> ExchangeLimitText(std::string_view text);
+std::optional<std::uint32_t> ParseLimitText(std::string_view text);
