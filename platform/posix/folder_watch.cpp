@@ -1,4 +1,4 @@
-#include "platform/posix/folder_watch.h"
+#include "platform/folder_watch.h"
 
 #include <poll.h>
 #include <sys/eventfd.h>
@@ -27,32 +27,38 @@ void Drain(int fd) {
 
 } // namespace
 
-FolderWatch::FolderWatch()
-    : m_inotify(inotify_init1(IN_NONBLOCK | IN_CLOEXEC)),
-      m_wake(eventfd(0, EFD_NONBLOCK | EFD_CLOEXEC)) {}
+struct FolderWatch::Handles {
+    int inotify = inotify_init1(IN_NONBLOCK | IN_CLOEXEC);
+    int wake = eventfd(0, EFD_NONBLOCK | EFD_CLOEXEC);
+    int watch = -1;
+};
+
+FolderWatch::FolderWatch() : m_handles(std::make_unique<Handles>()) {}
 
 FolderWatch::~FolderWatch() {
-    if (m_inotify >= 0)
-        close(m_inotify);
-    if (m_wake >= 0)
-        close(m_wake);
+    if (m_handles->inotify >= 0)
+        close(m_handles->inotify);
+    if (m_handles->wake >= 0)
+        close(m_handles->wake);
 }
 
 void FolderWatch::Watch(const std::string& folder) {
-    if (m_inotify < 0)
+    Handles& h = *m_handles;
+    if (h.inotify < 0)
         return;
     // Added again every cycle: the same folder keeps its watch, and a folder
     // made anew, or another one, gets one.
-    const int watch = inotify_add_watch(m_inotify, folder.empty() ? "." : folder.c_str(), kEvents);
-    if (m_watch >= 0 && m_watch != watch)
-        inotify_rm_watch(m_inotify, m_watch);
-    m_watch = watch;
-    Drain(m_inotify);
+    const int watch = inotify_add_watch(h.inotify, folder.empty() ? "." : folder.c_str(), kEvents);
+    if (h.watch >= 0 && h.watch != watch)
+        inotify_rm_watch(h.inotify, h.watch);
+    h.watch = watch;
+    Drain(h.inotify);
 }
 
 Platform::PauseEnd FolderWatch::Wait(unsigned milliseconds, bool untilFolderChange) {
-    pollfd fds[2] = {{m_wake, POLLIN, 0},
-                     {untilFolderChange && m_watch >= 0 ? m_inotify : -1, POLLIN, 0}};
+    const Handles& h = *m_handles;
+    pollfd fds[2] = {{h.wake, POLLIN, 0},
+                     {untilFolderChange && h.watch >= 0 ? h.inotify : -1, POLLIN, 0}};
     using Clock = std::chrono::steady_clock;
     const Clock::time_point end = Clock::now() + std::chrono::milliseconds(milliseconds);
     for (;;) {
@@ -65,7 +71,7 @@ Platform::PauseEnd FolderWatch::Wait(unsigned milliseconds, bool untilFolderChan
             return Platform::PauseEnd::TimedOut;
         if (fds[0].revents != 0) {
             eventfd_t count = 0;
-            eventfd_read(m_wake, &count);
+            eventfd_read(h.wake, &count);
             return Platform::PauseEnd::Woken;
         }
         // The changes stay queued until the next cycle's Watch.
@@ -74,6 +80,6 @@ Platform::PauseEnd FolderWatch::Wait(unsigned milliseconds, bool untilFolderChan
 }
 
 void FolderWatch::Wake() {
-    if (m_wake >= 0)
-        eventfd_write(m_wake, 1);
+    if (m_handles->wake >= 0)
+        eventfd_write(m_handles->wake, 1);
 }

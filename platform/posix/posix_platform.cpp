@@ -5,8 +5,8 @@
 
 #include <cerrno>
 
+#include "platform/folder_watch.h"
 #include "platform/posix/dir_search.h"
-#include "platform/posix/folder_watch.h"
 #include "platform/posix/process.h"
 #include "platform/posix/write_probe.h"
 #include "platform/the_platform.h"

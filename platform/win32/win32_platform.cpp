@@ -4,9 +4,9 @@
 
 #include <ctime>
 
+#include "platform/folder_watch.h"
 #include "platform/the_platform.h"
 #include "platform/win32/dir_search.h"
-#include "platform/win32/folder_watch.h"
 #include "platform/win32/lead_bytes.h"
 #include "platform/win32/process.h"
 #include "platform/win32/write_probe.h"

@@ -1,12 +1,14 @@
 #pragma once
 
+#include <memory>
 #include <string>
 
 #include "core/platform.h"
 
-// Tells when a folder changes, through inotify; an eventfd lets another
-// thread end a wait. Where either cannot be had, a wait only times out or is
-// woken. Watch and Wait belong to one thread; Wake may come from any.
+// Tells when a folder changes: inotify on Linux, a change notification on
+// Windows; another thread may end a wait. Where the system gives neither, a
+// wait only times out or is woken. Watch and Wait belong to one thread; Wake
+// may come from any.
 class FolderWatch {
   public:
     FolderWatch();
@@ -21,7 +23,6 @@ class FolderWatch {
     void Wake();
 
   private:
-    int m_inotify;
-    int m_wake;
-    int m_watch = -1;
+    struct Handles; // the system's own
+    std::unique_ptr<Handles> m_handles;
 };
