@@ -16,6 +16,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <chrono>
 #include <filesystem>
 #include <fstream>
@@ -23,12 +24,12 @@
 #include <memory>
 #include <thread>
 
+#include "app/settings_dialog_template.h"
 #include "app/watch_dlg.h"
 #include "core/shared_state.h"
 #include "core/texts.h"
 #include "ui/qt/byte_text.h"
 #include "ui/qt/dialog_units.h"
-#include "ui/qt/limit_edit.h"
 #include "ui/qt/stop_bridge.h"
 
 namespace {
@@ -240,11 +241,24 @@ TEST_F(QtViewTest, TabFollowsTheTemplateOrder) {
                            "IDC_BROWSE_PROGRAM", "IDC_BROWSE_DIR", "IDC_STATUS", "IDC_WATCH_DIR"}));
 }
 
-TEST_F(QtViewTest, LayoutComesFromDialogUnits) {
+TEST_F(QtViewTest, ControlsFollowTheDescriptionInDialogUnits) {
     const DialogUnits units(Dialog().font());
-    EXPECT_EQ(Dialog().m_buttonApply->geometry(), units.ToPixels(198, 166, 50, 14));
-    EXPECT_EQ(Dialog().m_editStatus->geometry(), units.ToPixels(5, 92, 243, 68));
-    EXPECT_EQ(Dialog().height(), units.ToPixels(0, 0, 255, 187).height());
+    const auto widgets = Dialog().findChildren<QWidget*>(Qt::FindDirectChildrenOnly);
+    ASSERT_EQ(widgets.size(), static_cast<qsizetype>(kSettingsDialog.controls.size()));
+    for (qsizetype i = 0; i < widgets.size(); ++i) {
+        const DialogControl& control = kSettingsDialog.controls[static_cast<std::size_t>(i)];
+        const QWidget* widget = widgets[i];
+        const QRect place = units.ToPixels(control.x, control.y, control.width, control.height);
+        QRect shown = widget->geometry();
+        if (control.kind == ControlKind::Label) // it may grow to its text
+            shown.setWidth(std::min(shown.width(), place.width()));
+        EXPECT_EQ(shown, place) << i;
+        if (control.text) { // a label's or a button's
+            EXPECT_EQ(widget->property("text").toString(), QString::fromUtf8(*control.text)) << i;
+        }
+    }
+    EXPECT_EQ(Dialog().height(), units.ToPixels(0, 0, 0, kSettingsDialog.height).height());
+    EXPECT_TRUE(Dialog().m_editLimit->alignment() & Qt::AlignRight);
     EXPECT_FALSE(Dialog().m_buttonApply->isDefault());
     EXPECT_FALSE(Dialog().m_buttonApply->autoDefault());
     EXPECT_FALSE(Dialog().m_editStatus->isReadOnly());

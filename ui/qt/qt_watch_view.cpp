@@ -14,7 +14,6 @@
 #include "app/watch_dlg.h"
 #include "core/texts.h"
 #include "ui/qt/byte_text.h"
-#include "ui/qt/limit_edit.h"
 
 namespace {
 
