@@ -49,15 +49,22 @@ QIcon LoadIcon(const QString& name, std::initializer_list<int> sizes) {
     return icon;
 }
 
+// The tray pictures in TrayIcon order: the program's icon, then the frames.
+std::array<QIcon, kTrayIconCount> LoadTrayIcons() {
+    std::array<QIcon, kTrayIconCount> icons;
+    icons[0] = LoadIcon("kovalin", {16, 24, 32, 48, 64, 128, 256});
+    for (std::size_t frame = 1; frame < icons.size(); ++frame)
+        icons[frame] = LoadIcon(QString("kovalin-anim%1").arg(frame), {16, 32, 48});
+    return icons;
+}
+
 } // namespace
 
 QtWatchView::QtWatchView()
-    : m_hIdleIcon(LoadIcon("kovalin", {16, 24, 32, 48, 64, 128, 256})),
-      m_hAnimIcon{LoadIcon("kovalin-anim1", {16, 32, 48}), LoadIcon("kovalin-anim2", {16, 32, 48}),
-                  LoadIcon("kovalin-anim3", {16, 32, 48})},
+    : m_trayIcons(LoadTrayIcons()),
       m_dialog(std::make_unique<SettingsDialog>([this] { return m_dlg && m_dlg->IsVisible(); })) {
-    m_dialog->setWindowIcon(m_hIdleIcon);
-    QApplication::setWindowIcon(m_hIdleIcon);
+    m_dialog->setWindowIcon(Icon(TrayIcon::Idle));
+    QApplication::setWindowIcon(Icon(TrayIcon::Idle));
     m_menuTray.setObjectName("IDR_TRAY_MENU");
     QAction* settings = m_menuTray.addAction(QString::fromUtf8(texts::kMenuSettings));
     m_menuTray.addSeparator();
@@ -117,20 +124,6 @@ void QtWatchView::ConnectDialog() {
         if (m_dlg)
             m_dlg->OnBrowseDir();
     });
-}
-
-const QIcon& QtWatchView::Icon(TrayIcon icon) const {
-    switch (icon) {
-    case TrayIcon::Anim1:
-        return m_hAnimIcon[0];
-    case TrayIcon::Anim2:
-        return m_hAnimIcon[1];
-    case TrayIcon::Anim3:
-        return m_hAnimIcon[2];
-    case TrayIcon::Idle:
-        break;
-    }
-    return m_hIdleIcon;
 }
 
 void QtWatchView::ShowWindow(bool show) {
