@@ -4,7 +4,6 @@
 #include <QCursor>
 #include <QDir>
 #include <QFileDialog>
-#include <QFileSystemModel>
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QPlainTextEdit>
@@ -246,11 +245,8 @@ std::optional<std::string> QtWatchView::BrowseProgram(const std::string& startPa
     dialog.setOption(QFileDialog::DontUseNativeDialog);
     dialog.setAcceptMode(QFileDialog::AcceptOpen);
     dialog.setFileMode(QFileDialog::ExistingFile);
-    dialog.setNameFilter(QString::fromUtf8(texts::kProgramFilter));
-    // Programs carry no extension here: the one entry keeps its text but
-    // lists every file.
-    if (auto* model = dialog.findChild<QFileSystemModel*>())
-        model->setNameFilters({});
+    // Programs carry no extension here: the one entry lists every file.
+    dialog.setNameFilter(QString::fromUtf8(texts::kEveryFileFilter));
     if (!startPath.empty())
         dialog.selectFile(ToQt(startPath));
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
