@@ -5,16 +5,20 @@
 // POSIX, the ANSI code page on Windows).
 #pragma once
 
+#include <cstddef>
 #include <optional>
 #include <string>
 
-// The tray pictures; the values are the icon resource numbers.
+// The tray pictures, numbered in the order of their icon resources
+// (IDR_MAINFRAME, IDI_ANIM1 to IDI_ANIM3): a view keeps its pictures in an
+// array that the value indexes.
 enum class TrayIcon {
-    Idle = 128,  // IDR_MAINFRAME: no converter runs
-    Anim1 = 129, // IDI_ANIM1
-    Anim2 = 130, // IDI_ANIM2
-    Anim3 = 131, // IDI_ANIM3
+    Idle,  // no converter runs
+    Anim1, // the animation's frames, while a converter runs
+    Anim2,
+    Anim3,
 };
+inline constexpr std::size_t kTrayIconCount = 4;
 
 // The dialog's edit boxes; the values are the control identifiers.
 enum class EditBox {

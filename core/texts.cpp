@@ -66,6 +66,7 @@ std::string ReasonSystemError(int error) {
 
 const char* const kFolderBrowserTitle = "監視フォルダの指定";
 const char* const kProgramFilter = "実行 File (*.exe;*.bat)";
+const char* const kEveryFileFilter = "すべてのファイル (*)";
 
 const char* const kDialogFont = "ＭＳ Ｐゴシック";
 const char* const kLabelWatchDir = "監視するフォルダ";

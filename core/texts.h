@@ -43,7 +43,8 @@ std::string ReasonSystemError(int error);
 
 // The browse dialogs.
 extern const char* const kFolderBrowserTitle;
-extern const char* const kProgramFilter; // "*.exe;*.bat", as Windows lists them
+extern const char* const kProgramFilter;   // "*.exe;*.bat", as Windows lists them
+extern const char* const kEveryFileFilter; // where programs carry no extension
 
 // The settings dialog.
 extern const char* const kDialogFont;

@@ -2,6 +2,7 @@
 
 #include <QAbstractButton>
 #include <QApplication>
+#include <QDir>
 #include <QFileDialog>
 #include <QFileSystemModel>
 #include <QInputMethodEvent>
@@ -16,6 +17,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <chrono>
 #include <filesystem>
 #include <fstream>
@@ -23,12 +25,12 @@
 #include <memory>
 #include <thread>
 
+#include "app/settings_dialog_template.h"
 #include "app/watch_dlg.h"
 #include "core/shared_state.h"
 #include "core/texts.h"
 #include "ui/qt/byte_text.h"
 #include "ui/qt/dialog_units.h"
-#include "ui/qt/limit_edit.h"
 #include "ui/qt/stop_bridge.h"
 
 namespace {
@@ -240,11 +242,24 @@ TEST_F(QtViewTest, TabFollowsTheTemplateOrder) {
                            "IDC_BROWSE_PROGRAM", "IDC_BROWSE_DIR", "IDC_STATUS", "IDC_WATCH_DIR"}));
 }
 
-TEST_F(QtViewTest, LayoutComesFromDialogUnits) {
+TEST_F(QtViewTest, ControlsFollowTheDescriptionInDialogUnits) {
     const DialogUnits units(Dialog().font());
-    EXPECT_EQ(Dialog().m_buttonApply->geometry(), units.ToPixels(198, 166, 50, 14));
-    EXPECT_EQ(Dialog().m_editStatus->geometry(), units.ToPixels(5, 92, 243, 68));
-    EXPECT_EQ(Dialog().height(), units.ToPixels(0, 0, 255, 187).height());
+    const auto widgets = Dialog().findChildren<QWidget*>(Qt::FindDirectChildrenOnly);
+    ASSERT_EQ(widgets.size(), static_cast<qsizetype>(kSettingsDialog.controls.size()));
+    for (qsizetype i = 0; i < widgets.size(); ++i) {
+        const DialogControl& control = kSettingsDialog.controls[static_cast<std::size_t>(i)];
+        const QWidget* widget = widgets[i];
+        const QRect place = units.ToPixels(control.x, control.y, control.width, control.height);
+        QRect shown = widget->geometry();
+        if (control.kind == ControlKind::Label) // it may grow to its text
+            shown.setWidth(std::min(shown.width(), place.width()));
+        EXPECT_EQ(shown, place) << i;
+        if (control.text) { // a label's or a button's
+            EXPECT_EQ(widget->property("text").toString(), QString::fromUtf8(*control.text)) << i;
+        }
+    }
+    EXPECT_EQ(Dialog().height(), units.ToPixels(0, 0, 0, kSettingsDialog.height).height());
+    EXPECT_TRUE(Dialog().m_editLimit->alignment() & Qt::AlignRight);
     EXPECT_FALSE(Dialog().m_buttonApply->isDefault());
     EXPECT_FALSE(Dialog().m_buttonApply->autoDefault());
     EXPECT_FALSE(Dialog().m_editStatus->isReadOnly());
@@ -272,12 +287,12 @@ TEST_F(QtViewTest, BrowseProgramStartsFromThePublishedProgramAndListsEveryFile) 
         filters = dialog->nameFilters();
         startDir = dialog->directory().absolutePath();
         auto* model = dialog->findChild<QFileSystemModel*>();
-        listsEverything = model && model->nameFilters().isEmpty();
+        listsEverything = model && QDir::match(model->nameFilters(), "convert-it");
         dialog->selectFile(QString::fromStdString(converter.string()));
         static_cast<QDialog*>(dialog)->accept(); // as the Open button does
     });
     QTest::mouseClick(Dialog().m_buttonBrowseProgram, Qt::LeftButton);
-    EXPECT_EQ(filters, QStringList{QString::fromUtf8("実行 File (*.exe;*.bat)")});
+    EXPECT_EQ(filters, QStringList{QString::fromUtf8("すべてのファイル (*)")});
     EXPECT_EQ(startDir, "/bin");
     EXPECT_TRUE(listsEverything);
     EXPECT_EQ(Dialog().m_editProgram->text().toStdString(), converter.string());
@@ -408,13 +423,15 @@ TEST_F(QtViewTest, EveryStopRequestEndsTheProgramWithTheSettingsWritten) {
     std::thread([&] { request(); }).join(); // a second one, from another thread
     EXPECT_TRUE(QTest::qWaitFor([&] { return !view->Timer().isActive(); }, kWaitMs));
     QCoreApplication::processEvents();
-    bridge.Run(nullptr, nullptr);
-    request(); // after the end: nothing happens
-    dlg.reset();
+    // Written by the request, as the controller still runs: the folder as
+    // published (the file had it without "/"), not the box's unapplied text.
     std::ifstream in(m_dir / "Kovaset.ini");
     std::string folder;
     std::getline(in, folder);
     EXPECT_EQ(folder, (m_dir / "in").string() + "/");
+    bridge.Run(nullptr, nullptr);
+    request(); // after the end: nothing happens
+    dlg.reset();
     EXPECT_FALSE(bridge.Watch([](std::function<void()>) { return false; }));
 }
 

@@ -4,7 +4,6 @@
 #include <QCursor>
 #include <QDir>
 #include <QFileDialog>
-#include <QFileSystemModel>
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QPlainTextEdit>
@@ -14,7 +13,6 @@
 #include "app/watch_dlg.h"
 #include "core/texts.h"
 #include "ui/qt/byte_text.h"
-#include "ui/qt/limit_edit.h"
 
 namespace {
 
@@ -50,15 +48,22 @@ QIcon LoadIcon(const QString& name, std::initializer_list<int> sizes) {
     return icon;
 }
 
+// The tray pictures in TrayIcon order: the program's icon, then the frames.
+std::array<QIcon, kTrayIconCount> LoadTrayIcons() {
+    std::array<QIcon, kTrayIconCount> icons;
+    icons[0] = LoadIcon("kovalin", {16, 24, 32, 48, 64, 128, 256});
+    for (std::size_t frame = 1; frame < icons.size(); ++frame)
+        icons[frame] = LoadIcon(QString("kovalin-anim%1").arg(frame), {16, 32, 48});
+    return icons;
+}
+
 } // namespace
 
 QtWatchView::QtWatchView()
-    : m_hIdleIcon(LoadIcon("kovalin", {16, 24, 32, 48, 64, 128, 256})),
-      m_hAnimIcon{LoadIcon("kovalin-anim1", {16, 32, 48}), LoadIcon("kovalin-anim2", {16, 32, 48}),
-                  LoadIcon("kovalin-anim3", {16, 32, 48})},
+    : m_trayIcons(LoadTrayIcons()),
       m_dialog(std::make_unique<SettingsDialog>([this] { return m_dlg && m_dlg->IsVisible(); })) {
-    m_dialog->setWindowIcon(m_hIdleIcon);
-    QApplication::setWindowIcon(m_hIdleIcon);
+    m_dialog->setWindowIcon(Icon(TrayIcon::Idle));
+    QApplication::setWindowIcon(Icon(TrayIcon::Idle));
     m_menuTray.setObjectName("IDR_TRAY_MENU");
     QAction* settings = m_menuTray.addAction(QString::fromUtf8(texts::kMenuSettings));
     m_menuTray.addSeparator();
@@ -118,20 +123,6 @@ void QtWatchView::ConnectDialog() {
         if (m_dlg)
             m_dlg->OnBrowseDir();
     });
-}
-
-const QIcon& QtWatchView::Icon(TrayIcon icon) const {
-    switch (icon) {
-    case TrayIcon::Anim1:
-        return m_hAnimIcon[0];
-    case TrayIcon::Anim2:
-        return m_hAnimIcon[1];
-    case TrayIcon::Anim3:
-        return m_hAnimIcon[2];
-    case TrayIcon::Idle:
-        break;
-    }
-    return m_hIdleIcon;
 }
 
 void QtWatchView::ShowWindow(bool show) {
@@ -254,11 +245,8 @@ std::optional<std::string> QtWatchView::BrowseProgram(const std::string& startPa
     dialog.setOption(QFileDialog::DontUseNativeDialog);
     dialog.setAcceptMode(QFileDialog::AcceptOpen);
     dialog.setFileMode(QFileDialog::ExistingFile);
-    dialog.setNameFilter(QString::fromUtf8(texts::kProgramFilter));
-    // Programs carry no extension here: the one entry keeps its text but
-    // lists every file.
-    if (auto* model = dialog.findChild<QFileSystemModel*>())
-        model->setNameFilters({});
+    // Programs carry no extension here: the one entry lists every file.
+    dialog.setNameFilter(QString::fromUtf8(texts::kEveryFileFilter));
     if (!startPath.empty())
         dialog.selectFile(ToQt(startPath));
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())

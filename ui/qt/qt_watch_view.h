@@ -8,6 +8,7 @@
 #include <QSystemTrayIcon>
 #include <QTimer>
 
+#include <array>
 #include <memory>
 
 #include "app/watch_view.h"
@@ -45,14 +46,13 @@ class QtWatchView : public IWatchView {
     QSystemTrayIcon& TrayIconObject() { return m_trayIcon; }
     QMenu& TrayMenu() { return m_menuTray; }
     const QTimer& Timer() const { return m_timer; }
-    const QIcon& Icon(TrayIcon icon) const;
+    const QIcon& Icon(TrayIcon icon) const { return m_trayIcons[static_cast<std::size_t>(icon)]; }
 
   private:
     void ConnectDialog();
 
     CWatchDlg* m_dlg = nullptr;
-    QIcon m_hIdleIcon;
-    QIcon m_hAnimIcon[3];
+    std::array<QIcon, kTrayIconCount> m_trayIcons; // indexed by TrayIcon
     std::unique_ptr<SettingsDialog> m_dialog;
     QMenu m_menuTray;
     QSystemTrayIcon m_trayIcon;

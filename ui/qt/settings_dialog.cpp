@@ -12,7 +12,7 @@
 #include <algorithm>
 #include <utility>
 
-#include "core/texts.h"
+#include "app/settings_dialog_template.h"
 #include "ui/qt/dialog_units.h"
 #include "ui/qt/limit_edit.h"
 
@@ -21,15 +21,45 @@ namespace {
 // The template's font; the CJK fallback stands in where it is not installed.
 QFont TemplateFont() {
     QFont font;
-    font.setFamilies({QString::fromUtf8(texts::kDialogFont), "MS PGothic", "Noto Sans CJK JP",
+    font.setFamilies({QString::fromUtf8(*kSettingsDialog.font), "MS PGothic", "Noto Sans CJK JP",
                       "IPAPGothic", "sans-serif"});
-    font.setPointSize(9);
+    font.setPointSize(kSettingsDialog.pointSize);
     return font;
 }
 
-QLineEdit* ConfigureEdit(QLineEdit* edit, const char* name) {
-    edit->setObjectName(name);
+QLineEdit* NewEdit(unsigned style, QWidget* parent) {
+    QLineEdit* edit = (style & kNumbersOnly) ? new LimitEdit(parent) : new QLineEdit(parent);
+    if (style & kRightAligned)
+        edit->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
     return edit;
+}
+
+QPlainTextEdit* NewMultiLineEdit(QWidget* parent) {
+    auto* edit = new QPlainTextEdit(parent);
+    edit->setLineWrapMode(QPlainTextEdit::NoWrap);
+    edit->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    edit->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    edit->setTabChangesFocus(true);
+    return edit;
+}
+
+QLabel* NewLabel(const char* text, QWidget* parent) {
+    auto* label = new QLabel(QString::fromUtf8(text), parent);
+    label->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    return label;
+}
+
+QPushButton* NewButton(const char* text, QWidget* parent) {
+    auto* button = new QPushButton(QString::fromUtf8(text), parent);
+    // No default button: Enter clicks nothing.
+    button->setAutoDefault(false);
+    button->setDefault(false);
+    return button;
+}
+
+// The control of the template named `idName`.
+template <typename Widget> Widget* Control(const QDialog& dialog, const char* idName) {
+    return dialog.findChild<Widget*>(idName, Qt::FindDirectChildrenOnly);
 }
 
 } // namespace
@@ -37,43 +67,23 @@ QLineEdit* ConfigureEdit(QLineEdit* edit, const char* name) {
 SettingsDialog::SettingsDialog(std::function<bool()> mayShow)
     : QDialog(nullptr, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint),
       m_mayShow(std::move(mayShow)), m_units(TemplateFont()) {
-    setObjectName("IDD_MAIN");
-    setWindowTitle("Kovalin");
+    setObjectName(kSettingsDialog.name);
+    setWindowTitle(kSettingsDialog.caption);
     setFont(TemplateFont());
 
-    // Controls in template order, which is also the Tab order.
-    m_editWatchDir = ConfigureEdit(new QLineEdit(this), "IDC_WATCH_DIR");
-    Place(m_editWatchDir, 5, 17, 193, 14);
-    AddLabel(texts::kLabelWatchDir, 5, 7, 52, 8);
-    m_editProgram = ConfigureEdit(new QLineEdit(this), "IDC_PROGRAM");
-    Place(m_editProgram, 5, 46, 192, 14);
-    AddLabel(texts::kLabelProgram, 5, 36, 58, 8);
-    AddLabel(texts::kLabelLimitBefore, 5, 68, 64, 8);
-    m_editLimit = new LimitEdit(this);
-    ConfigureEdit(m_editLimit, "IDC_LIMIT");
-    m_editLimit->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
-    Place(m_editLimit, 74, 63, 40, 14);
-    AddLabel(texts::kLabelLimitAfter, 117, 67, 130, 8);
-    m_buttonApply = AddButton("IDC_APPLY", texts::kButtonApply, 198, 166, 50);
-    m_buttonDiscard = AddButton("IDC_DISCARD", texts::kButtonDiscard, 143, 166, 50);
-    m_buttonBrowseProgram = AddButton("IDC_BROWSE_PROGRAM", texts::kButtonBrowse, 200, 46, 36);
-    m_buttonBrowseDir = AddButton("IDC_BROWSE_DIR", texts::kButtonBrowse, 201, 17, 36);
-    AddLabel(texts::kLabelLimitZero, 73, 80, 87, 8);
-    m_editStatus = new QPlainTextEdit(this);
-    m_editStatus->setObjectName("IDC_STATUS");
-    m_editStatus->setLineWrapMode(QPlainTextEdit::NoWrap);
-    m_editStatus->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-    m_editStatus->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-    m_editStatus->setTabChangesFocus(true);
-    Place(m_editStatus, 5, 92, 243, 68);
+    // Created in template order, which Qt follows as the Tab order.
+    for (const DialogControl& control : kSettingsDialog.controls)
+        AddControl(control);
+    m_editWatchDir = Control<QLineEdit>(*this, "IDC_WATCH_DIR");
+    m_editProgram = Control<QLineEdit>(*this, "IDC_PROGRAM");
+    m_editLimit = Control<QLineEdit>(*this, "IDC_LIMIT");
+    m_editStatus = Control<QPlainTextEdit>(*this, "IDC_STATUS");
+    m_buttonApply = Control<QPushButton>(*this, "IDC_APPLY");
+    m_buttonDiscard = Control<QPushButton>(*this, "IDC_DISCARD");
+    m_buttonBrowseProgram = Control<QPushButton>(*this, "IDC_BROWSE_PROGRAM");
+    m_buttonBrowseDir = Control<QPushButton>(*this, "IDC_BROWSE_DIR");
 
-    QWidget* const tabOrder[] = {m_editWatchDir,    m_editProgram,   m_editLimit,
-                                 m_buttonApply,     m_buttonDiscard, m_buttonBrowseProgram,
-                                 m_buttonBrowseDir, m_editStatus};
-    for (std::size_t i = 0; i + 1 < std::size(tabOrder); ++i)
-        setTabOrder(tabOrder[i], tabOrder[i + 1]);
-
-    QSize size = m_units.ToPixels(0, 0, 255, 187).size();
+    QSize size = m_units.ToPixels(0, 0, kSettingsDialog.width, kSettingsDialog.height).size();
     for (const QWidget* child : findChildren<QWidget*>(Qt::FindDirectChildrenOnly))
         size.setWidth(std::max(size.width(), child->geometry().right() + m_units.BaseX()));
     setFixedSize(size);
@@ -82,30 +92,29 @@ SettingsDialog::SettingsDialog(std::function<bool()> mayShow)
         move(screen->availableGeometry().center() - rect().center());
 }
 
-void SettingsDialog::Place(QWidget* control, int x, int y, int width, int height) {
-    control->setGeometry(m_units.ToPixels(x, y, width, height));
-}
-
-QLabel* SettingsDialog::AddLabel(const char* text, int x, int y, int width, int height) {
-    auto* label = new QLabel(QString::fromUtf8(text), this);
-    label->setAlignment(Qt::AlignLeft | Qt::AlignTop);
-    Place(label, x, y, width, height);
+void SettingsDialog::AddControl(const DialogControl& control) {
+    QWidget* widget = nullptr;
+    switch (control.kind) {
+    case ControlKind::Edit:
+        widget = NewEdit(control.style, this);
+        break;
+    case ControlKind::MultiLineEdit:
+        widget = NewMultiLineEdit(this);
+        break;
+    case ControlKind::Label:
+        widget = NewLabel(*control.text, this);
+        break;
+    case ControlKind::Button:
+        widget = NewButton(*control.text, this);
+        break;
+    }
+    if (control.idName)
+        widget->setObjectName(control.idName);
+    widget->setGeometry(m_units.ToPixels(control.x, control.y, control.width, control.height));
     // The template was measured with a font whose kana are narrower than most
     // Linux CJK fonts: a label grows to its text rather than cut it.
-    if (label->width() < label->sizeHint().width())
-        label->resize(label->sizeHint().width(), label->height());
-    return label;
-}
-
-QPushButton* SettingsDialog::AddButton(const char* name, const char* text, int x, int y,
-                                       int width) {
-    auto* button = new QPushButton(QString::fromUtf8(text), this);
-    button->setObjectName(name);
-    // No default button: Enter clicks nothing.
-    button->setAutoDefault(false);
-    button->setDefault(false);
-    Place(button, x, y, width, 14);
-    return button;
+    if (control.kind == ControlKind::Label && widget->width() < widget->sizeHint().width())
+        widget->resize(widget->sizeHint().width(), widget->height());
 }
 
 void SettingsDialog::setVisible(bool visible) {

@@ -1,4 +1,4 @@
-// The settings dialog, laid out from the IDD_MAIN template. It draws and
+// The settings dialog, built from the description of IDD_MAIN. It draws and
 // reports clicks; CWatchDlg decides everything.
 #pragma once
 
@@ -8,11 +8,10 @@
 
 #include "ui/qt/dialog_units.h"
 
-class QLabel;
 class QLineEdit;
 class QPlainTextEdit;
 class QPushButton;
-class LimitEdit;
+struct DialogControl;
 
 class SettingsDialog : public QDialog {
   public:
@@ -28,7 +27,7 @@ class SettingsDialog : public QDialog {
 
     QLineEdit* m_editWatchDir;
     QLineEdit* m_editProgram;
-    LimitEdit* m_editLimit;
+    QLineEdit* m_editLimit;
     QPlainTextEdit* m_editStatus;
     QPushButton* m_buttonApply;
     QPushButton* m_buttonDiscard;
@@ -40,9 +39,7 @@ class SettingsDialog : public QDialog {
     void closeEvent(QCloseEvent* event) override;
 
   private:
-    void Place(QWidget* control, int x, int y, int width, int height);
-    QLabel* AddLabel(const char* text, int x, int y, int width, int height);
-    QPushButton* AddButton(const char* name, const char* text, int x, int y, int width);
+    void AddControl(const DialogControl& control);
 
     std::function<bool()> m_mayShow;
     DialogUnits m_units; // of the template's font

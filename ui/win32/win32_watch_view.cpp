@@ -1,5 +1,6 @@
 #include "ui/win32/win32_watch_view.h"
 
+#include <array>
 #include <vector>
 
 #include "app/watch_dlg.h"
@@ -9,15 +10,16 @@
 #include "res/resource.h"
 #include "ui/win32/browse_dialogs.h"
 
-// The controller names the boxes and pictures by the template's identifiers.
+// The controller names the boxes by the template's identifiers; the tray
+// pictures follow each other from IDR_MAINFRAME in TrayIcon order.
 static_assert(static_cast<int>(EditBox::WatchDir) == IDC_WATCH_DIR);
 static_assert(static_cast<int>(EditBox::Program) == IDC_PROGRAM);
 static_assert(static_cast<int>(EditBox::Limit) == IDC_LIMIT);
 static_assert(static_cast<int>(EditBox::Status) == IDC_STATUS);
-static_assert(static_cast<int>(TrayIcon::Idle) == IDR_MAINFRAME);
-static_assert(static_cast<int>(TrayIcon::Anim1) == IDI_ANIM1);
-static_assert(static_cast<int>(TrayIcon::Anim2) == IDI_ANIM2);
-static_assert(static_cast<int>(TrayIcon::Anim3) == IDI_ANIM3);
+static_assert(static_cast<int>(TrayIcon::Idle) == 0);
+static_assert(IDI_ANIM1 == IDR_MAINFRAME + static_cast<int>(TrayIcon::Anim1));
+static_assert(IDI_ANIM2 == IDR_MAINFRAME + static_cast<int>(TrayIcon::Anim2));
+static_assert(IDI_ANIM3 == IDR_MAINFRAME + static_cast<int>(TrayIcon::Anim3));
 
 namespace {
 
@@ -26,6 +28,14 @@ constexpr UINT_PTR kTickTimerId = 1; // ID_TIMER_TICK
 HICON LoadSmallIcon(HINSTANCE instance, int id) {
     return static_cast<HICON>(
         LoadImageA(instance, MAKEINTRESOURCEA(id), IMAGE_ICON, 16, 16, LR_DEFAULTCOLOR));
+}
+
+// The tray pictures at 16x16, in TrayIcon order.
+std::array<HICON, kTrayIconCount> LoadTrayIcons(HINSTANCE instance) {
+    std::array<HICON, kTrayIconCount> icons;
+    for (std::size_t i = 0; i < icons.size(); ++i)
+        icons[i] = LoadSmallIcon(instance, IDR_MAINFRAME + static_cast<int>(i));
+    return icons;
 }
 
 HMENU BuildTrayMenu() {
@@ -78,10 +88,8 @@ TrayMouse MouseOf(LPARAM lParam) {
 
 Win32WatchView::Win32WatchView(HINSTANCE instance)
     : m_hInstance(instance), m_hIcon(LoadIconA(instance, MAKEINTRESOURCEA(IDR_MAINFRAME))),
-      m_hIdleIcon(LoadSmallIcon(instance, IDR_MAINFRAME)),
-      m_hAnimIcon{LoadSmallIcon(instance, IDI_ANIM1), LoadSmallIcon(instance, IDI_ANIM2),
-                  LoadSmallIcon(instance, IDI_ANIM3)},
-      m_menuTray(BuildTrayMenu()), m_taskbarCreated(RegisterWindowMessageA("TaskbarCreated")) {}
+      m_hTrayIcons(LoadTrayIcons(instance)), m_menuTray(BuildTrayMenu()),
+      m_taskbarCreated(RegisterWindowMessageA("TaskbarCreated")) {}
 
 Win32WatchView::~Win32WatchView() {
     // The icons stay loaded until the process ends.
@@ -204,20 +212,6 @@ void Win32WatchView::FocusAndSelectAll(EditBox box) {
     const HWND control = GetDlgItem(m_hWnd, static_cast<int>(box));
     SendMessageA(m_hWnd, WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(control), TRUE);
     SendMessageA(control, EM_SETSEL, 0, -1);
-}
-
-HICON Win32WatchView::IconFor(TrayIcon icon) const {
-    switch (icon) {
-    case TrayIcon::Anim1:
-        return m_hAnimIcon[0];
-    case TrayIcon::Anim2:
-        return m_hAnimIcon[1];
-    case TrayIcon::Anim3:
-        return m_hAnimIcon[2];
-    case TrayIcon::Idle:
-        break;
-    }
-    return m_hIdleIcon;
 }
 
 void Win32WatchView::AddTrayIcon(TrayIcon icon, const std::string& tip) {

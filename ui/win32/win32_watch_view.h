@@ -6,6 +6,7 @@
 
 #include <windows.h>
 
+#include <array>
 #include <string>
 
 #include "app/watch_view.h"
@@ -47,14 +48,13 @@ class Win32WatchView final : public IWatchView {
     INT_PTR OnMessage(UINT message, WPARAM wParam, LPARAM lParam);
     void OnInitDialog();
     bool OnCommand(WORD id);
-    HICON IconFor(TrayIcon icon) const;
+    HICON IconFor(TrayIcon icon) const { return m_hTrayIcons[static_cast<std::size_t>(icon)]; }
 
     HINSTANCE m_hInstance;
     CWatchDlg* m_controller = nullptr;
     HWND m_hWnd = nullptr;
-    HICON m_hIcon;        // 128 at the system's icon size: the window's icon
-    HICON m_hIdleIcon;    // 128 at 16x16
-    HICON m_hAnimIcon[3]; // 129 to 131 at 16x16
+    HICON m_hIcon; // 128 at the system's icon size: the window's icon
+    std::array<HICON, kTrayIconCount> m_hTrayIcons; // 128 to 131 at 16x16
     HMENU m_menuTray;
     NotifyIcon m_nid;
     UINT m_taskbarCreated; // the shell's "TaskbarCreated" message
