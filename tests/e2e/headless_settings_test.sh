@@ -29,7 +29,8 @@ expect_refusal folder.ini
 mkdir "$work/app"
 cp -- "$KOVALIN" "$work/app/kovalin-headless"
 KOVALIN=$work/app/kovalin-headless
-(cd "$work/run" && exec "$KOVALIN") >"$work/status.log" 2>"$work/stderr.log" &
+# A configuration folder of the test's own: the user's may be in use.
+(cd "$work/run" && exec env XDG_CONFIG_HOME="$work/config" "$KOVALIN") >"$work/status.log" 2>"$work/stderr.log" &
 headless_pid=$!
 wait_for 10 grep -q . "$work/status.log" || fail "kovalin-headless printed no status"
 stop_headless
