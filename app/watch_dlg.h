@@ -9,7 +9,7 @@
 
 #include "app/watch_dlg_environment.h"
 #include "app/watch_view.h"
-#include "platform/atomic_file.h"
+#include "settings/write_outcome.h"
 
 struct SharedState;
 

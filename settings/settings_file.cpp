@@ -4,8 +4,9 @@
 #include <cstdio>
 #include <cstring>
 
-#include "platform/atomic_file.h"
 #include "platform/settings_location.h"
+#include "platform/the_file_system.h"
+#include "settings/crash_safe_save.h"
 
 SettingsRecord DefaultSettings() {
 #ifdef _WIN32
@@ -75,5 +76,5 @@ std::string FormatSettings(const SettingsRecord& settings) {
 WriteOutcome SaveSettings(const std::string& path, const SettingsRecord& settings) {
     // A folder that cannot be made shows in the write's outcome.
     MakeSettingsFolder(path);
-    return WriteFileAtomically(path, FormatSettings(settings));
+    return SaveCrashSafe(TheFileSystem(), path, FormatSettings(settings));
 }

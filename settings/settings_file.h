@@ -5,7 +5,7 @@
 #include <cstdint>
 #include <string>
 
-#include "platform/atomic_file.h"
+#include "settings/write_outcome.h"
 
 inline constexpr const char* kSettingsFileName = "Kovaset.ini";
 

@@ -1,4 +1,6 @@
-#include "platform/atomic_file.h"
+#include "settings/temporary_file_name.h"
+
+#include <atomic>
 
 namespace {
 
@@ -20,13 +22,18 @@ bool ReadNumber(std::string_view text, std::size_t& i, char stop, std::uint64_t&
 
 } // namespace
 
+std::string TemporaryFileName(const std::string& path, std::uint64_t processId) {
+    static std::atomic<unsigned> counter{0};
+    return path + std::string(kTemporaryMark) + std::to_string(processId) + "-" +
+           std::to_string(counter++);
+}
+
 bool IsTemporaryFileOf(std::string_view name, std::string_view fileName, std::uint64_t& processId) {
-    constexpr std::string_view kMark = ".new-";
-    if (fileName.empty() || name.size() <= fileName.size() + kMark.size() ||
+    if (fileName.empty() || name.size() <= fileName.size() + kTemporaryMark.size() ||
         name.substr(0, fileName.size()) != fileName ||
-        name.substr(fileName.size(), kMark.size()) != kMark)
+        name.substr(fileName.size(), kTemporaryMark.size()) != kTemporaryMark)
         return false;
-    std::size_t i = fileName.size() + kMark.size();
+    std::size_t i = fileName.size() + kTemporaryMark.size();
     std::uint64_t pid = 0, counter = 0;
     if (!ReadNumber(name, i, '-', pid))
         return false;
