@@ -8,76 +8,33 @@
 #include "core/file_name.h"
 #include "core/shared_state.h"
 #include "core/texts.h"
-#include "settings/settings_file.h"
+#include "settings/settings_location.h"
 
 namespace {
 
 constexpr TrayIcon kAnimIcons[3] = {TrayIcon::Anim1, TrayIcon::Anim2, TrayIcon::Anim3};
 
-std::string SettingsPathIn(const std::string& exeDir) {
-    return exeDir + kSettingsFileName;
-}
-
 bool HasLineBreak(const std::string& text) {
     return text.find_first_of("\r\n") != std::string::npos;
 }
 
-// The reason of a failed save, as the message box gives it.
-std::string FailureReason(const WriteOutcome& outcome) {
-    switch (outcome.failure) {
-    case WriteFailure::ReadOnly:
-        return texts::kReasonReadOnly;
-    case WriteFailure::AccessDenied:
-        return texts::kReasonAccessDenied;
-    case WriteFailure::DiskFull:
-        return texts::kReasonDiskFull;
-    case WriteFailure::IsFolder:
-        return texts::kReasonIsFolder;
-    case WriteFailure::NoFolder:
-        return texts::kReasonNoFolder;
-    case WriteFailure::None:
-    case WriteFailure::Other:
-        break;
-    }
-    return texts::ReasonSystemError(outcome.systemError);
-}
-
 } // namespace
 
-std::string SaveFailureMessage(const std::string& path, const WriteOutcome& outcome) {
-    return texts::SaveFailure(path, FailureReason(outcome));
-}
-
-std::string SaveFailureLine(const std::string& path, const WriteOutcome& outcome) {
-    return "kovalin: cannot save the settings to " + path + ": " + outcome.detail;
-}
-
 CWatchDlg::CWatchDlg(IWatchView& view, WatchDlgEnvironment env)
-    : m_view(view), m_env(std::move(env)), m_state(*m_env.state) {
-    const SettingsRecord defaults = DefaultSettings();
-    m_strWatchDir = defaults.watchDir;
-    m_strProgram = defaults.program;
-    m_nLimitMB = defaults.limitMB;
-    m_bVisible = 0;
-    m_strExeDir = m_env.executableDirectory ? m_env.executableDirectory() : std::string();
-    // Without the executable's folder the file's name would be relative, and
-    // the settings would be read from and written to whatever folder is
-    // current: neither is done.
-    if (m_strExeDir.empty()) {
-        Report("kovalin: cannot tell where " + std::string(kSettingsFileName) +
-               " belongs (no executable path, no home): it is neither read nor written, and the "
-               "defaults are used");
-        return;
+    : m_view(view), m_env(std::move(env)), m_state(*m_env.state),
+      m_settings(*m_env.files, SettingsPathOf(m_env)) {
+    SettingsRecord settings = DefaultSettings();
+    if (!m_settings.HasFile()) {
+        Report(SettingsStore::NoFileLine());
+    } else {
+        const LoadResult read = m_settings.Load(settings);
+        if (read.status == LoadStatus::Unreadable)
+            Report(m_settings.LoadFailureLine(read, true));
     }
-
-    SettingsRecord loaded{m_strWatchDir, m_strProgram, m_nLimitMB};
-    const LoadResult read = LoadSettings(SettingsPath(), loaded);
-    if (read.status == LoadStatus::Unreadable)
-        Report("kovalin: cannot read " + SettingsPath() + " (error " + std::to_string(read.error) +
-               "): the defaults are used");
-    m_strWatchDir = loaded.watchDir;
-    m_strProgram = loaded.program;
-    m_nLimitMB = loaded.limitMB;
+    m_strWatchDir = settings.watchDir;
+    m_strProgram = settings.program;
+    m_nLimitMB = settings.limitMB;
+    m_bVisible = 0;
 }
 
 CWatchDlg::~CWatchDlg() {
@@ -88,31 +45,21 @@ CWatchDlg::~CWatchDlg() {
 
 void CWatchDlg::Report(const std::string& line) {
     if (m_env.reportLine)
-        m_env.reportLine(line);
-}
-
-bool CWatchDlg::HasSettingsFile() const {
-    return !m_strExeDir.empty();
+        m_env.reportLine("kovalin: " + line);
 }
 
 WriteOutcome CWatchDlg::Save() {
-    if (!HasSettingsFile())
-        return {}; // said at the start
-    return SaveSettings(SettingsPath(), {m_strWatchDir, m_strProgram, m_nLimitMB});
+    return m_settings.Save({m_strWatchDir, m_strProgram, m_nLimitMB});
 }
 
 void CWatchDlg::SaveOrReport() {
     const WriteOutcome saved = Save();
     if (!saved)
-        Report(SaveFailureLine(SettingsPath(), saved));
-}
-
-std::string CWatchDlg::SettingsPath() const {
-    return SettingsPathIn(m_strExeDir);
+        Report(m_settings.SaveFailureLine(saved));
 }
 
 std::string CWatchDlg::SettingsPathOf(const WatchDlgEnvironment& env) {
-    return SettingsPathIn(env.executableDirectory ? env.executableDirectory() : std::string());
+    return SettingsPathIn(env.settingsFolder ? env.settingsFolder() : std::string());
 }
 
 void CWatchDlg::OnInitDialog() {
@@ -268,7 +215,7 @@ void CWatchDlg::OnTrayExit() {
     m_bEnding = true;
     const WriteOutcome saved = Save();
     if (!saved)
-        m_view.ShowMessage(SaveFailureMessage(SettingsPath(), saved), MessageIcon::Error);
+        m_view.ShowMessage(m_settings.SaveFailureMessage(saved), MessageIcon::Error);
     End();
 }
 

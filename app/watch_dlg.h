@@ -9,25 +9,17 @@
 
 #include "app/watch_dlg_environment.h"
 #include "app/watch_view.h"
-#include "settings/write_outcome.h"
+#include "settings/settings_store.h"
 
 struct SharedState;
-
-// The message box's text when "終了" could not write the settings file: what
-// failed, the file, the reason, in Japanese.
-std::string SaveFailureMessage(const std::string& path, const WriteOutcome& outcome);
-// The one line for standard error when a signal or the end of the session
-// could not write it.
-std::string SaveFailureLine(const std::string& path, const WriteOutcome& outcome);
 
 class CWatchDlg {
   public:
     static constexpr unsigned kTickMs = 700;
     static constexpr unsigned kTrayIconId = 1;
 
-    // Defaults, then the executable's folder, then the settings file there.
-    // Without the executable's folder no file is read or written (and the
-    // report line says so).
+    // Defaults, then the settings file of the settings folder. Without that
+    // folder no file is read or written (and the report line says so).
     CWatchDlg(IWatchView& view, WatchDlgEnvironment env);
     // Removes the tray icon and writes the settings file, unless the way out
     // (OnTrayExit, OnStopRequest) has written it already.
@@ -70,7 +62,7 @@ class CWatchDlg {
     const std::string& WatchDir() const { return m_strWatchDir; }
     const std::string& Program() const { return m_strProgram; }
     std::uint32_t LimitMB() const { return m_nLimitMB; }
-    std::string SettingsPath() const;
+    const std::string& SettingsPath() const { return m_settings.Path(); }
     // The settings file that a controller over `env` reads and writes.
     static std::string SettingsPathOf(const WatchDlgEnvironment& env);
 
@@ -80,7 +72,6 @@ class CWatchDlg {
     bool UpdateData(bool saveAndValidate);
     void NormaliseAndPublish();
     void Report(const std::string& line);
-    bool HasSettingsFile() const;
     WriteOutcome Save();
     void SaveOrReport();
     // Takes the view away and ends the event loop, once.
@@ -90,7 +81,7 @@ class CWatchDlg {
     WatchDlgEnvironment m_env;
     SharedState& m_state;
 
-    std::string m_strExeDir;
+    SettingsStore m_settings;
     TrayIcon m_trayIcon = TrayIcon::Idle;
     std::int32_t m_bVisible = 0;
     bool m_bDestroyed = false; // after End the view is gone

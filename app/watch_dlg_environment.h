@@ -6,14 +6,18 @@
 #include <string>
 
 #include "core/file_name.h"
+#include "settings/file_system.h"
 
 struct SharedState;
 
 struct WatchDlgEnvironment {
     SharedState* state = nullptr;
     // Folder of the settings file with its trailing separator: the
-    // executable's, or on Linux the user's configuration folder.
-    std::function<std::string()> executableDirectory;
+    // executable's, or on Linux the user's configuration folder; empty when
+    // no folder can be told.
+    std::function<std::string()> settingsFolder;
+    // The file calls that the settings file is saved with.
+    FileSystem* files = nullptr;
     // Starts the conversion worker over `state`; false when it could not.
     std::function<bool()> startWorker;
     // Lead bytes of the text encoding; null for UTF-8.

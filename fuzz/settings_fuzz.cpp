@@ -15,7 +15,8 @@
 #include <vector>
 
 #include "fuzz_check.h"
-#include "settings/settings_file.h"
+#include "platform/the_file_system.h"
+#include "settings/settings_store.h"
 
 namespace {
 
@@ -92,7 +93,7 @@ bool Storable(const std::string& text) {
 void CheckRoundTrip(const SettingsRecord& record) {
     if (!Storable(record.watchDir) || !Storable(record.program))
         return;
-    FUZZ_CHECK(SaveSettings(FilePath(), record));
+    FUZZ_CHECK(SettingsStore(TheFileSystem(), FilePath()).Save(record));
     FUZZ_CHECK(ReadRaw() == FormatSettings(record));
     SettingsRecord back = Sentinel();
     LoadSettings(FilePath(), back);

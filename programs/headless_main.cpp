@@ -3,7 +3,6 @@
 // its own until it is asked to stop. It never writes the settings file.
 #include <condition_variable>
 #include <cstdio>
-#include <cstring>
 #include <ctime>
 #include <mutex>
 #include <string>
@@ -18,11 +17,13 @@
 #include "kovalin_version.h"
 #include "platform/instance_lock.h"
 #include "platform/journal_stream.h"
-#include "platform/settings_location.h"
+#include "platform/settings_places.h"
 #include "platform/stop_request.h"
+#include "platform/the_file_system.h"
 #include "platform/the_platform.h"
 #include "programs/status_line.h"
-#include "settings/settings_file.h"
+#include "settings/settings_location.h"
+#include "settings/settings_store.h"
 #ifdef _WIN32
 #include "platform/win32/dll_search.h"
 #endif
@@ -41,8 +42,7 @@ constexpr const char* kUsage =
 
 struct Options {
     enum class Action { Run, Help, Version, Error } action = Action::Run;
-    std::string settingsPath;
-    bool settingsNamed = false; // given on the command line, so it must be read
+    std::string settingsPath; // named on the command line, so it must be read; or empty
     std::string error;
 };
 
@@ -67,16 +67,19 @@ Options ParseArguments(int argc, char** argv) {
             options.error = "expected at most one settings file";
         }
     }
-    if (!options.error.empty()) {
+    if (!options.error.empty())
         options.action = Options::Action::Error;
-    } else if (!options.settingsPath.empty()) {
-        options.settingsNamed = true;
-    } else {
-        // Empty when no folder can be told (no executable path, no home):
-        // no file is read then (Run says so).
-        options.settingsPath = SettingsFilePath();
-    }
     return options;
+}
+
+// The file named on the command line, else the one in the settings folder
+// (none when no folder can be told).
+SettingsStore SettingsOf(const Options& options) {
+    const std::string path =
+        !options.settingsPath.empty()
+            ? options.settingsPath
+            : SettingsPathIn(LocateSettingsFolder(TheSettingsPlaces(), TheFileSystem()));
+    return SettingsStore(TheFileSystem(), path);
 }
 
 // Prints a status line at once, for a terminal, a file or the journal.
@@ -94,40 +97,38 @@ struct StopLatch {
     bool requested = false;
 };
 
+void SaySettingsFailure(const std::string& line) {
+    std::fprintf(stderr, "kovalin-headless: %s\n", line.c_str());
+}
+
 // Reads the settings: a file named on the command line must be there and
-// readable; the one beside the executable may be missing. False when the
+// readable; the one of the settings folder may be missing. False when the
 // program must not run.
-bool ReadSettings(const Options& options, SettingsRecord& settings) {
-    if (options.settingsPath.empty()) {
-        std::fprintf(stderr,
-                     "kovalin-headless: cannot tell where %s belongs (no executable path, no "
-                     "home): it is not read, "
-                     "and the defaults are used\n",
-                     kSettingsFileName);
+bool ReadSettings(const SettingsStore& store, bool named, SettingsRecord& settings) {
+    if (!store.HasFile()) {
+        SaySettingsFailure(SettingsStore::NoFileLine());
         return true;
     }
-    const LoadResult read = LoadSettings(options.settingsPath, settings);
-    if (read.status == LoadStatus::Read ||
-        (read.status == LoadStatus::Missing && !options.settingsNamed))
+    const LoadResult read = store.Load(settings);
+    if (read.status == LoadStatus::Read || (read.status == LoadStatus::Missing && !named))
         return true;
-    std::fprintf(stderr, "kovalin-headless: cannot read the settings file %s: %s%s\n",
-                 options.settingsPath.c_str(), std::strerror(read.error),
-                 options.settingsNamed ? "" : " (the defaults are used)");
-    return !options.settingsNamed;
+    SaySettingsFailure(store.LoadFailureLine(read, !named));
+    return !named;
 }
 
 int Run(const Options& options) {
+    const SettingsStore store = SettingsOf(options);
     // A second instance on the same file would hand recordings to a second converter.
-    const InstanceLock instance = AcquireInstanceLock(options.settingsPath);
+    const InstanceLock instance = AcquireInstanceLock(store.Path());
     if (!instance.held) {
         const std::string pid =
             instance.ownerPid > 0 ? " (PID " + std::to_string(instance.ownerPid) + ")" : "";
         std::fprintf(stderr, "kovalin-headless: %s is in use by another Kovalin%s\n",
-                     options.settingsPath.c_str(), pid.c_str());
+                     store.Path().c_str(), pid.c_str());
         return 2;
     }
     SettingsRecord settings = DefaultSettings();
-    if (!ReadSettings(options, settings))
+    if (!ReadSettings(store, !options.settingsPath.empty(), settings))
         return 2;
     NormaliseWatchDir(settings.watchDir, ThePlatform().LeadBytes());
 

@@ -4,13 +4,15 @@
 
 #include "core/shared_state.h"
 #include "core/worker_thread.h"
-#include "platform/settings_location.h"
+#include "platform/settings_places.h"
+#include "platform/the_file_system.h"
 #include "platform/the_platform.h"
 
 WatchDlgEnvironment ProcessEnvironment() {
     WatchDlgEnvironment env;
     env.state = &TheSharedState();
-    env.executableDirectory = SettingsFolder;
+    env.settingsFolder = [] { return LocateSettingsFolder(TheSettingsPlaces(), TheFileSystem()); };
+    env.files = &TheFileSystem();
     env.startWorker = [] { return StartConvertThread(ThePlatform(), TheSharedState()); };
     env.isLeadByte = ThePlatform().LeadBytes();
     env.reportLine = [](const std::string& line) {

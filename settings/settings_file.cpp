@@ -4,10 +4,6 @@
 #include <cstdio>
 #include <cstring>
 
-#include "platform/settings_location.h"
-#include "platform/the_file_system.h"
-#include "settings/crash_safe_save.h"
-
 SettingsRecord DefaultSettings() {
 #ifdef _WIN32
     return {"c:\\var\\www\\tmp", "c:\\var\\getmorv.bat", 0};
@@ -71,10 +67,4 @@ LoadResult LoadSettings(const std::string& path, SettingsRecord& settings) {
 std::string FormatSettings(const SettingsRecord& settings) {
     return settings.watchDir + "\n" + settings.program + "\n" +
            std::to_string(static_cast<std::int32_t>(settings.limitMB)) + "\n";
-}
-
-WriteOutcome SaveSettings(const std::string& path, const SettingsRecord& settings) {
-    // A folder that cannot be made shows in the write's outcome.
-    MakeSettingsFolder(path);
-    return SaveCrashSafe(TheFileSystem(), path, FormatSettings(settings));
 }

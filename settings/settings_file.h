@@ -5,8 +5,6 @@
 #include <cstdint>
 #include <string>
 
-#include "settings/write_outcome.h"
-
 inline constexpr const char* kSettingsFileName = "Kovaset.ini";
 
 struct SettingsRecord {
@@ -33,12 +31,6 @@ struct LoadResult {
 // Reads the lines that the file has into the record; what the file lacks
 // keeps its value. A missing or unreadable file changes nothing.
 LoadResult LoadSettings(const std::string& path, SettingsRecord& settings);
-
-// Writes the three lines so that a crash or a full disk never leaves a
-// truncated file, and a file that its user may not write (or that no one may
-// write) is left alone. The file's folder is made first where it is missing
-// (0700). The outcome tells why nothing was written.
-WriteOutcome SaveSettings(const std::string& path, const SettingsRecord& settings);
 
 // The file's bytes for a record.
 std::string FormatSettings(const SettingsRecord& settings);

@@ -14,6 +14,7 @@
 #include "core/shared_state.h"
 #include "core/texts.h"
 #include "fake_view.h"
+#include "platform/the_file_system.h"
 #include "platform/the_platform.h"
 #include "settings/settings_file.h"
 
@@ -56,7 +57,8 @@ class WatchDlgTest : public ::testing::Test {
     WatchDlgEnvironment Env() {
         WatchDlgEnvironment env;
         env.state = &state;
-        env.executableDirectory = [this] { return exeDirKnown ? ExeDir() : std::string(); };
+        env.settingsFolder = [this] { return exeDirKnown ? ExeDir() : std::string(); };
+        env.files = &TheFileSystem();
         env.reportLine = [this](const std::string& line) { reported.push_back(line); };
         env.startWorker = [this] {
             workerSawFolder.push_back(state.g_strWatchDir.Get());

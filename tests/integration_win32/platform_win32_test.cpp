@@ -13,8 +13,9 @@
 #include "core/shared_state.h"
 #include "core/size_limit.h"
 #include "core/texts.h"
+#include "platform/the_file_system.h"
 #include "platform/the_platform.h"
-#include "settings/settings_file.h"
+#include "settings/settings_store.h"
 #include "support.h"
 #include "win32_files.h"
 
@@ -154,16 +155,6 @@ TEST(Win32SizeLimit, AReadOnlyOldestMp4IsPassedOverAndKeepsItsJpg) {
     EXPECT_FALSE(ThePlatform().RemoveFile(folder / "dir.mp4"));
 }
 
-TEST(Win32Settings, SaveReplacesTheFileWholeAndLeavesNoTemporaryFile) {
-    TempFolder folder;
-    const std::string path = folder / kSettingsFileName;
-    folder.Touch(kSettingsFileName, 5000);
-    const SettingsRecord record{folder.Prefix(), "c:\\bin\\conv.bat", 7};
-    ASSERT_TRUE(SaveSettings(path, record));
-    EXPECT_EQ(ReadFile(path), FormatSettings(record));
-    EXPECT_EQ(Find(folder.Prefix() + "*").size(), 1u);
-}
-
 // The tests below need the Japanese ANSI code page: Wine takes it from
 // LANG=ja_JP.UTF-8.
 class Win32CodePage932 : public ::testing::Test {
@@ -188,18 +179,23 @@ TEST_F(Win32CodePage932, AFolderEndingInA5CTrailByteGetsItsBackslash) {
     EXPECT_EQ(found.begin()->first, "inner.flv");
 }
 
-TEST(Win32Settings, AReadOnlyFileIsLeftAloneAndLeftoversOfKilledSavesGo) {
+TEST(Win32Settings, SaveReplacesTheFileWholeRemovesLeftoversAndLeavesAReadOnlyFileAlone) {
     TempFolder folder;
     const std::string path = folder / kSettingsFileName;
+    const SettingsStore store(TheFileSystem(), path);
+    folder.Touch(kSettingsFileName, 5000);
     WriteFile(path + ".new-4294967295-0", "half");
     WriteFile(path + ".new-4294967295-0.bak", "kept");
-    ASSERT_TRUE(SaveSettings(path, {folder.Prefix(), "conv.bat", 1}));
+    const SettingsRecord record{folder.Prefix(), "c:\\bin\\conv.bat", 7};
+    ASSERT_TRUE(store.Save(record));
+    EXPECT_EQ(ReadFile(path), FormatSettings(record));
     EXPECT_FALSE(Exists(path + ".new-4294967295-0"));
     EXPECT_TRUE(Exists(path + ".new-4294967295-0.bak"));
+    EXPECT_EQ(Find(folder.Prefix() + "*").size(), 2u);
 
     AddAttributes(path, FILE_ATTRIBUTE_READONLY);
-    EXPECT_EQ(SaveSettings(path, {"c:\\other\\", "conv.bat", 2}).failure, WriteFailure::ReadOnly);
-    EXPECT_EQ(ReadFile(path), FormatSettings({folder.Prefix(), "conv.bat", 1}));
+    EXPECT_EQ(store.Save({"c:\\other\\", "conv.bat", 2}).failure, WriteFailure::ReadOnly);
+    EXPECT_EQ(ReadFile(path), FormatSettings(record));
     SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_NORMAL);
 }
 

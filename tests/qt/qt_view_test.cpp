@@ -29,6 +29,7 @@
 #include "app/watch_dlg.h"
 #include "core/shared_state.h"
 #include "core/texts.h"
+#include "platform/the_file_system.h"
 #include "ui/qt/byte_text.h"
 #include "ui/qt/dialog_units.h"
 #include "ui/qt/stop_bridge.h"
@@ -82,7 +83,8 @@ class QtViewTest : public ::testing::Test {
     void StartController() {
         WatchDlgEnvironment env;
         env.state = &state;
-        env.executableDirectory = [this] { return m_dir.string() + "/"; };
+        env.settingsFolder = [this] { return m_dir.string() + "/"; };
+        env.files = &TheFileSystem();
         env.startWorker = [] { return true; };
         dlg.reset();
         dlg = std::make_unique<CWatchDlg>(*view, env);

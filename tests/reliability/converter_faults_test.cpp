@@ -147,8 +147,8 @@ TEST(ConverterFaultTest, ConverterOutlivesTheProgram) {
     mkdir(watch.c_str(), 0755);
     WriteFile(watch + "/clip.flv", "video");
     const std::string settings = scratch / "Kovaset.ini";
-    ASSERT_TRUE(
-        SaveSettings(settings, {watch + "/", ConverterProgram("hang", scratch / "pids"), 0}));
+    WriteFile(settings,
+              FormatSettings({watch + "/", ConverterProgram("hang", scratch / "pids"), 0}));
     // The file must be older than the program's first cycle.
     const std::time_t made = std::time(nullptr);
     ASSERT_TRUE(WaitFor([&] { return std::time(nullptr) > made; }));

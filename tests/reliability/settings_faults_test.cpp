@@ -16,8 +16,9 @@
 #include <random>
 #include <thread>
 
+#include "platform/the_file_system.h"
 #include "processes.h"
-#include "settings/settings_file.h"
+#include "settings/settings_store.h"
 #include "support.h"
 
 namespace reliability {
@@ -44,7 +45,8 @@ TEST(SettingsFaultTest, FullDiskKeepsTheOldFile) {
     if (mount("kovalin-test", disk.c_str(), "tmpfs", 0, "size=64k") != 0)
         GTEST_SKIP() << "cannot mount a small tmpfs here (needs root): " << std::strerror(errno);
     const std::string path = disk + "/" + kSettingsFileName;
-    ASSERT_TRUE(SaveSettings(path, kOld));
+    const SettingsStore store(TheFileSystem(), path);
+    ASSERT_TRUE(store.Save(kOld));
 
     // Fill the disk to its last byte.
     {
@@ -64,12 +66,12 @@ TEST(SettingsFaultTest, FullDiskKeepsTheOldFile) {
                 break;
         }
     }
-    EXPECT_FALSE(SaveSettings(path, kNew));
+    EXPECT_FALSE(store.Save(kNew));
     EXPECT_EQ(ReadFile(path), FormatSettings(kOld));
     EXPECT_TRUE(Strays(disk).empty());
 
     unlink((disk + "/filler").c_str());
-    EXPECT_TRUE(SaveSettings(path, kNew));
+    EXPECT_TRUE(store.Save(kNew));
     EXPECT_EQ(ReadFile(path), FormatSettings(kNew));
     umount2(disk.c_str(), MNT_DETACH);
 }
@@ -78,14 +80,15 @@ TEST(SettingsFaultTest, FileSizeLimitKeepsTheOldFile) {
     // The write fails part way, as on a full disk, on any machine.
     TempFolder scratch;
     const std::string path = scratch / kSettingsFileName;
-    ASSERT_TRUE(SaveSettings(path, kOld));
+    const SettingsStore store(TheFileSystem(), path);
+    ASSERT_TRUE(store.Save(kOld));
     const pid_t child = fork();
     ASSERT_GE(child, 0);
     if (child == 0) {
         signal(SIGXFSZ, SIG_IGN);
         const rlimit small{512, 512};
         setrlimit(RLIMIT_FSIZE, &small);
-        _exit(SaveSettings(path, kNew) ? 1 : 0);
+        _exit(store.Save(kNew) ? 1 : 0);
     }
     int status = 0;
     ASSERT_EQ(waitpid(child, &status, 0), child);
@@ -97,7 +100,8 @@ TEST(SettingsFaultTest, FileSizeLimitKeepsTheOldFile) {
 TEST(SettingsFaultTest, KillDuringSaveLeavesTheOldOrTheNewFile) {
     TempFolder scratch;
     const std::string path = scratch / kSettingsFileName;
-    ASSERT_TRUE(SaveSettings(path, kOld));
+    const SettingsStore store(TheFileSystem(), path);
+    ASSERT_TRUE(store.Save(kOld));
     std::mt19937 random(20261207);
     constexpr int kRounds = 100;
     for (int round = 0; round < kRounds; ++round) {
@@ -105,7 +109,7 @@ TEST(SettingsFaultTest, KillDuringSaveLeavesTheOldOrTheNewFile) {
         ASSERT_GE(child, 0);
         if (child == 0) {
             for (bool flip = false;; flip = !flip)
-                SaveSettings(path, flip ? kOld : kNew);
+                store.Save(flip ? kOld : kNew);
         }
         // The fault: SIGKILL at a different moment of the saving loop.
         std::this_thread::sleep_for(std::chrono::microseconds(random() % 2000));
@@ -116,12 +120,12 @@ TEST(SettingsFaultTest, KillDuringSaveLeavesTheOldOrTheNewFile) {
         ASSERT_TRUE(bytes == FormatSettings(kOld) || bytes == FormatSettings(kNew))
             << "round " << round << ": " << bytes.size() << " bytes";
         SettingsRecord loaded = DefaultSettings();
-        LoadSettings(path, loaded);
+        store.Load(loaded);
         ASSERT_TRUE(loaded == kOld || loaded == kNew) << "round " << round;
     }
     const std::size_t left = Strays(scratch.Path()).size();
     // The next save removes what the killed ones left.
-    ASSERT_TRUE(SaveSettings(path, kNew));
+    ASSERT_TRUE(store.Save(kNew));
     EXPECT_TRUE(Strays(scratch.Path()).empty());
     std::cout << "[ figures ] kill -9 during save: " << kRounds << " rounds, " << left
               << " temporary files left behind, removed by the next save" << std::endl;
@@ -130,11 +134,12 @@ TEST(SettingsFaultTest, KillDuringSaveLeavesTheOldOrTheNewFile) {
 TEST(SettingsFaultTest, AFileItsUserMayNotWriteIsLeftAlone) {
     TempFolder scratch;
     const std::string path = scratch / kSettingsFileName;
-    ASSERT_TRUE(SaveSettings(path, kOld));
+    const SettingsStore store(TheFileSystem(), path);
+    ASSERT_TRUE(store.Save(kOld));
     chmod(scratch.Path().c_str(), 0777);
     chmod(path.c_str(), 0644); // the owner's (root's) file
     const int status = RunAsNobody([&] {
-        const WriteOutcome saved = SaveSettings(path, kNew);
+        const WriteOutcome saved = store.Save(kNew);
         return !saved && saved.failure == WriteFailure::AccessDenied ? 0 : 1;
     });
     if (status < 0)
@@ -147,13 +152,14 @@ TEST(SettingsFaultTest, AFileItsUserMayNotWriteIsLeftAlone) {
 TEST(SettingsFaultTest, DirectoryInPlaceOfTheFile) {
     TempFolder scratch;
     const std::string path = scratch / kSettingsFileName;
+    const SettingsStore store(TheFileSystem(), path);
     mkdir(path.c_str(), 0755);
     WriteFile(path + "/inside", "kept");
 
     SettingsRecord loaded = DefaultSettings();
-    LoadSettings(path, loaded);
+    store.Load(loaded);
     EXPECT_EQ(loaded, DefaultSettings());
-    EXPECT_FALSE(SaveSettings(path, kNew));
+    EXPECT_FALSE(store.Save(kNew));
     EXPECT_EQ(ReadFile(path + "/inside"), "kept");
     EXPECT_TRUE(Strays(scratch.Path()).empty());
 }
@@ -161,11 +167,12 @@ TEST(SettingsFaultTest, DirectoryInPlaceOfTheFile) {
 TEST(SettingsFaultTest, UnreadableFileGivesTheDefaults) {
     TempFolder scratch;
     const std::string path = scratch / kSettingsFileName;
-    ASSERT_TRUE(SaveSettings(path, kOld));
+    const SettingsStore store(TheFileSystem(), path);
+    ASSERT_TRUE(store.Save(kOld));
     chmod(path.c_str(), 0);
     const int status = RunAsNobody([&] {
         SettingsRecord loaded = DefaultSettings();
-        LoadSettings(path, loaded);
+        store.Load(loaded);
         return loaded == DefaultSettings() ? 0 : 1;
     });
     if (status < 0)
@@ -178,14 +185,15 @@ TEST(SettingsFaultTest, FolderRefusingNewFilesIsWrittenInPlace) {
     const std::string folder = scratch / "settings";
     mkdir(folder.c_str(), 0755);
     const std::string path = folder + "/" + kSettingsFileName;
-    ASSERT_TRUE(SaveSettings(path, kOld));
+    const SettingsStore store(TheFileSystem(), path);
+    ASSERT_TRUE(store.Save(kOld));
     chmod(path.c_str(), 0666);
     chmod(folder.c_str(), 0555);
     const int status = RunAsNobody([&] {
-        if (!SaveSettings(path, kNew))
+        if (!store.Save(kNew))
             return 1;
         SettingsRecord loaded;
-        LoadSettings(path, loaded);
+        store.Load(loaded);
         return loaded == kNew ? 0 : 2;
     });
     if (status < 0)

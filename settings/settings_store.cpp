@@ -1,0 +1,68 @@
+#include "settings/settings_store.h"
+
+#include <cstring>
+#include <utility>
+
+#include "core/texts.h"
+#include "settings/crash_safe_save.h"
+#include "settings/folders.h"
+
+namespace {
+
+// The reason of a failed save, as the message box gives it.
+std::string FailureReason(const WriteOutcome& outcome) {
+    switch (outcome.failure) {
+    case WriteFailure::ReadOnly:
+        return texts::kReasonReadOnly;
+    case WriteFailure::AccessDenied:
+        return texts::kReasonAccessDenied;
+    case WriteFailure::DiskFull:
+        return texts::kReasonDiskFull;
+    case WriteFailure::IsFolder:
+        return texts::kReasonIsFolder;
+    case WriteFailure::NoFolder:
+        return texts::kReasonNoFolder;
+    case WriteFailure::None:
+    case WriteFailure::Other:
+        break;
+    }
+    return texts::ReasonSystemError(outcome.systemError);
+}
+
+} // namespace
+
+SettingsStore::SettingsStore(FileSystem& files, std::string path)
+    : m_files(&files), m_path(std::move(path)) {}
+
+LoadResult SettingsStore::Load(SettingsRecord& settings) const {
+    if (!HasFile())
+        return {LoadStatus::Missing, 0};
+    return LoadSettings(m_path, settings);
+}
+
+WriteOutcome SettingsStore::Save(const SettingsRecord& settings) const {
+    if (!HasFile())
+        return {};
+    // A folder that cannot be made shows in the save's outcome.
+    MakeFolderOf(*m_files, m_path);
+    return SaveCrashSafe(*m_files, m_path, FormatSettings(settings));
+}
+
+std::string SettingsStore::NoFileLine() {
+    return "cannot tell where " + std::string(kSettingsFileName) +
+           " belongs (no executable path, no home): it is neither read nor written, and the "
+           "defaults are used";
+}
+
+std::string SettingsStore::LoadFailureLine(const LoadResult& read, bool defaultsUsed) const {
+    return "cannot read the settings file " + m_path + ": " + std::strerror(read.error) +
+           (defaultsUsed ? " (the defaults are used)" : "");
+}
+
+std::string SettingsStore::SaveFailureLine(const WriteOutcome& saved) const {
+    return "cannot save the settings to " + m_path + ": " + saved.detail;
+}
+
+std::string SettingsStore::SaveFailureMessage(const WriteOutcome& saved) const {
+    return texts::SaveFailure(m_path, FailureReason(saved));
+}
