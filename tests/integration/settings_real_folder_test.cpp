@@ -5,6 +5,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <filesystem>
 
 #include "platform/the_file_system.h"
 #include "settings/settings_store.h"
@@ -40,11 +41,8 @@ TEST(SettingsRealFolderTest, ReplacesTheFileBehindALinkKeepingItsModeUntilItIsPi
 
     ASSERT_TRUE(store.Save({"/n/", "c", 1}));
     EXPECT_EQ(ReadFile(path), "/n/\nc\n1\n");
-    struct stat st;
-    ASSERT_EQ(lstat(path.c_str(), &st), 0);
-    EXPECT_TRUE(S_ISLNK(st.st_mode));
-    ASSERT_EQ(stat(real.c_str(), &st), 0);
-    EXPECT_EQ(st.st_mode & 0777, 0640u);
+    EXPECT_TRUE(std::filesystem::is_symlink(path));
+    EXPECT_EQ(std::filesystem::status(real).permissions(), std::filesystem::perms(0640));
     std::vector<std::string> names = ListFolder(folder.Path());
     std::sort(names.begin(), names.end());
     EXPECT_EQ(names, (std::vector<std::string>{kSettingsFileName, "real.ini", "real.ini.new-1-0"}));

@@ -29,6 +29,11 @@ namespace {
 const SettingsRecord kOld{"/srv/old/", "/usr/bin/old-conv", 100};
 const SettingsRecord kNew{"/srv/" + std::string(1000, 'n') + "/", std::string(1000, 'p'), 200};
 
+// The save as both programs make it.
+WriteOutcome SaveSettings(const std::string& path, const SettingsRecord& settings) {
+    return SettingsStore(TheFileSystem(), path).Save(settings);
+}
+
 // Leftovers of a save that failed: anything but the settings file.
 std::vector<std::string> Strays(const std::string& folder) {
     std::vector<std::string> strays;
@@ -45,8 +50,7 @@ TEST(SettingsFaultTest, FullDiskKeepsTheOldFile) {
     if (mount("kovalin-test", disk.c_str(), "tmpfs", 0, "size=64k") != 0)
         GTEST_SKIP() << "cannot mount a small tmpfs here (needs root): " << std::strerror(errno);
     const std::string path = disk + "/" + kSettingsFileName;
-    const SettingsStore store(TheFileSystem(), path);
-    ASSERT_TRUE(store.Save(kOld));
+    ASSERT_TRUE(SaveSettings(path, kOld));
 
     // Fill the disk to its last byte.
     {
@@ -66,12 +70,12 @@ TEST(SettingsFaultTest, FullDiskKeepsTheOldFile) {
                 break;
         }
     }
-    EXPECT_FALSE(store.Save(kNew));
+    EXPECT_FALSE(SaveSettings(path, kNew));
     EXPECT_EQ(ReadFile(path), FormatSettings(kOld));
     EXPECT_TRUE(Strays(disk).empty());
 
     unlink((disk + "/filler").c_str());
-    EXPECT_TRUE(store.Save(kNew));
+    EXPECT_TRUE(SaveSettings(path, kNew));
     EXPECT_EQ(ReadFile(path), FormatSettings(kNew));
     umount2(disk.c_str(), MNT_DETACH);
 }
@@ -80,15 +84,14 @@ TEST(SettingsFaultTest, FileSizeLimitKeepsTheOldFile) {
     // The write fails part way, as on a full disk, on any machine.
     TempFolder scratch;
     const std::string path = scratch / kSettingsFileName;
-    const SettingsStore store(TheFileSystem(), path);
-    ASSERT_TRUE(store.Save(kOld));
+    ASSERT_TRUE(SaveSettings(path, kOld));
     const pid_t child = fork();
     ASSERT_GE(child, 0);
     if (child == 0) {
         signal(SIGXFSZ, SIG_IGN);
         const rlimit small{512, 512};
         setrlimit(RLIMIT_FSIZE, &small);
-        _exit(store.Save(kNew) ? 1 : 0);
+        _exit(SaveSettings(path, kNew) ? 1 : 0);
     }
     int status = 0;
     ASSERT_EQ(waitpid(child, &status, 0), child);
@@ -100,8 +103,7 @@ TEST(SettingsFaultTest, FileSizeLimitKeepsTheOldFile) {
 TEST(SettingsFaultTest, KillDuringSaveLeavesTheOldOrTheNewFile) {
     TempFolder scratch;
     const std::string path = scratch / kSettingsFileName;
-    const SettingsStore store(TheFileSystem(), path);
-    ASSERT_TRUE(store.Save(kOld));
+    ASSERT_TRUE(SaveSettings(path, kOld));
     std::mt19937 random(20261207);
     constexpr int kRounds = 100;
     for (int round = 0; round < kRounds; ++round) {
@@ -109,7 +111,7 @@ TEST(SettingsFaultTest, KillDuringSaveLeavesTheOldOrTheNewFile) {
         ASSERT_GE(child, 0);
         if (child == 0) {
             for (bool flip = false;; flip = !flip)
-                store.Save(flip ? kOld : kNew);
+                SaveSettings(path, flip ? kOld : kNew);
         }
         // The fault: SIGKILL at a different moment of the saving loop.
         std::this_thread::sleep_for(std::chrono::microseconds(random() % 2000));
@@ -120,12 +122,12 @@ TEST(SettingsFaultTest, KillDuringSaveLeavesTheOldOrTheNewFile) {
         ASSERT_TRUE(bytes == FormatSettings(kOld) || bytes == FormatSettings(kNew))
             << "round " << round << ": " << bytes.size() << " bytes";
         SettingsRecord loaded = DefaultSettings();
-        store.Load(loaded);
+        LoadSettings(path, loaded);
         ASSERT_TRUE(loaded == kOld || loaded == kNew) << "round " << round;
     }
     const std::size_t left = Strays(scratch.Path()).size();
     // The next save removes what the killed ones left.
-    ASSERT_TRUE(store.Save(kNew));
+    ASSERT_TRUE(SaveSettings(path, kNew));
     EXPECT_TRUE(Strays(scratch.Path()).empty());
     std::cout << "[ figures ] kill -9 during save: " << kRounds << " rounds, " << left
               << " temporary files left behind, removed by the next save" << std::endl;
@@ -134,12 +136,11 @@ TEST(SettingsFaultTest, KillDuringSaveLeavesTheOldOrTheNewFile) {
 TEST(SettingsFaultTest, AFileItsUserMayNotWriteIsLeftAlone) {
     TempFolder scratch;
     const std::string path = scratch / kSettingsFileName;
-    const SettingsStore store(TheFileSystem(), path);
-    ASSERT_TRUE(store.Save(kOld));
+    ASSERT_TRUE(SaveSettings(path, kOld));
     chmod(scratch.Path().c_str(), 0777);
     chmod(path.c_str(), 0644); // the owner's (root's) file
     const int status = RunAsNobody([&] {
-        const WriteOutcome saved = store.Save(kNew);
+        const WriteOutcome saved = SaveSettings(path, kNew);
         return !saved && saved.failure == WriteFailure::AccessDenied ? 0 : 1;
     });
     if (status < 0)
@@ -152,14 +153,13 @@ TEST(SettingsFaultTest, AFileItsUserMayNotWriteIsLeftAlone) {
 TEST(SettingsFaultTest, DirectoryInPlaceOfTheFile) {
     TempFolder scratch;
     const std::string path = scratch / kSettingsFileName;
-    const SettingsStore store(TheFileSystem(), path);
     mkdir(path.c_str(), 0755);
     WriteFile(path + "/inside", "kept");
 
     SettingsRecord loaded = DefaultSettings();
-    store.Load(loaded);
+    LoadSettings(path, loaded);
     EXPECT_EQ(loaded, DefaultSettings());
-    EXPECT_FALSE(store.Save(kNew));
+    EXPECT_FALSE(SaveSettings(path, kNew));
     EXPECT_EQ(ReadFile(path + "/inside"), "kept");
     EXPECT_TRUE(Strays(scratch.Path()).empty());
 }
@@ -167,12 +167,11 @@ TEST(SettingsFaultTest, DirectoryInPlaceOfTheFile) {
 TEST(SettingsFaultTest, UnreadableFileGivesTheDefaults) {
     TempFolder scratch;
     const std::string path = scratch / kSettingsFileName;
-    const SettingsStore store(TheFileSystem(), path);
-    ASSERT_TRUE(store.Save(kOld));
+    ASSERT_TRUE(SaveSettings(path, kOld));
     chmod(path.c_str(), 0);
     const int status = RunAsNobody([&] {
         SettingsRecord loaded = DefaultSettings();
-        store.Load(loaded);
+        LoadSettings(path, loaded);
         return loaded == DefaultSettings() ? 0 : 1;
     });
     if (status < 0)
@@ -185,15 +184,14 @@ TEST(SettingsFaultTest, FolderRefusingNewFilesIsWrittenInPlace) {
     const std::string folder = scratch / "settings";
     mkdir(folder.c_str(), 0755);
     const std::string path = folder + "/" + kSettingsFileName;
-    const SettingsStore store(TheFileSystem(), path);
-    ASSERT_TRUE(store.Save(kOld));
+    ASSERT_TRUE(SaveSettings(path, kOld));
     chmod(path.c_str(), 0666);
     chmod(folder.c_str(), 0555);
     const int status = RunAsNobody([&] {
-        if (!store.Save(kNew))
+        if (!SaveSettings(path, kNew))
             return 1;
         SettingsRecord loaded;
-        store.Load(loaded);
+        LoadSettings(path, loaded);
         return loaded == kNew ? 0 : 2;
     });
     if (status < 0)

@@ -2,7 +2,6 @@
 
 #include <gtest/gtest.h>
 
-#include <functional>
 #include <string>
 #include <utility>
 #include <vector>
@@ -16,41 +15,33 @@ const std::string kPath = "/s/K.ini";
 const std::string kOld = "the old file, longer than the new one";
 
 TEST(CrashSafeSaveTest, ReplacesTheFileWholeOrLeavesItAsItWas) {
+    using Fs = FakeFileSystem&;
     struct Case {
         const char* what;
-        std::function<void(FakeFileSystem&)> setUp;
+        void (*setUp)(Fs);
         WriteFailure failure;
         std::string bytesAfter;
         unsigned permissionsAfter;
     };
     const Case cases[] = {
-        {"an old file", [](FakeFileSystem&) {}, WriteFailure::None, "new", 0640},
-        {"no file yet", [](FakeFileSystem& fs) { fs.nodes.erase(kPath); }, WriteFailure::None,
-         "new", 0666},
-        {"a file that no one may write",
-         [](FakeFileSystem& fs) { fs.nodes[kPath].readOnly = true; }, WriteFailure::ReadOnly, kOld,
-         0640},
-        {"a file its user may not write",
-         [](FakeFileSystem& fs) {
-             fs.refusal = {WriteFailure::AccessDenied, 13, "denied"};
-         },
-         WriteFailure::AccessDenied, kOld, 0640},
-        {"a folder in its place",
-         [](FakeFileSystem& fs) {
-             fs.nodes[kPath] = {"", true, false, 0};
-         },
-         WriteFailure::IsFolder, "", 0},
+        {"an old file", [](Fs) {}, WriteFailure::None, "new", 0640},
+        {"no file yet", [](Fs fs) { fs.nodes.erase(kPath); }, WriteFailure::None, "new", 0666},
+        {"no one may write it", [](Fs fs) { fs.nodes[kPath].readOnly = true; },
+         WriteFailure::ReadOnly, kOld, 0640},
+        {"its user may not write it",
+         [](Fs fs) { fs.refusal.failure = WriteFailure::AccessDenied; }, WriteFailure::AccessDenied,
+         kOld, 0640},
+        {"a folder in its place", [](Fs fs) { fs.nodes[kPath].folder = true; },
+         WriteFailure::IsFolder, kOld, 0640},
         {"a folder that refuses new files: rewritten in place",
-         [](FakeFileSystem& fs) { fs.closedFolders.insert(kFolder); }, WriteFailure::None, "new",
-         0640},
-        {"a folder that refuses new files, and no file to rewrite",
-         [](FakeFileSystem& fs) {
-             fs.closedFolders.insert(kFolder);
+         [](Fs fs) { fs.closedFolders = {kFolder}; }, WriteFailure::None, "new", 0640},
+        {"a folder that refuses new files, and no file",
+         [](Fs fs) {
+             fs.closedFolders = {kFolder};
              fs.nodes.erase(kPath);
          },
          WriteFailure::AccessDenied, "(none)", 0},
-        {"a full disk", [](FakeFileSystem& fs) { fs.room = 2; }, WriteFailure::DiskFull, kOld,
-         0640},
+        {"a full disk", [](Fs fs) { fs.room = 2; }, WriteFailure::DiskFull, kOld, 0640},
     };
     for (const Case& c : cases) {
         FakeFileSystem fs;
@@ -59,9 +50,7 @@ TEST(CrashSafeSaveTest, ReplacesTheFileWholeOrLeavesItAsItWas) {
         c.setUp(fs);
         EXPECT_EQ(SaveCrashSafe(fs, kPath, "new").failure, c.failure) << c.what;
         EXPECT_EQ(fs.Bytes(kPath), c.bytesAfter) << c.what;
-        if (fs.Has(kPath)) {
-            EXPECT_EQ(fs.nodes[kPath].permissions, c.permissionsAfter) << c.what;
-        }
+        EXPECT_EQ(fs.Inspect(kPath).permissions, c.permissionsAfter) << c.what;
         EXPECT_TRUE(fs.ListFiles(kFolder, "K.ini.new-").empty()) << c.what;
     }
 }

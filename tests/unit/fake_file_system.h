@@ -27,7 +27,6 @@ class FakeFileSystem : public FileSystem {
     std::uint64_t pid = 7;
     std::vector<std::string> synced; // every folder synced, in order
 
-    // Whether a file is there, and what it holds.
     bool Has(const std::string& path) const { return nodes.count(path) != 0; }
     std::string Bytes(const std::string& path) const {
         return Has(path) ? nodes.at(path).bytes : "(none)";
@@ -54,8 +53,6 @@ class FakeFileSystem : public FileSystem {
             return {false, {WriteFailure::NoFolder, 2, "no folder"}};
         if (how == Open::CreateNew && (Has(path) || closedFolders.count(folder)))
             return {false, {WriteFailure::AccessDenied, 13, "refused"}};
-        if (how == Open::Truncate && !Has(path))
-            return {false, {WriteFailure::NoFolder, 2, "missing"}};
         Node& node = nodes[path];
         if (how == Open::CreateNew)
             node.permissions = permissions;
@@ -70,19 +67,13 @@ class FakeFileSystem : public FileSystem {
         return {};
     }
     void SyncFolder(const std::string& folder) override { synced.push_back(folder); }
-    bool RemoveFile(const std::string& path) override {
-        return Has(path) && !nodes.at(path).folder && nodes.erase(path);
-    }
+    bool RemoveFile(const std::string& path) override { return nodes.erase(path) != 0; }
     std::vector<std::string> ListFiles(const std::string& folder,
                                        const std::string& prefix) override {
         std::vector<std::string> names;
-        for (const auto& [path, node] : nodes) {
-            if (node.folder || path.compare(0, folder.size(), folder) != 0)
-                continue;
-            const std::string name = path.substr(folder.size());
-            if (name.find('/') == std::string::npos && name.compare(0, prefix.size(), prefix) == 0)
-                names.push_back(name);
-        }
+        for (const auto& [path, node] : nodes)
+            if (!node.folder && path.rfind(folder + prefix, 0) == 0)
+                names.push_back(path.substr(folder.size()));
         return names;
     }
     std::uint64_t ProcessId() override { return pid; }

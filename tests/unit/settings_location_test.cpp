@@ -17,14 +17,11 @@ TEST(SettingsLocationTest, BesideTheExecutableElseTheUsersConfigurationFolder) {
         std::string posixFolder; // Windows: always the executable's folder
     };
     const Case cases[] = {
-        {"a file beside the executable", {"/opt/k/", "/xdg", "/home/u"}, true, "/opt/k/"},
-        {"XDG_CONFIG_HOME", {"/opt/k/", "/xdg", "/home/u"}, false, "/xdg/kovalin/"},
-        {"no XDG_CONFIG_HOME", {"/opt/k/", "", "/home/u"}, false, "/home/u/.config/kovalin/"},
-        {"a relative XDG_CONFIG_HOME",
-         {"/opt/k/", "relative/config", "/home/u"},
-         false,
-         "/home/u/.config/kovalin/"},
-        {"no executable folder", {"", "", "/home/u"}, false, "/home/u/.config/kovalin/"},
+        {"a file beside the executable", {"/opt/k/", "/xdg", "/h"}, true, "/opt/k/"},
+        {"XDG_CONFIG_HOME", {"/opt/k/", "/xdg", "/h"}, false, "/xdg/kovalin/"},
+        {"no XDG_CONFIG_HOME", {"/opt/k/", "", "/h"}, false, "/h/.config/kovalin/"},
+        {"a relative XDG_CONFIG_HOME", {"/opt/k/", "x/y", "/h"}, false, "/h/.config/kovalin/"},
+        {"no executable folder", {"", "", "/h"}, false, "/h/.config/kovalin/"},
         {"no executable folder, no home", {"", "", ""}, false, ""},
     };
     for (const Case& c : cases) {
@@ -39,19 +36,11 @@ TEST(SettingsLocationTest, BesideTheExecutableElseTheUsersConfigurationFolder) {
     }
 }
 
-TEST(SettingsLocationTest, TheFirstSaveMakesTheFoldersAndNothingWhereAFileIsInTheWay) {
-    const std::string path = "/home/u/.config/kovalin/Kovaset.ini";
+TEST(SettingsLocationTest, AFileWhereItsFolderShouldBeFailsTheSaveAndNothingIsWritten) {
     FakeFileSystem fs;
-    fs.nodes["/home/u"] = {"", true};
-    ASSERT_TRUE(SettingsStore(fs, path).Save({"/w/", "conv", 5}));
-    EXPECT_TRUE(fs.Inspect("/home/u/.config").isFolder);
-    EXPECT_TRUE(fs.Inspect("/home/u/.config/kovalin").isFolder);
-    EXPECT_EQ(fs.Bytes(path), "/w/\nconv\n5\n");
-
-    FakeFileSystem blocked;
-    blocked.nodes["/home/u/.config"] = {"a file"};
-    EXPECT_FALSE(SettingsStore(blocked, path).Save({"/w/", "conv", 5}));
-    EXPECT_EQ(blocked.nodes.size(), 1u);
+    fs.nodes["/home/u/.config"] = {"a file"};
+    EXPECT_FALSE(SettingsStore(fs, "/home/u/.config/kovalin/Kovaset.ini").Save({"/w/", "c", 5}));
+    EXPECT_EQ(fs.nodes.size(), 1u);
 }
 
 } // namespace
