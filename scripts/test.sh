@@ -36,6 +36,9 @@ runs_32bit_code() {
   /lib/ld-linux.so.2 --version >/dev/null 2>&1
 }
 
+phase "include directions"
+scripts/check-includes.sh
+
 run_preset asan
 run_preset tsan
 # The soak test's memory check means something only without a sanitizer.
