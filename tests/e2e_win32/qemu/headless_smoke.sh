@@ -9,7 +9,11 @@ set -eu
 headless=$1
 work=$WINEPREFIX/drive_c/kovalin-headless-smoke
 wine=${KOVALIN_WINE:-wine}
-run_wine() { LANG=ja_JP.UTF-8 LC_ALL=ja_JP.UTF-8 $wine "$@" </dev/null 2>/dev/null; }
+slow=${KOVALIN_SLOW:-1}
+# A run that has not ended after 30 s (times the factor) has failed.
+run_wine() {
+  LANG=ja_JP.UTF-8 LC_ALL=ja_JP.UTF-8 timeout -k 5 $((30 * slow)) $wine "$@" </dev/null 2>/dev/null
+}
 fail() {
   echo "FAIL: $*" >&2
   exit 1
@@ -20,9 +24,11 @@ trap cleanup EXIT
 rm -rf "$work"
 mkdir -p "$work/watch"
 cp "$headless" "$work/kovalin-headless.exe"
-run_wine "$work/kovalin-headless.exe" --version | grep -q '^kovalin-headless ' || fail "--version"
+run_wine "$work/kovalin-headless.exe" --version >"$work/version.txt" || true
+grep -q '^kovalin-headless ' "$work/version.txt" || fail "--version printed: $(cat "$work/version.txt")"
 code=0
 run_wine "$work/kovalin-headless.exe" 'C:\kovalin-headless-smoke\TYPO.ini' >/dev/null || code=$?
+[ "$code" -ne 124 ] || fail "with a missing settings file it did not end"
 [ "$code" -eq 2 ] || fail "a missing settings file gave exit code $code, not 2"
 
 printf '@echo %%~1>>"C:\\kovalin-headless-smoke\\converted.txt"\r\n@del "C:\\kovalin-headless-smoke\\watch\\%%~1.flv"\r\n' \
@@ -34,7 +40,7 @@ LANG=ja_JP.UTF-8 LC_ALL=ja_JP.UTF-8 $wine "$work/kovalin-headless.exe" 'C:\koval
 i=0
 until grep -q '^clip' "$work/converted.txt" 2>/dev/null; do
   i=$((i + 1))
-  [ $i -lt $((300 * ${KOVALIN_SLOW:-1})) ] || fail "the converter did not get clip: $(cat "$work/status.log")"
+  [ $i -lt $((300 * slow)) ] || fail "the converter did not get clip: $(cat "$work/status.log")"
   sleep 0.1
 done
 echo "kovalin-headless.exe answered, refused a missing file and converted"
