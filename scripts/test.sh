@@ -3,9 +3,10 @@
 # under AddressSanitizer + UndefinedBehaviorSanitizer (the long soak instead
 # in a build without sanitizers, where its memory check counts), the
 # threaded tests under ThreadSanitizer, the Windows programs cross-built with
-# MinGW-w64 and their tests run under Wine, the Debian packages built and
-# checked with the benchmarks compiled beside them, and the fuzzers run for a
-# short time.
+# MinGW-w64 and their tests run under Wine, the shipped 32-bit Windows
+# programs run under 32-bit Wine (through qemu-user where the kernel runs no
+# 32-bit code), the Debian packages built and checked with the benchmarks
+# compiled beside them, and the fuzzers run for a short time.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -53,11 +54,13 @@ phase "Debian packages, with the benchmarks built"
 scripts/package.sh -DKOVALIN_BUILD_BENCH=ON
 tests/packages/debian_packages_test.sh build/packages
 
-# Kovalin.exe is a 32-bit program and its tests run under 32-bit Wine. Where
-# the kernel cannot run 32-bit code, the 32-bit programs are still built, and
-# the same sources are tested as 64-bit programs under 64-bit Wine.
+# The Windows programs' tests: under 32-bit Wine where the kernel runs 32-bit
+# code; elsewhere the same sources are tested as 64-bit programs under
+# 64-bit Wine.
 if runs_32bit_code; then
   run_preset windows
+  phase windows-release
+  build_preset windows-release
 else
   phase "windows-release (build only: this kernel runs no 32-bit code)"
   build_preset windows-release
@@ -65,6 +68,12 @@ else
   sh tests/e2e_win32/manifest_test.sh i686-w64-mingw32-objdump build/windows-release/Kovalin.exe
   run_preset windows64
 fi
+
+# The shipped 32-bit programs themselves, the ones in the win32 zip, run
+# once: under 32-bit Wine, through qemu-user where the kernel runs no 32-bit
+# code.
+phase "the shipped 32-bit Windows programs"
+scripts/test-windows32.sh
 
 phase fuzz
 scripts/fuzz.sh 15
