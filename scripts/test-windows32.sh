@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
-# Runs the shipped 32-bit Windows programs, the Kovalin.exe and
-# kovalin-headless.exe of build/windows-release that go into the win32 zip,
-# under Wine: the headless smoke test, then the short smoke test of the tray
+# Runs the shipped 32-bit Windows programs under Wine: the kovalin-headless.exe
+# of build/windows-release in the headless smoke test, and the Kovalin.exe
+# taken out of the win32 zip beside it in the short smoke test of the tray
 # program under Xvfb (hidden start, a conversion, the dialog from the tray
 # menu, "終了" writes Kovaset.ini).
 #
@@ -46,8 +46,7 @@ build() {
   [ -f "build/$preset/CMakeCache.txt" ] || cmake --preset "$preset" >/dev/null
   cmake --build --preset "$preset" --target "$@" >/dev/null
 }
-build windows-release Kovalin kovalin-headless
-shipped=build/windows-release
+build windows-release windows-zip kovalin-headless
 if [ -n "$emulated" ]; then
   build windows64 kovalin_gui_driver
   driver=build/windows64/tests/e2e_win32/kovalin_gui_driver.exe
@@ -59,6 +58,10 @@ fi
 dir=$PWD/build/windows32-check
 rm -rf "$dir"
 mkdir -p "$dir"
+version=$(sed -n 's/^CMAKE_PROJECT_VERSION:STATIC=//p' build/windows-release/CMakeCache.txt)
+(cd "$dir" && cmake -E tar xf "$OLDPWD/build/windows-release/Kovalin-$version-win32.zip")
+kovalin=$dir/Kovalin-$version-win32/Kovalin.exe
+headless=build/windows-release/kovalin-headless.exe
 export WINEPREFIX=$dir/wineprefix WINEDEBUG=-all
 export WINEDLLOVERRIDES="winemenubuilder.exe,mscoree,mshtml="
 export KOVALIN_WINE=wine
@@ -140,7 +143,7 @@ for try in 1 2; do
 done
 
 step "kovalin-headless.exe: version, a missing settings file, a conversion" 180 \
-  "${run[@]}" sh tests/e2e_win32/qemu/headless_smoke.sh "$shipped/kovalin-headless.exe"
+  "${run[@]}" sh tests/e2e_win32/qemu/headless_smoke.sh "$headless"
 step "Kovalin.exe: hidden start, a conversion, the tray menu, 終了 and Kovaset.ini" 300 \
   "${run[@]}" xvfb-run -a -s "-screen 0 1024x768x24" \
-  bash tests/e2e_win32/gui_smoke.sh --short "$shipped/Kovalin.exe" "$driver"
+  bash tests/e2e_win32/gui_smoke.sh --short "$kovalin" "$driver"
