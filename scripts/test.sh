@@ -69,9 +69,9 @@ else
   run_preset windows64
 fi
 
-# The shipped 32-bit programs themselves, the ones in the win32 zip, run
-# once: under 32-bit Wine, through qemu-user where the kernel runs no 32-bit
-# code.
+# The shipped 32-bit programs themselves, the Kovalin.exe of the win32 zip
+# and kovalin-headless.exe, run once: under 32-bit Wine, through qemu-user
+# where the kernel runs no 32-bit code.
 phase "the shipped 32-bit Windows programs"
 scripts/test-windows32.sh
 
