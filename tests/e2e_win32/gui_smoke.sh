@@ -46,7 +46,7 @@ drive() { with_wine $driver_wine "$work/driver.exe" "$@"; }
 
 prepare_prefix() {
   # A server that outlives each wine command, holding none of our output.
-  run_wine cmd /c exit >/dev/null
+  run_wine cmd /c exit >/dev/null || fail "Wine does not start"
   wineserver -p </dev/null >/dev/null 2>&1 || true
   [ -f "$WINEPREFIX/.kovalin-gui" ] && return 0
   # A virtual desktop with a taskbar and a notification area (not where the
@@ -91,7 +91,7 @@ wait_for "$patience" test ! -e "$work/動画/clip.flv" || fail "clip.flv is stil
 
 drive menu 1 || fail "the tray menu did not open"
 drive wait-shown || fail "設定 did not show the dialog"
-drive get 1000 >"$work/box.txt"
+drive get 1000 >"$work/box.txt" || fail "cannot read box 1000"
 [ "$(iconv -f CP932 -t UTF-8 "$work/box.txt")" = "$watch" ] || fail "the folder box holds $(cat "$work/box.txt")"
 if [ -n "$screenshot" ]; then
   sleep 4 # let the desktop and the dialog paint
@@ -107,17 +107,17 @@ if [ -z "$short" ]; then
     fail "the refusal reads $(iconv -f CP932 -t UTF-8 "$work/message.txt")"
   drive accept-owned && drive wait-hidden || fail "the dialog did not hide after the refusal"
   drive menu 1 && drive wait-shown || fail "設定 did not show the dialog again"
-  drive get 1003 >"$work/box.txt"
+  drive get 1003 >"$work/box.txt" || fail "cannot read box 1003"
   [ "$(cat "$work/box.txt")" = 0 ] || fail "the refused limit changed the limit to $(cat "$work/box.txt")"
 
   # The browse dialogs start from the published settings, not from the boxes.
   # (Wine hands the UTF-8 arguments to the driver in code page 932.)
   drive set 1000 'C:\elsewhere' && drive set 1001 'C:\other.exe' || fail "cannot type"
   drive click 1007 && drive accept-owned && drive sync || fail "the folder browser did not open and close"
-  drive get 1000 >"$work/box.txt"
+  drive get 1000 >"$work/box.txt" || fail "cannot read box 1000"
   [ "$(iconv -f CP932 -t UTF-8 "$work/box.txt")" = "$watch" ] || fail "the folder browser gave $(cat "$work/box.txt")"
   drive click 1006 && drive accept-owned && drive sync || fail "the open-file dialog did not open and close"
-  drive get 1001 >"$work/box.txt"
+  drive get 1001 >"$work/box.txt" || fail "cannot read box 1001"
   [ "$(iconv -f CP932 -t UTF-8 "$work/box.txt")" = "$program" ] || fail "the open-file dialog gave $(cat "$work/box.txt")"
 fi
 
@@ -126,7 +126,7 @@ drive set 1003 5 || fail "cannot type the limit"
 if [ -z "$short" ]; then
   drive key 1000 13 && drive key 1003 27 && drive close && drive sync || fail "cannot press keys"
   drive wait-shown || fail "Enter, Esc or a close request hid the dialog"
-  drive get 1003 >"$work/box.txt"
+  drive get 1003 >"$work/box.txt" || fail "cannot read box 1003"
   [ "$(cat "$work/box.txt")" = 5 ] || fail "Enter, Esc or a close request dropped the edits"
 fi
 drive click 1004 || fail "cannot press 設定"
@@ -153,10 +153,10 @@ LANG=ja_JP.UTF-8 LC_ALL=ja_JP.UTF-8 timeout 60 $wine "$work/Kovalin.exe" </dev/n
   fail "a start beside a running Kovalin.exe ended with exit code $?"
 drive wait-shown || fail "a start beside a running Kovalin.exe did not show its dialog"
 drive menu 1 && drive wait-shown || fail "設定 did not show the dialog again"
-drive get 1003 >"$work/box.txt"
+drive get 1003 >"$work/box.txt" || fail "cannot read box 1003"
 [ "$(cat "$work/box.txt")" = 5 ] || fail "the second start did not read the limit"
 drive set 1003 7 && drive click 1004 && drive wait-hidden || fail "cannot apply a new limit"
-drive end-session
+drive end-session || fail "cannot end the session"
 settings_are 7 || fail "the end of the session did not save the settings"
 
 # A read-only Kovaset.ini is left alone, and "終了" says so before it ends.
