@@ -90,14 +90,16 @@ fi
 echo "== the shipped 32-bit programs ($route)"
 
 # attempt SECONDS COMMAND...: runs COMMAND with a time limit and leaves no
-# Wine process of the prefix behind. Its exit code is COMMAND's, or 124 when
-# COMMAND outlived the limit.
+# Wine process of the prefix behind. Its exit code is 124 when COMMAND
+# outlived the limit, else COMMAND's (1 for COMMAND's own 124 or 137).
 attempt() {
-  local limit=$1 status=0
+  local limit=$1 began=$SECONDS status=0
   shift
   timeout -k 10 "$limit" "$@" || status=$?
   [ -n "$emulated" ] || timeout 30 wineserver -k 2>/dev/null || true
-  [ "$status" -ne 137 ] || status=124
+  if [ "$status" -eq 124 ] || [ "$status" -eq 137 ]; then
+    if [ $((SECONDS - began)) -ge "$limit" ]; then status=124; else status=1; fi
+  fi
   return "$status"
 }
 
