@@ -11,12 +11,17 @@ struct InstanceLock {
     long ownerPid = 0;
     // Where the running instance can be reached, named after the file: the
     // path of a local socket on POSIX, a window message name on Windows.
+    // Empty on POSIX when another user, session or sandbox holds the lock.
     std::string channel;
 };
 
 // Takes the lock of the settings file at `path` for the rest of the process,
-// or finds who holds it. The lock is named after the file's full path and
-// ends with the process that holds it, however that process ends.
+// or finds who holds it. Two locks make it: one per user (or Windows session)
+// named after the file's full path, which carries the hand-over, and one that
+// every user meets: on POSIX a lock on the file itself, on Windows a mutex
+// of the machine named after its full path. Both end with the process that
+// holds them, however that process ends. Where the second cannot be taken (no
+// file yet, a file that cannot be opened, no locks), the first counts alone.
 InstanceLock AcquireInstanceLock(const std::string& path);
 
 // "kovalin-" and a hash of a full path: the same path gives the same name.

@@ -64,10 +64,65 @@ bool IsOwnPlainFile(int fd) {
            info.st_nlink == 1;
 }
 
+// The user's lock file, close-on-exec so that a converter never keeps the
+// lock after Kovalin ends; -1 when there is no safe place for it.
+int OpenUserLockFile(const std::string& stem) {
+    const int fd = stem.empty() ? -1
+                                : open((stem + ".lock").c_str(),
+                                       O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW, 0600);
+    if (fd >= 0 && !IsOwnPlainFile(fd)) {
+        close(fd);
+        return -1;
+    }
+    return fd;
+}
+
 long ReadPid(int fd) {
     char text[24] = {};
     const ssize_t length = pread(fd, text, sizeof text - 1, 0);
     return length > 0 ? std::strtol(text, nullptr, 10) : 0;
+}
+
+// The holder writes its PID just after it takes the lock.
+long WaitForOwnerPid(int fd) {
+    long pid = 0;
+    for (int i = 0; i < 100 && pid == 0; ++i) {
+        pid = ReadPid(fd);
+        if (pid == 0)
+            std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
+    return pid;
+}
+
+void WriteOwnPid(int fd) {
+    const std::string pid = std::to_string(getpid()) + "\n";
+    if (ftruncate(fd, 0) != 0 || pwrite(fd, pid.data(), pid.size(), 0) < 0) {
+        // Later starts are refused all the same, without the PID.
+    }
+}
+
+// The lock on the settings file itself, which every user, session and
+// sandbox that opens the file meets. False only when another process holds
+// it. A file that is not there yet or cannot be opened, or a file system
+// without locks (an NFS mount refuses flock on a file opened read-only),
+// leaves the user's own lock alone to count. flock, unlike fcntl's locks,
+// survives the settings reader's closing its own descriptor of the file.
+bool LockSettingsFile(const std::string& path) {
+    // Close-on-exec, and a link followed as the settings reader follows it;
+    // O_NONBLOCK keeps a FIFO in the file's place from blocking the open.
+    const int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY);
+    if (fd < 0)
+        return true;
+    struct stat info;
+    if (fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
+        close(fd);
+        return true;
+    }
+    if (flock(fd, LOCK_EX | LOCK_NB) == 0)
+        return true; // the descriptor stays open until the process ends
+    const bool heldElsewhere = errno == EWOULDBLOCK;
+    close(fd);
+    return !heldElsewhere;
 }
 
 } // namespace
@@ -75,34 +130,27 @@ long ReadPid(int fd) {
 InstanceLock AcquireInstanceLock(const std::string& path) {
     InstanceLock lock;
     const std::string stem = StemFor(InstanceName(FullPath(path)));
-    // Close-on-exec: a converter must not keep the lock after Kovalin ends.
-    const int fd = stem.empty() ? -1
-                                : open((stem + ".lock").c_str(),
-                                       O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW, 0600);
-    if (fd < 0 || !IsOwnPlainFile(fd)) {
-        // Nowhere to keep a lock: the program runs as it would alone.
-        if (fd >= 0)
-            close(fd);
-        lock.held = true;
-        return lock;
-    }
-    lock.channel = stem + ".sock";
-    if (flock(fd, LOCK_EX | LOCK_NB) == 0 || errno != EWOULDBLOCK) {
-        // The descriptor stays open until the process ends, and the lock
-        // with it. Where the file system has no locks, the program runs alone.
-        const std::string pid = std::to_string(getpid()) + "\n";
-        if (ftruncate(fd, 0) != 0 || pwrite(fd, pid.data(), pid.size(), 0) < 0) {
-            // Later starts are refused all the same, without the PID.
+    // The user's own lock comes first: a later start of the same user learns
+    // the holder's PID and hands over through the channel.
+    const int userLock = OpenUserLockFile(stem);
+    if (userLock >= 0) {
+        lock.channel = stem + ".sock";
+        if (flock(userLock, LOCK_EX | LOCK_NB) != 0 && errno == EWOULDBLOCK) {
+            lock.ownerPid = WaitForOwnerPid(userLock);
+            close(userLock);
+            return lock;
         }
-        lock.held = true;
+        // The descriptor stays open until the process ends, and the lock with
+        // it. Where the file system has no locks, it counts as taken.
+        WriteOwnPid(userLock);
+    }
+    if (!LockSettingsFile(path)) {
+        // Another user, session or sandbox runs the file: it cannot be reached.
+        if (userLock >= 0)
+            close(userLock);
+        lock.channel.clear();
         return lock;
     }
-    // The holder writes its PID just after it takes the lock.
-    for (int i = 0; i < 100 && lock.ownerPid == 0; ++i) {
-        lock.ownerPid = ReadPid(fd);
-        if (lock.ownerPid == 0)
-            std::this_thread::sleep_for(std::chrono::milliseconds(10));
-    }
-    close(fd);
+    lock.held = true;
     return lock;
 }

@@ -46,6 +46,21 @@ void WriteOwnerPid(const std::string& recordName) {
     // The handle stays open, and the record with it, until the process ends.
 }
 
+// The lock that every session and user of the machine meets: a mutex in the
+// global namespace, under a name of its own (in session 0, Local\ is Global\).
+// False only when another process owns it, or when another user's mutex of
+// that name refuses this one. Where no global mutex can be made, the
+// session's mutex counts alone.
+bool LockForTheMachine(const std::string& channel) {
+    const HANDLE mutex = CreateMutexA(nullptr, FALSE, ("Global\\" + channel + "-machine").c_str());
+    if (!mutex)
+        return GetLastError() != ERROR_ACCESS_DENIED;
+    if (WaitForSingleObject(mutex, 0) != WAIT_TIMEOUT)
+        return true; // the handle stays open, and the mutex owned, until the process ends
+    CloseHandle(mutex);
+    return false;
+}
+
 } // namespace
 
 InstanceLock AcquireInstanceLock(const std::string& path) {
@@ -58,9 +73,10 @@ InstanceLock AcquireInstanceLock(const std::string& path) {
     const HANDLE mutex = CreateMutexA(nullptr, FALSE, name.c_str());
     const DWORD wait = mutex ? WaitForSingleObject(mutex, 0) : WAIT_FAILED;
     if (wait != WAIT_TIMEOUT) {
-        // Where no mutex can be made, the program runs as it would alone.
+        // Where no mutex can be made, the machine's mutex counts alone. One
+        // that another session or user owns leaves its PID untold.
         WriteOwnerPid(name + "-owner");
-        lock.held = true;
+        lock.held = LockForTheMachine(lock.channel);
         return lock;
     }
     CloseHandle(mutex);

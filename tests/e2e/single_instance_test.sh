@@ -1,10 +1,13 @@
 #!/usr/bin/env bash
 # One kovalin-headless per settings file: a second start on the same file,
 # even spelt another way, ends with exit code 2 and the first one's PID while
-# the first converts, and no second converter starts. Another settings file
-# runs beside it. The tray program, given, shares the lock: started on the
-# same file through a link, it gets no answer from kovalin-headless and ends
-# with code 2. A killed instance leaves nothing that stops the next start.
+# the first converts, and no second converter starts. So does a start in
+# another sandbox (its own runtime folder and TMPDIR, so another per-user
+# lock) and, where the test runs as root, one as the user nobody: the lock on
+# the file itself stops them. Another settings file runs beside it. The tray
+# program, given, shares the lock: started on the same file through a link,
+# it gets no answer from kovalin-headless and ends with code 2. A killed
+# instance leaves nothing that stops the next start.
 #
 # Usage: single_instance_test.sh KOVALIN-HEADLESS [KOVALIN]
 set -u
@@ -46,6 +49,28 @@ code=0
 [ "$code" -eq 2 ] || fail "a second start ended with exit code $code"
 grep -qF "(PID $headless_pid)" "$work/second.log" ||
     fail "a second start said: $(cat "$work/second.log")"
+
+# second_start_refused WHAT COMMAND...: the start ends with code 2, told by
+# the settings file's own lock.
+second_start_refused() {
+    local what=$1 code=0
+    shift
+    "$@" "$KOVALIN" "$settings" >/dev/null 2>"$work/refused.log" || code=$?
+    [ "$code" -eq 2 ] || fail "a start $what ended with exit code $code"
+    grep -qF "is in use by another Kovalin" "$work/refused.log" ||
+        fail "a start $what said: $(cat "$work/refused.log")"
+}
+mkdir -m 700 "$work/sandbox"
+second_start_refused "in another sandbox" \
+    env XDG_RUNTIME_DIR="$work/sandbox" TMPDIR="$work/sandbox" timeout 30
+if [ "$(id -u)" -eq 0 ]; then
+    mkdir -m 700 "$work/nobody"
+    chown 65534:65534 "$work/nobody"
+    chmod o+x "$work"
+    chmod o+r "$settings"
+    second_start_refused "as nobody" env XDG_RUNTIME_DIR="$work/nobody" \
+        setpriv --reuid=65534 --regid=65534 --clear-groups timeout 30
+fi
 if [ -n "$TRAY" ]; then
     mkdir "$work/app"
     cp -- "$TRAY" "$work/app/kovalin"

@@ -20,8 +20,8 @@ int SingleInstance::HandOver() const {
     const QString channel = QString::fromStdString(m_lock.channel);
     const QDeadlineTimer deadline(kAnswerMs);
     // The running instance may still be starting: it listens once it has
-    // its dialog.
-    while (!deadline.hasExpired()) {
+    // its dialog. Another user's or sandbox's instance has no channel.
+    while (!channel.isEmpty() && !deadline.hasExpired()) {
         QLocalSocket socket;
         socket.connectToServer(channel);
         if (socket.waitForConnected(deadline.remainingTime())) {

@@ -53,8 +53,11 @@ int SingleInstance::HandOver() const {
         }
         Sleep(50);
     }
-    std::fprintf(stderr, "Kovalin: the Kovalin that runs on %s (PID %ld) does not answer\n",
-                 m_settingsPath.c_str(), m_lock.ownerPid);
+    // Another session's or user's instance has no PID to tell.
+    const std::string pid =
+        m_lock.ownerPid > 0 ? " (PID " + std::to_string(m_lock.ownerPid) + ")" : "";
+    std::fprintf(stderr, "Kovalin: the Kovalin that runs on %s%s does not answer\n",
+                 m_settingsPath.c_str(), pid.c_str());
     return 2;
 }
 
