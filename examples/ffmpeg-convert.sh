@@ -14,6 +14,12 @@
 # without them, a title with blanks arrives as several arguments, and they
 # are joined again with single blanks.
 #
+# The contents are a stranger's too: ffmpeg is told the input format, so a
+# playlist, a list of files or an image pattern named .flv fails like a
+# corrupt recording instead of making ffmpeg read other files, and a
+# recording that is a symbolic link is refused, so that no file from outside
+# the folder is published.
+#
 # Both outputs are written under temporary names that end in neither .mp4 nor
 # .jpg and then renamed, so a half-written file is never counted or deleted
 # by the size limit. No byte of the title is ever interpreted, and no name
@@ -64,6 +70,10 @@ if [ ! -f "$input" ]; then
     say "no recording named $input"
     exit 1
 fi
+if [ -L "$input" ]; then
+    say "$input is a symbolic link"
+    exit 1
+fi
 
 # mv would put the output inside a directory of that name.
 if [ -d "$base.mp4" ] || [ -d "$base.jpg" ]; then
@@ -88,10 +98,19 @@ chmod "$mode" -- "$video_part" "$thumb_part" || exit 1
 
 # The recording is opened here and read by ffmpeg as /dev/fd/3: ffmpeg never
 # sees the title, so it cannot read a protocol or an image sequence pattern
-# (%d) out of it, nor print it.
-ffmpeg -nostdin -hide_banner -loglevel error -y -i file:/dev/fd/3 \
+# (%d) out of it, nor print it. The shell cannot open without following a
+# link, so the file opened must be the regular file that the name itself is
+# (same device and inode): a link put in its place meanwhile is refused.
+exec 3<"$input" || exit 1
+if [ "$(stat -L -c '%F %d:%i' /dev/fd/3)" != "$(stat -c '%F %d:%i' -- "$input")" ] ||
+    [ ! -f /dev/fd/3 ]; then
+    say "$input is not a regular file"
+    exit 1
+fi
+ffmpeg -nostdin -hide_banner -loglevel error -y -f flv -i file:/dev/fd/3 \
     -map 0:v:0 -map '0:a:0?' -c:v libx264 -preset veryfast -pix_fmt yuv420p \
-    -c:a aac -b:a 128k -movflags +faststart -f mp4 "file:$video_part" 3<"$input" || exit 1
+    -c:a aac -b:a 128k -movflags +faststart -f mp4 "file:$video_part" || exit 1
+exec 3<&-
 
 # The thumbnail: a representative frame of the first seconds, 320 pixels wide.
 ffmpeg -nostdin -hide_banner -loglevel error -y -i "file:$video_part" \

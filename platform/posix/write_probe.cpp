@@ -41,18 +41,22 @@ class Descriptor {
 
 WriteState ProbeWriting(const std::string& path) {
     KeepLeaseBreaksHarmless();
-    // A link is probed through: the converter reads what it points at. Only
-    // a regular file is opened, since opening a device may act on it, and
-    // opening a FIFO blocks until a writer comes.
+    // Only a regular file is opened, since opening a device may act on it,
+    // and opening a FIFO blocks until a writer comes. A link is never handed
+    // over, whatever it points at: through it a stranger could make the
+    // converter publish a file from outside the folder.
     struct stat info;
-    if (stat(path.c_str(), &info) != 0)
+    if (lstat(path.c_str(), &info) != 0)
         return WriteState::Unknown;
     if (S_ISDIR(info.st_mode))
         return WriteState::Closed;
     if (!S_ISREG(info.st_mode))
         return WriteState::NotAFile;
-    const Descriptor file(open(path.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC));
-    if (file.Get() < 0 || fstat(file.Get(), &info) != 0 || !S_ISREG(info.st_mode))
+    const Descriptor file(
+        open(path.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_NOFOLLOW | O_CLOEXEC));
+    if (file.Get() < 0)
+        return errno == ELOOP ? WriteState::NotAFile : WriteState::Unknown;
+    if (fstat(file.Get(), &info) != 0 || !S_ISREG(info.st_mode))
         return WriteState::Unknown;
     if (fcntl(file.Get(), F_SETLEASE, F_RDLCK) == 0) {
         fcntl(file.Get(), F_SETLEASE, F_UNLCK);

@@ -1,9 +1,10 @@
 #!/usr/bin/env bash
 # The example converter ffmpeg-convert.sh on its own: titles that ffmpeg or
 # the shell could misread are converted, no name reaches its messages as it
-# stands, and whenever a conversion fails the recording stays and no output
-# or temporary file is left behind, also when the conversion is stopped with
-# SIGTERM.
+# stands, a playlist named .flv or a link to a recording outside the folder
+# publishes nothing, and whenever a conversion fails the recording stays and
+# no output or temporary file is left behind, also when the conversion is
+# stopped with SIGTERM.
 #
 # Usage: ffmpeg_convert_script_test.sh EXAMPLES-FOLDER
 set -u
@@ -55,12 +56,19 @@ cp -- "$work/sample.flv" "$watch/taken.flv"
 mkdir "$watch/taken.mp4"
 convert "$watch" taken && fail "an output name held by a directory was reported as converted"
 convert "$watch" missing && fail "a missing recording was reported as converted"
+# Contents that would make ffmpeg read a file from outside the folder.
+ffmpeg -nostdin -hide_banner -loglevel error -i "file:$work/sample.flv" -c copy -f mpegts \
+    "file:$work/private.ts" || fail "cannot make a private file"
+printf '#EXTM3U\n#EXTINF:1,\n%s\n#EXT-X-ENDLIST\n' "$work/private.ts" >"$watch/playlist.flv"
+ln -s -- "$work/sample.flv" "$watch/link.flv"
+convert "$watch" playlist && fail "a playlist named .flv was converted"
+convert "$watch" link && fail "a link to a recording outside the folder was converted"
 # A name that would forge a journal entry if a message printed it as it stands.
 forged=$'bad\n<0>forged'
 head -c 5000 /dev/urandom >"$watch/$forged.flv"
 convert "$watch" "$forged" && fail "a broken recording was reported as converted"
 convert "$watch" "$forged-missing" && fail "a missing recording was reported as converted"
-expect_listing broken.flv taken.flv taken.mp4 "$forged.flv"
+expect_listing broken.flv taken.flv taken.mp4 "$forged.flv" playlist.flv link.flv
 [ -z "$(ls -A "$watch/taken.mp4")" ] || fail "something was put inside the directory taken.mp4"
 ! grep -q '^<0>' "$work/stderr.log" || fail "a name reached the log as it stands: $(cat "$work/stderr.log")"
 

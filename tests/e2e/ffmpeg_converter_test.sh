@@ -2,9 +2,11 @@
 # kovalin-headless with the ffmpeg converter on real .flv recordings, the size
 # limit at 1 MiB: every recording becomes a playable .mp4 with its .jpg (a
 # title with quotes and two blanks too), a corrupt recording older than them
-# all holds none of them back and stays, the oldest older pair goes to make
-# room, nothing else is touched, and SIGTERM ends the program with exit code
-# 0 and the settings file as it was.
+# all holds none of them back and stays, so do a playlist named .flv that
+# lists a file outside the folder and a link to a recording outside, with
+# nothing published for them, the oldest older pair goes to make room,
+# nothing else is touched, and SIGTERM ends the program with exit code 0 and
+# the settings file as it was.
 #
 # Usage: ffmpeg_converter_test.sh KOVALIN-HEADLESS EXAMPLES-FOLDER
 set -u
@@ -46,6 +48,14 @@ echo "notes" >"$watch/notes.txt"
 
 head -c 5000 /dev/urandom >"$watch/broken.flv"
 wait_until_past "$watch/broken.flv"
+# A stranger's contents: what ffmpeg would read through them lies outside.
+mkdir "$work/private"
+make_flv "$work/private/real.flv"
+ffmpeg -nostdin -hide_banner -loglevel error -i "file:$work/private/real.flv" -c copy \
+    -f mpegts "file:$work/private/private.ts" || fail "cannot make a private file"
+printf '#EXTM3U\n#EXTINF:2,\n%s\n#EXT-X-ENDLIST\n' "$work/private/private.ts" >"$watch/playlist.flv"
+ln -s -- "$work/private/real.flv" "$watch/link.flv"
+wait_until_past "$watch/link.flv"
 titles=("first" 'my "clip"  two' "Loud")
 make_flv "$watch/first.flv"
 make_flv "$watch/my \"clip\"  two.flv"
@@ -56,15 +66,17 @@ write_settings "$settings" "$watch" "\"$EXAMPLES/ffmpeg-convert.sh\" \"$watch\""
 cp -- "$settings" "$work/settings.orig"
 
 start_headless "$settings"
-only_broken_left() {
-    [ "$(find "$watch" -maxdepth 1 -iname '*.flv' -printf '%P\n')" = broken.flv ]
+only_refused_left() {
+    [ "$(find "$watch" -maxdepth 1 -iname '*.flv' -printf '%P\n' | sort | tr '\n' ' ')" = \
+        "broken.flv link.flv playlist.flv " ]
 }
 conversions_done() {
-    only_broken_left && tail -n 1 "$work/status.log" | grep -qF '待機中 変換できなかったファイル 1件'
+    only_refused_left && tail -n 1 "$work/status.log" | grep -qF '待機中 変換できなかったファイル 3件'
 }
 wait_for 120 conversions_done || fail "the recordings were not all converted in 120 s"
 
-for count in 4 3 2; do
+! grep -qF 'linkを変換中' "$work/status.log" || fail "the link was handed to the converter"
+for count in 6 5 4; do
     grep -qF "を変換中 変換動画数 $count" "$work/status.log" ||
         fail "no converting status with the count $count"
 done
@@ -76,7 +88,7 @@ for title in "${titles[@]}"; do
     ffmpeg -nostdin -v error -i "file:$watch/$title.mp4" -f null - || fail "$title.mp4 does not play"
 done
 
-expect_listing keep.mp4 keep.jpg lone.jpg notes.txt broken.flv \
+expect_listing keep.mp4 keep.jpg lone.jpg notes.txt broken.flv playlist.flv link.flv \
     first.mp4 first.jpg "${titles[1]}.mp4" "${titles[1]}.jpg" Loud.mp4 Loud.jpg
 [ "$(stat -c %s -- "$watch/keep.mp4")" -eq $((150 * 1024)) ] || fail "keep.mp4 changed"
 

@@ -101,6 +101,11 @@ TEST_F(WorkerOnRealFolderTest, FileHeldOpenForWritingByAnotherProcessWaitsUntilC
     waitpid(recorder, nullptr, 0);
     EXPECT_EQ(ThePlatform().ProbeWriting(path), WriteState::Closed);
     EXPECT_EQ(ThePlatform().ProbeWriting(folder.Prefix()), WriteState::Closed); // a folder
+    // A link is never handed over, to a file or to a folder alike.
+    fs::create_symlink(path, folder.Prefix() + "file-link.flv");
+    fs::create_directory_symlink(folder.Path(), folder.Prefix() + "folder-link.flv");
+    for (const char* link : {"file-link.flv", "folder-link.flv"})
+        EXPECT_EQ(ThePlatform().ProbeWriting(folder.Prefix() + link), WriteState::NotAFile) << link;
     worker.RunCycle();
     ASSERT_EQ(ReadConverterLog(Log()).size(), 1u);
     EXPECT_FALSE(fs::exists(path));
