@@ -78,11 +78,21 @@ std::string CmdArguments(std::string_view batchPath, std::string_view arguments,
             quotedPath += c;
     }
     quotedPath += '"';
-    std::string line = "/d /v:off /s /c \"";
+    std::string line = "/d /e:on /v:off /s /c \"";
     line += quotedPath;
     line += arguments;
     line += ' ';
     line += inertTitle;
     line += '"';
+    return line;
+}
+
+std::string CmdSettingLine(std::string_view setting, std::string_view arguments,
+                           std::string_view inertTitle) {
+    std::string line(setting.substr(0, setting.size() - arguments.size()));
+    line += " /e:on";
+    line += arguments;
+    line += ' ';
+    line += inertTitle;
     return line;
 }

@@ -11,8 +11,10 @@
 // empty substring of the always-defined variable CD, so that no variable
 // name can form around it. Then the batch file's %1 %2 ... are the title's
 // words exactly. cmd.exe is started by its full path with /d (no AutoRun
-// commands from the registry), /v:off (no "!NAME!" expansion) and /s /c
-// (the outer quotes are removed and nothing else).
+// commands from the registry), /e:on (command extensions on, whatever the
+// registry says: without them "%cd:~,%" is no substring and the title's
+// "%" would act), /v:off (no "!NAME!" expansion) and /s /c (the outer
+// quotes are removed and nothing else).
 #pragma once
 
 #include <optional>
@@ -51,3 +53,9 @@ std::optional<std::string> InertForCmd(std::string_view title, LeadByteTest isLe
 // the setting's own arguments and the inert title.
 std::string CmdArguments(std::string_view batchPath, std::string_view arguments,
                          std::string_view inertTitle);
+
+// The command line for a setting whose program is cmd.exe itself: the
+// setting with "/e:on" after the program, then a blank and the inert title.
+// `arguments` is what the setting holds after the program (ProgramReading).
+std::string CmdSettingLine(std::string_view setting, std::string_view arguments,
+                           std::string_view inertTitle);

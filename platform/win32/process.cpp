@@ -2,10 +2,13 @@
 
 #include <windows.h>
 
+#include <cstring>
 #include <optional>
 #include <vector>
 
 #include "platform/cmd_line.h"
+#include "platform/environment_block.h"
+#include "platform/executable_dir.h"
 #include "platform/win32/lead_bytes.h"
 
 namespace {
@@ -58,6 +61,18 @@ std::optional<Program> FindProgram(const std::string& setting) {
     return std::nullopt;
 }
 
+// This process's environment, one "NAME=value" entry each.
+std::vector<std::string> OwnEnvironment() {
+    std::vector<std::string> entries;
+    char* const block = GetEnvironmentStringsA();
+    if (!block)
+        return entries;
+    for (const char* entry = block; *entry; entry += std::strlen(entry) + 1)
+        entries.emplace_back(entry);
+    FreeEnvironmentStringsA(block);
+    return entries;
+}
+
 std::string CmdPath() {
     char folder[MAX_PATH];
     const UINT length = GetSystemDirectoryA(folder, MAX_PATH);
@@ -80,7 +95,7 @@ ConverterStart StartConverter(const std::string& program, const std::string& tit
         if (!inert)
             return {nullptr, true};
         if (IsCmd(found->path)) {
-            commandLine = program + " " + *inert;
+            commandLine = CmdSettingLine(program, found->arguments, *inert);
         } else {
             application = CmdPath();
             commandLine =
@@ -88,10 +103,10 @@ ConverterStart StartConverter(const std::string& program, const std::string& tit
         }
     }
 
-    // Only the worker thread starts programs, so the variables are set in this
-    // process's own environment, which the converter inherits.
-    for (const auto& [name, value] : environment)
-        SetEnvironmentVariableA(name.c_str(), value.c_str());
+    // The converter's environment is built apart: this process's own, and
+    // with it the search for the next converter, stays as it is.
+    std::string block =
+        ConverterEnvironmentBlock(OwnEnvironment(), environment, ExecutableDirectory());
     STARTUPINFOA startup{};
     startup.cb = sizeof startup;
     startup.dwFlags = STARTF_USESHOWWINDOW;
@@ -102,7 +117,7 @@ ConverterStart StartConverter(const std::string& program, const std::string& tit
     line.push_back('\0');
     PROCESS_INFORMATION started{};
     if (!CreateProcessA(application.c_str(), line.data(), nullptr, nullptr, FALSE,
-                        NORMAL_PRIORITY_CLASS, nullptr, nullptr, &startup, &started))
+                        NORMAL_PRIORITY_CLASS, block.data(), nullptr, &startup, &started))
         return {};
     CloseHandle(started.hThread);
     return {std::make_unique<Win32Converter>(started.hProcess)};

@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include "platform/cmd_line.h"
+#include "platform/environment_block.h"
 #include "platform/windows_names.h"
 
 namespace {
@@ -40,8 +41,47 @@ TEST(CmdLineTest, TitlesReachTheBatchFileAsTheirOwnWords) {
     for (const char* refused : {"two\nlines", "tab\there", "say \"hi\""})
         EXPECT_EQ(InertForCmd(refused, Cp932Lead), std::nullopt) << refused;
 
+    // Extensions on, whatever the registry says: "%cd:~,%" needs them.
     EXPECT_EQ(CmdArguments("C:\\100%\\conv.bat", " -q", "x^&y"),
-              "/d /v:off /s /c \"\"C:\\100%%cd:~,%\\conv.bat\" -q x^&y\"");
+              "/d /e:on /v:off /s /c \"\"C:\\100%%cd:~,%\\conv.bat\" -q x^&y\"");
+    EXPECT_EQ(CmdSettingLine("\"C:\\W\\cmd.exe\" /c conv.bat", " /c conv.bat", "x^&y"),
+              "\"C:\\W\\cmd.exe\" /e:on /c conv.bat x^&y");
+}
+
+// The converter takes no program from the current folder, and a bare
+// "ffmpeg" still finds one beside Kovalin.exe.
+TEST(CmdLineTest, ConverterEnvironmentSearchesNoCurrentFolderAndEndsPathWithKovalins) {
+    using Entries = std::vector<std::string>;
+    const struct {
+        Entries inherited;
+        const char* kovalinFolder;
+        Entries expected;
+    } cases[] = {
+        {{"=C:=C:\\run", "Path=C:\\Windows;C:\\bin", "kovalin_title=old", "TEMP=C:\\t"},
+         "C:\\Tools\\Kovalin\\",
+         {"=C:=C:\\run", "Path=C:\\Windows;C:\\bin;C:\\Tools\\Kovalin\\", "TEMP=C:\\t",
+          "KOVALIN_TITLE=a&b", "NoDefaultCurrentDirectoryInExePath=1"}},
+        {{"PATH=C:\\bin;", "NODEFAULTCURRENTDIRECTORYINEXEPATH=0"},
+         "C:\\a;b\\",
+         {"PATH=C:\\bin;\"C:\\a;b\\\"", "KOVALIN_TITLE=a&b",
+          "NoDefaultCurrentDirectoryInExePath=1"}},
+        {{},
+         "C:\\K\\",
+         {"PATH=C:\\K\\", "KOVALIN_TITLE=a&b", "NoDefaultCurrentDirectoryInExePath=1"}},
+        {{"Path=C:\\bin"},
+         "",
+         {"Path=C:\\bin", "KOVALIN_TITLE=a&b", "NoDefaultCurrentDirectoryInExePath=1"}},
+    };
+    for (const auto& [inherited, kovalinFolder, expected] : cases) {
+        const std::string block =
+            ConverterEnvironmentBlock(inherited, {{"KOVALIN_TITLE", "a&b"}}, kovalinFolder);
+        ASSERT_GE(block.size(), 2u);
+        EXPECT_EQ(block.substr(block.size() - 2), std::string(2, '\0')) << kovalinFolder;
+        Entries entries;
+        for (std::size_t at = 0; at + 1 < block.size(); at = block.find('\0', at) + 1)
+            entries.emplace_back(block.c_str() + at);
+        EXPECT_EQ(entries, expected) << kovalinFolder;
+    }
 }
 
 TEST(CmdLineTest, ProgramIsReadFromTheSettingAsWindowsReadsIt) {
