@@ -26,8 +26,13 @@ set_source_files_properties(res/kovalin.rc PROPERTIES OBJECT_DEPENDS
   "${KOVALIN_GENERATED_DIR}/kovalin.manifest;${KOVALIN_GENERATED_DIR}/kovalin_version.h;${CMAKE_CURRENT_SOURCE_DIR}/res/icons/kovalin.ico;${CMAKE_CURRENT_SOURCE_DIR}/res/icons/kovalin-anim1.ico;${CMAKE_CURRENT_SOURCE_DIR}/res/icons/kovalin-anim2.ico;${CMAKE_CURRENT_SOURCE_DIR}/res/icons/kovalin-anim3.ico")
 install(TARGETS Kovalin RUNTIME DESTINATION .)
 
-# The zip for Windows users: Kovalin.exe and a README, in a folder named
-# after the version and the word size.
+# The batch converter that ships beside Kovalin.exe (its tests run this
+# copy); cmd.exe reads it with CRLF line ends.
+set(KOVALIN_FFMPEG_CONVERT_BAT ${KOVALIN_GENERATED_DIR}/ffmpeg-convert.bat)
+configure_file(res/windows/ffmpeg-convert.bat ${KOVALIN_FFMPEG_CONVERT_BAT} @ONLY NEWLINE_STYLE CRLF)
+
+# The zip for Windows users: Kovalin.exe, the batch converter and a README,
+# in a folder named after the version and the word size.
 if(CMAKE_SIZEOF_VOID_P EQUAL 8)
   set(KOVALIN_ZIP_NAME Kovalin-${PROJECT_VERSION}-win64)
 else()
@@ -42,9 +47,11 @@ add_custom_command(OUTPUT ${KOVALIN_ZIP}
   COMMAND ${CMAKE_COMMAND} -E copy $<TARGET_FILE:Kovalin> ${KOVALIN_ZIP_STAGE}/${KOVALIN_ZIP_NAME}/Kovalin.exe
   COMMAND ${CMAKE_COMMAND} -E copy ${KOVALIN_GENERATED_DIR}/README.txt
           ${KOVALIN_ZIP_STAGE}/${KOVALIN_ZIP_NAME}/README.txt
+  COMMAND ${CMAKE_COMMAND} -E copy ${KOVALIN_FFMPEG_CONVERT_BAT}
+          ${KOVALIN_ZIP_STAGE}/${KOVALIN_ZIP_NAME}/ffmpeg-convert.bat
   COMMAND ${CMAKE_COMMAND} -E chdir ${KOVALIN_ZIP_STAGE}
           ${CMAKE_COMMAND} -E tar cf ${KOVALIN_ZIP} --format=zip ${KOVALIN_ZIP_NAME}
-  DEPENDS Kovalin ${KOVALIN_GENERATED_DIR}/README.txt
+  DEPENDS Kovalin ${KOVALIN_GENERATED_DIR}/README.txt ${KOVALIN_FFMPEG_CONVERT_BAT}
   COMMENT "Packing ${KOVALIN_ZIP_NAME}.zip"
   VERBATIM)
 add_custom_target(windows-zip ALL DEPENDS ${KOVALIN_ZIP})

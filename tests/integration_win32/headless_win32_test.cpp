@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <ctime>
 #include <memory>
 #include <sstream>
@@ -18,11 +19,12 @@ namespace {
 
 using namespace test_support;
 
-// A running kovalin-headless.exe whose output goes to a file; ended when
-// the object goes.
+// A running kovalin-headless.exe whose output goes to a file, started in
+// the folder `current` (else in this program's); ended when the object goes.
 class Headless {
   public:
-    Headless(const std::string& settings, const std::string& output) {
+    Headless(const std::string& settings, const std::string& output,
+             const std::string& current = "") {
         SECURITY_ATTRIBUTES inherit{sizeof inherit, nullptr, TRUE};
         m_output = CreateFileA(output.c_str(), GENERIC_WRITE, FILE_SHARE_READ, &inherit,
                                CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
@@ -34,7 +36,8 @@ class Headless {
         std::string line =
             "\"" + ExecutableDirectory() + KOVALIN_HEADLESS_FROM_TESTS + "\" \"" + settings + "\"";
         m_started = CreateProcessA(nullptr, line.data(), nullptr, nullptr, TRUE, 0, nullptr,
-                                   nullptr, &startup, &m_process) != FALSE;
+                                   current.empty() ? nullptr : current.c_str(), &startup,
+                                   &m_process) != FALSE;
     }
     ~Headless() {
         if (m_started) {
@@ -141,6 +144,85 @@ TEST(Win32Headless, HostileNamesNeitherRunCommandsNorReachOutsideTheFolder) {
     EXPECT_EQ(ListFolder(watch).size(), 3u);
     EXPECT_NE(GetFileAttributesW((Wide(watch) + L"\\..\u00a5..\u00a5victim.mp4").c_str()),
               INVALID_FILE_ATTRIBUTES);
+}
+
+// The batch converter of the zip, with a stand-in ffmpeg.exe beside it: no
+// program planted in the watch folder or in Kovalin's current folder runs,
+// each title's own recording is read with its format given and becomes its
+// .mp4 and .jpg, and a failed conversion leaves the recording and nothing
+// else.
+TEST(Win32Headless, ShippedBatchConverterRunsOnlyItsOwnFfmpeg) {
+    TempFolder top;
+    const std::string bin = top / "bin", watch = top / "watch", current = top / "current";
+    const std::string standIn = ExecutableDirectory() + "stand_in_ffmpeg.exe";
+    const auto copy = [](const std::string& from, const std::string& to) {
+        ASSERT_TRUE(CopyFileA(from.c_str(), to.c_str(), FALSE)) << to;
+    };
+    for (const std::string& folder : {bin, watch, current})
+        MakeFolder(folder);
+    copy(ExecutableDirectory() + KOVALIN_BATCH_FROM_TESTS, bin + "\\ffmpeg-convert.bat");
+    copy(standIn, bin + "\\ffmpeg.exe");
+    // Each planted program would leave NAME.log beside itself if it ran.
+    const std::vector<std::string> planted = {"ffmpeg.exe", "ffmpeg.com", "ffmpeg.bat",
+                                              "ffmpeg.cmd"};
+    std::vector<std::string> listed = planted;
+    for (const std::string& folder : {watch, current}) {
+        copy(standIn, folder + "\\ffmpeg.exe");
+        copy(standIn, folder + "\\ffmpeg.com");
+        WriteFile(folder + "\\ffmpeg.bat", "@echo ran>\"%~f0.log\"\r\n");
+        WriteFile(folder + "\\ffmpeg.cmd", "@echo ran>\"%~f0.log\"\r\n");
+    }
+    const std::vector<std::string> titles = {"good", "a&b", "(x) y", "ポ表", " lead"};
+    const std::int64_t old = std::time(nullptr) - 100;
+    for (const std::string& title : titles) {
+        WriteFile(watch + "\\" + title + ".flv", "flv " + title);
+        SetTimes(watch + "\\" + title + ".flv", old);
+        listed.insert(listed.end(), {title + ".mp4", title + ".jpg"});
+    }
+    WriteFile(watch + "\\bad.flv", "bad recording"); // the stand-in fails on it
+    SetTimes(watch + "\\bad.flv", old);
+    listed.push_back("bad.flv");
+    WriteFile(top / "set.ini", watch + "\\\n\"" + bin + "\\ffmpeg-convert.bat\"\n0\n");
+
+    const Headless headless(top / "set.ini", top / "out.txt", current);
+    ASSERT_TRUE(headless.Started());
+    ASSERT_TRUE(WaitFor([&] {
+        return ReadFile(top / "out.txt").find("待機中 変換できなかったファイル 1件") !=
+               std::string::npos;
+    })) << ReadFile(top / "out.txt");
+
+    for (const std::string& folder : {watch, current}) {
+        for (const std::string& program : planted)
+            EXPECT_FALSE(Exists(folder + "\\" + program + ".log")) << folder << " " << program;
+    }
+    for (const std::string& title : titles) {
+        EXPECT_EQ(ReadFile(watch + "\\" + title + ".mp4"), "flv " + title);
+        EXPECT_EQ(ReadFile(watch + "\\" + title + ".jpg"), "flv " + title);
+    }
+    // Nothing else: no recording but the failed one, no temporary file.
+    std::vector<std::string> inWatch = ListFolder(watch);
+    std::sort(inWatch.begin(), inWatch.end());
+    std::sort(listed.begin(), listed.end());
+    EXPECT_EQ(inWatch, listed);
+    EXPECT_EQ(ReadFile(watch + "\\bad.flv"), "bad recording");
+
+    // Every read of a recording names its format first.
+    std::istringstream log(ReadFile(bin + "\\ffmpeg.exe.log"));
+    std::size_t recordingsRead = 0;
+    for (std::string line; std::getline(log, line);) {
+        std::vector<std::string> args;
+        std::istringstream words(line);
+        for (std::string arg; std::getline(words, arg, '\t');)
+            args.push_back(arg);
+        for (std::size_t i = 1; i < args.size(); ++i) {
+            if (args[i - 1] != "-i" || args[i].size() < 4 ||
+                args[i].rfind(".flv") != args[i].size() - 4)
+                continue;
+            ++recordingsRead;
+            EXPECT_TRUE(i >= 3 && args[i - 3] == "-f" && args[i - 2] == "flv") << line;
+        }
+    }
+    EXPECT_GE(recordingsRead, titles.size() + 1);
 }
 
 // A recording moved in just as the worker begins its 10 s idle pause goes
