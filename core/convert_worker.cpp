@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <optional>
+#include <utility>
 #include <vector>
 
 #include "core/platform.h"
@@ -42,11 +43,20 @@ struct ConvertWorker::Choice {
 
 ConvertWorker::Choice ConvertWorker::Choose(const std::string& folder, std::int64_t cycleStart) {
     Choice choice;
-    std::vector<DirEntry> fresh; // never failed, or changed since
+    std::vector<DirEntry> fresh; // never failed
     std::vector<DirEntry> due;   // failed, back-off over
+    std::optional<HandedOver> handedOver = std::exchange(m_handedOver, std::nullopt);
+    if (handedOver && handedOver->folder != folder)
+        handedOver.reset();
     m_failed.BeginListing();
     m_platform.FindEntries(folder + "*.flv", [&](const DirEntry& entry) {
         ++choice.entryCount;
+        // Still here after its converter returned, changed or not: failed.
+        if (handedOver && entry.identity == handedOver->identity)
+            Fail(entry, cycleStart);
+        // Looked up before any test, so that a failed file made again (a new
+        // creation time) is still known as failed.
+        const FailedFiles::Standing standing = m_failed.Look(entry, cycleStart);
         // Never an entry whose title is empty: no converter could be told
         // its name. Only entries created before the cycle began.
         if (FindLastChar(entry.name, '.', m_platform.LeadBytes()) == 0)
@@ -55,7 +65,7 @@ ConvertWorker::Choice ConvertWorker::Choose(const std::string& folder, std::int6
             choice.RetryAt(entry.creationTime + 1);
             return;
         }
-        switch (m_failed.Look(entry, cycleStart)) {
+        switch (standing) {
         case FailedFiles::Standing::New:
             fresh.push_back(entry);
             break;
@@ -85,7 +95,7 @@ ConvertWorker::Choice ConvertWorker::Choose(const std::string& folder, std::int6
                 choice.RetryAt(candidate.modificationTime + kQuietSeconds);
                 break;
             case Ready::Never:
-                Refuse(candidate, cycleStart);
+                Fail(candidate, cycleStart);
                 break;
             }
         }
@@ -113,10 +123,10 @@ ConvertWorker::Ready ConvertWorker::Readiness(const std::string& folder, const D
     return cycleStart - entry.modificationTime >= kQuietSeconds ? Ready::Yes : Ready::Settling;
 }
 
-// A file that is never to be handed over counts as failed: it is shown and
-// announced like one, and it blocks nothing.
-void ConvertWorker::Refuse(const DirEntry& entry, std::int64_t now) {
-    if (m_failed.RecordOutcome(entry, true, now))
+// A file that failed, or that is never to be handed over, is counted in the
+// status, announced once, and blocks nothing.
+void ConvertWorker::Fail(const DirEntry& entry, std::int64_t now) {
+    if (m_failed.RecordFailure(entry, now))
         m_state.g_failedTitles.Push(
             DisplayedTitle(FileTitle(entry.name, m_platform.LeadBytes()), m_platform.LeadBytes()));
 }
@@ -131,7 +141,6 @@ ConvertWorker::~ConvertWorker() {
 }
 
 void ConvertWorker::Pause(std::string status, unsigned milliseconds, bool untilFolderChange) {
-    m_lastConverted.clear();
     if (!status.empty())
         m_state.g_strStatus.Set(std::move(status));
     if (m_platform.Pause(milliseconds, untilFolderChange) == Platform::PauseEnd::FolderChanged) {
@@ -157,17 +166,12 @@ void ConvertWorker::RunCycle() {
     m_platform.WatchFolder(folder);
     const Choice choice = Choose(folder, cycleStart);
 
-    EnforceSizeLimit(m_platform, m_state);
+    const QuotaResult quota = EnforceSizeLimit(m_platform, m_state);
 
     if (!choice.chosen) {
-        Pause(texts::Idle(choice.writingCount, m_failed.Count()), IdlePauseMs(choice), true);
-        return;
-    }
-    // A converter that changed its file but left it in place would otherwise
-    // be started again at once, without end: it gets another try after a
-    // full pause, whatever the folder does meanwhile.
-    if (choice.chosen->name == m_lastConverted) {
-        Pause({}, kIdlePauseMs, false);
+        Pause(texts::Idle(choice.writingCount, m_failed.Count(),
+                          quota == QuotaResult::LimitOutOfReach),
+              IdlePauseMs(choice), true);
         return;
     }
     Convert(folder, *choice.chosen, choice.entryCount);
@@ -187,7 +191,7 @@ void ConvertWorker::Convert(const std::string& folder, const DirEntry& entry, in
     };
     const ConverterStart start = m_platform.StartHidden(program, title, environment);
     if (start.titleRefused) {
-        Refuse(entry, m_platform.Now());
+        Fail(entry, m_platform.Now());
         return;
     }
     if (!start.process) {
@@ -198,18 +202,8 @@ void ConvertWorker::Convert(const std::string& folder, const DirEntry& entry, in
     m_state.g_bConverting = 1;
     start.process->Wait();
     m_state.g_bConverting = 0;
-    m_lastConverted = entry.name;
-
-    const bool failed = StillThere(folder, entry);
-    if (m_failed.RecordOutcome(entry, failed, m_platform.Now()))
-        m_state.g_failedTitles.Push(DisplayedTitle(title, leadBytes));
-}
-
-bool ConvertWorker::StillThere(const std::string& folder, const DirEntry& entry) {
-    bool same = false;
-    m_platform.FindEntries(folder + "*.flv",
-                           [&](const DirEntry& listed) { same = same || SameFile(listed, entry); });
-    return same;
+    // Whether it left the file is told by the next cycle's listing.
+    m_handedOver = HandedOver{folder, entry.identity};
 }
 
 void ConvertWorker::Run() {

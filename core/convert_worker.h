@@ -1,11 +1,13 @@
 // The conversion worker: finds the oldest complete .flv in the watch folder,
-// runs the quota pass, then converts that file or idles. Files whose converter
-// left them unchanged step aside for the others (core/failed_files.h). An
+// runs the quota pass, then converts that file or idles. Files that their
+// converter left in the folder step aside for the others
+// (core/failed_files.h): the next cycle's listing tells whether it did. An
 // idle pause lasts 10 s, or until a change of the folder or of the settings,
 // or until a file that was too new or too recently written may be ready.
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -51,9 +53,8 @@ class ConvertWorker {
     };
     Choice Choose(const std::string& folder, std::int64_t cycleStart);
     Ready Readiness(const std::string& folder, const DirEntry& entry, std::int64_t cycleStart);
-    void Refuse(const DirEntry& entry, std::int64_t now);
+    void Fail(const DirEntry& entry, std::int64_t now);
     void Convert(const std::string& folder, const DirEntry& entry, int entryCount);
-    bool StillThere(const std::string& folder, const DirEntry& entry);
     // Sets the status (unless empty) and pauses. An idle pause ends early
     // when the folder changes; every pause ends when a setting changes.
     void Pause(std::string status, unsigned milliseconds, bool untilFolderChange);
@@ -62,6 +63,11 @@ class ConvertWorker {
     Platform& m_platform;
     SharedState& m_state;
     FailedFiles m_failed;
-    // The file converted by the previous cycle; empty after any other cycle.
-    std::string m_lastConverted;
+    // The file whose converter returned in the previous cycle: failed if the
+    // next listing of its folder still holds its identity.
+    struct HandedOver {
+        std::string folder;
+        std::string identity;
+    };
+    std::optional<HandedOver> m_handedOver;
 };

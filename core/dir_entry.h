@@ -7,7 +7,11 @@
 #include <vector>
 
 struct DirEntry {
-    std::string name;              // the entry's name, without its folder
+    std::string name; // the entry's name, without its folder
+    // The name's exact bytes as the system lists it (on Windows the UTF-16
+    // name, on POSIX the name itself): two entries of one folder never share
+    // it, even where `name` shows them alike.
+    std::string identity;
     std::int64_t creationTime = 0; // whole seconds, on the clock of Platform::Now
     std::uint64_t size = 0;        // bytes; 0 for a directory
     bool isDirectory = false;
@@ -17,12 +21,10 @@ struct DirEntry {
     // an entry is never joined to its folder, so never probed, deleted or
     // handed to a converter. `name` is then for display only.
     bool usableName = true;
+    // A file that Platform::RemoveFile keeps for its mode (read-only on
+    // Windows, no write permission for anyone on POSIX).
+    bool readOnly = false;
 };
-
-// The same file as before: same name, size and last write.
-inline bool SameFile(const DirEntry& a, const DirEntry& b) {
-    return a.name == b.name && a.size == b.size && a.modificationTime == b.modificationTime;
-}
 
 // Oldest first by creation time; of equal times the entry listed first.
 inline void SortOldestFirst(std::vector<DirEntry>& entries) {

@@ -3,40 +3,37 @@
 #include <algorithm>
 
 void FailedFiles::BeginListing() {
-    for (auto& [name, record] : m_records)
+    for (auto& [identity, record] : m_records)
         record.seen = false;
 }
 
 FailedFiles::Standing FailedFiles::Look(const DirEntry& entry, std::int64_t now) {
-    const auto found = m_records.find(entry.name);
+    const auto found = m_records.find(entry.identity);
     if (found == m_records.end())
         return Standing::New;
-    if (!SameFile(found->second.entry, entry)) {
-        m_records.erase(found);
-        return Standing::New;
+    Record& record = found->second;
+    record.seen = true;
+    if (record.size != entry.size || record.modificationTime != entry.modificationTime) {
+        record.size = entry.size;
+        record.modificationTime = entry.modificationTime;
+        record.retryAt = std::min(record.retryAt, now + kFirstBackoffSeconds);
     }
-    found->second.seen = true;
-    return now >= found->second.retryAt ? Standing::Due : Standing::Resting;
+    return now >= record.retryAt ? Standing::Due : Standing::Resting;
 }
 
 void FailedFiles::EndListing() {
     std::erase_if(m_records, [](const auto& item) { return !item.second.seen; });
 }
 
-bool FailedFiles::RecordOutcome(const DirEntry& entry, bool failed, std::int64_t now) {
-    const auto found = m_records.find(entry.name);
-    if (!failed) {
-        if (found != m_records.end())
-            m_records.erase(found);
-        return false;
-    }
-    if (found != m_records.end() && SameFile(found->second.entry, entry)) {
-        Record& record = found->second;
+bool FailedFiles::RecordFailure(const DirEntry& entry, std::int64_t now) {
+    const auto [found, added] = m_records.try_emplace(
+        entry.identity, Record{entry.size, entry.modificationTime, kFirstBackoffSeconds, 0, true});
+    Record& record = found->second;
+    if (!added)
         record.backoff = std::min(record.backoff * 2, kLongestBackoffSeconds);
-        record.retryAt = now + record.backoff;
-        return false;
-    }
-    m_records.insert_or_assign(
-        entry.name, Record{entry, kFirstBackoffSeconds, now + kFirstBackoffSeconds, true});
-    return true;
+    record.size = entry.size;
+    record.modificationTime = entry.modificationTime;
+    record.retryAt = now + record.backoff;
+    record.seen = true;
+    return added;
 }

@@ -1,8 +1,12 @@
-// The memory of files that failed: their converter returned and the same
-// file (name, size, modification time) was still in the folder. A failed file
-// waits behind every other file and is tried again at most once per back-off
-// interval, which doubles from 10 s up to 10 minutes. A file that changes
-// counts as new. The memory lives as long as the worker.
+// The memory of files that failed: their converter returned and the file was
+// still in the folder under the same name, changed or not, or the file must
+// never be handed over. A failed file waits behind every other file until it
+// leaves the folder, and is tried again at most once per back-off interval,
+// which doubles from 10 s up to 10 minutes. A change (appended, rewritten,
+// replaced under the same name) never makes it new: it only brings its next
+// try to at most 10 s away, so that a repaired recording goes soon once
+// nothing else waits. Records are keyed by the entry's exact identity and
+// live while the listings see it.
 #pragma once
 
 #include <cstdint>
@@ -17,32 +21,34 @@ class FailedFiles {
     static constexpr std::int64_t kLongestBackoffSeconds = 600;
 
     enum class Standing {
-        New,     // never failed, or changed since
+        New,     // never failed
         Due,     // failed, and its back-off has passed
         Resting, // failed, and its back-off has not passed
     };
 
     // Starts a listing of the folder: what the listing does not see through
-    // Look is forgotten at EndListing, so the memory never outgrows the folder.
+    // Look or RecordFailure is forgotten at EndListing, so the memory never
+    // outgrows the folder.
     void BeginListing();
     Standing Look(const DirEntry& entry, std::int64_t now);
     void EndListing();
 
-    // Failed files seen by the last listing, unchanged: after EndListing
-    // the memory holds no others.
+    // Failed files seen by the last listing: after EndListing the memory
+    // holds no others.
     std::size_t Count() const { return m_records.size(); }
 
-    // Records the outcome of a converter run on `entry`. True when the file
-    // failed for the first time (or for the first time since it changed).
-    bool RecordOutcome(const DirEntry& entry, bool failed, std::int64_t now);
+    // Records that `entry` failed at `now`. True when it had not failed
+    // before: the one time to announce it.
+    bool RecordFailure(const DirEntry& entry, std::int64_t now);
 
   private:
     struct Record {
-        DirEntry entry; // as it failed
+        std::uint64_t size;            // as last seen, to tell a change
+        std::int64_t modificationTime; // likewise
         std::int64_t backoff;
         std::int64_t retryAt;
         bool seen;
     };
 
-    std::map<std::string, Record> m_records;
+    std::map<std::string, Record> m_records; // by identity
 };

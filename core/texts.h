@@ -13,8 +13,9 @@ extern const char* const kStarting; // before the worker's first status
 extern const char* const kIdle;
 std::string Converting(const std::string& title, int entryCount);
 std::string StartFailed(const std::string& program);
-// kIdle, with a second line when files wait to be completed or have failed.
-std::string Idle(std::size_t writingCount, std::size_t failedCount);
+// kIdle, with a line when the quota pass cannot bring the folder under the
+// limit by deleting, and one when files wait to be completed or have failed.
+std::string Idle(std::size_t writingCount, std::size_t failedCount, bool limitOutOfReach);
 
 // The tray notice for a file that failed.
 extern const char* const kNoticeCaption;

@@ -19,14 +19,17 @@ struct DirCloser {
 bool Describe(int dirFd, const char* name, DirEntry& entry) {
     struct statx info;
     if (statx(dirFd, name, AT_SYMLINK_NOFOLLOW | AT_NO_AUTOMOUNT,
-              STATX_TYPE | STATX_SIZE | STATX_BTIME | STATX_MTIME, &info) != 0)
+              STATX_TYPE | STATX_MODE | STATX_SIZE | STATX_BTIME | STATX_MTIME, &info) != 0)
         return false;
     const bool hasBirth = (info.stx_mask & STATX_BTIME) != 0;
     entry.name = name;
+    entry.identity = entry.name;
     entry.creationTime = hasBirth ? info.stx_btime.tv_sec : info.stx_mtime.tv_sec;
     entry.modificationTime = info.stx_mtime.tv_sec;
     entry.isDirectory = S_ISDIR(info.stx_mode);
     entry.size = entry.isDirectory ? 0 : info.stx_size;
+    // The rule of RemoveFile: a regular file that nobody may write is kept.
+    entry.readOnly = S_ISREG(info.stx_mode) && (info.stx_mode & 0222) == 0;
     return true;
 }
 

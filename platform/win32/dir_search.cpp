@@ -3,6 +3,7 @@
 #include <windows.h>
 
 #include <memory>
+#include <string_view>
 
 #include "core/file_name.h"
 #include "platform/win32/lead_bytes.h"
@@ -71,13 +72,18 @@ std::string Narrow(const std::wstring& name, bool& exact) {
 DirEntry Describe(const WIN32_FIND_DATAW& found) {
     DirEntry entry;
     bool exact = false;
+    const std::wstring_view wide = found.cFileName;
     entry.name = Narrow(found.cFileName, exact);
+    entry.identity.assign(reinterpret_cast<const char*>(wide.data()),
+                          wide.size() * sizeof(wchar_t));
     entry.usableName = exact && IsUsableWindowsName(entry.name, IsAnsiLeadByte);
     entry.creationTime =
         FileTimeToSeconds(found.ftCreationTime.dwLowDateTime, found.ftCreationTime.dwHighDateTime);
     entry.modificationTime = FileTimeToSeconds(found.ftLastWriteTime.dwLowDateTime,
                                                found.ftLastWriteTime.dwHighDateTime);
     entry.isDirectory = (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
+    // DeleteFileA refuses a read-only file.
+    entry.readOnly = !entry.isDirectory && (found.dwFileAttributes & FILE_ATTRIBUTE_READONLY) != 0;
     entry.size = entry.isDirectory
                      ? 0
                      : (static_cast<std::uint64_t>(found.nFileSizeHigh) << 32) | found.nFileSizeLow;

@@ -128,20 +128,25 @@ TEST(Win32Headless, HostileNamesNeitherRunCommandsNorReachOutsideTheFolder) {
             expected += "\"" + word + "\"\r\n";
     }
     MakeFileW(watch, L"yen\u00a5.flv", 1, old);
-    MakeFileW(watch, L"\u00e4.flv", 1, old); // best fit would give "a.flv"
+    // Best fit would give "a.flv"; both show as "?.flv", and each is a
+    // failed file of its own.
+    MakeFileW(watch, L"\u00e4.flv", 1, old);
+    MakeFileW(watch, L"\u00f6.flv", 1, old);
+    // Never deleted, it holds the folder over the limit alone.
     MakeFileW(watch, L"..\u00a5..\u00a5victim.mp4", 2 * kMiB, old);
 
     const Headless headless(top / "set.ini", out);
     ASSERT_TRUE(headless.Started());
     ASSERT_TRUE(WaitFor([&] {
-        return ReadFile(out).find("待機中 変換できなかったファイル 2件") != std::string::npos;
+        return ReadFile(out).find("待機中 削除しても上限を超えます 変換できなかったファイル 3件") !=
+               std::string::npos;
     })) << ReadFile(out);
 
     EXPECT_EQ(ReadFile(log).substr(0, expected.size()), expected);
     EXPECT_FALSE(Exists("PWNED") || Exists(watch + "\\PWNED") || Exists(top / "PWNED"));
     EXPECT_EQ(ReadFile(outside), "not in the watch folder");
     // All converted but the names that could not be used, which stay.
-    EXPECT_EQ(ListFolder(watch).size(), 3u);
+    EXPECT_EQ(ListFolder(watch).size(), 4u);
     EXPECT_NE(GetFileAttributesW((Wide(watch) + L"\\..\u00a5..\u00a5victim.mp4").c_str()),
               INVALID_FILE_ATTRIBUTES);
 }

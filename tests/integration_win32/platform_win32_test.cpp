@@ -129,7 +129,9 @@ TEST(Win32WriteProbe, AFileHeldOpenForWritingByAnotherProcessIsSeenUntilClosed) 
     EXPECT_EQ(ThePlatform().ProbeWriting(folder / "missing.flv"), WriteState::Unknown);
 }
 
-TEST(Win32SizeLimit, AReadOnlyOldestMp4IsPassedOverAndKeepsItsJpg) {
+// The listing tells a read-only .mp4, which is never deleted, nor its .jpg:
+// holding the folder over the limit alone, it leaves nothing worth deleting.
+TEST(Win32SizeLimit, AReadOnlyMp4OverTheLimitAloneKeepsEveryFile) {
     TempFolder folder;
     const std::int64_t now = std::time(nullptr);
     MakeSparseFile(folder / "old.mp4", 2 * kMiB);
@@ -141,15 +143,16 @@ TEST(Win32SizeLimit, AReadOnlyOldestMp4IsPassedOverAndKeepsItsJpg) {
 
     SharedState state;
     PublishSettings(state, folder.Prefix(), "", 1);
-    EnforceSizeLimit(ThePlatform(), state); // returns although still over the limit
+    EXPECT_EQ(EnforceSizeLimit(ThePlatform(), state), QuotaResult::LimitOutOfReach);
     EXPECT_TRUE(Exists(folder / "old.mp4"));
     EXPECT_TRUE(Exists(folder / "old.JPG"));
-    EXPECT_FALSE(Exists(folder / "new.mp4"));
+    EXPECT_TRUE(Exists(folder / "new.mp4"));
 
     SetFileAttributesA((folder / "old.mp4").c_str(), FILE_ATTRIBUTE_NORMAL);
-    EnforceSizeLimit(ThePlatform(), state);
+    EXPECT_EQ(EnforceSizeLimit(ThePlatform(), state), QuotaResult::Done);
     EXPECT_FALSE(Exists(folder / "old.mp4"));
     EXPECT_FALSE(Exists(folder / "old.JPG"));
+    EXPECT_TRUE(Exists(folder / "new.mp4"));
 
     MakeFolder(folder / "dir.mp4");
     EXPECT_FALSE(ThePlatform().RemoveFile(folder / "dir.mp4"));

@@ -79,7 +79,7 @@ TEST(ConverterFaultTest, CrashingOrFailingConverterRestsBeforeItsNextTry) {
         ExpectNoSpin(fault.worker, fault.platform, 20,
                      mode[0] == 's' ? "converter dying of SIGSEGV" : "converter exiting at once");
         EXPECT_EQ(fault.platform.Starts().size(), 0u);
-        EXPECT_EQ(fault.state.g_strStatus.Get(), texts::Idle(0, 1));
+        EXPECT_EQ(fault.state.g_strStatus.Get(), texts::Idle(0, 1, false));
     }
 }
 

@@ -191,13 +191,14 @@ TEST(HostileFolderTest, QuotaDeletesOnlyCandidatesAndTheirPartners) {
             deletableMp4.push_back(title + ".mp4");
     }
     AddTrickyEntries(folder, ".jpg");
-    // A .mp4 whose partner is a directory, .jpg files without an .mp4, and
-    // names a glob made from a title would catch.
-    WriteFile(folder.In("dirpartner.mp4"), "v");
+    // A .mp4 whose partner is a directory (the last to go: alone over the
+    // limit), .jpg files without an .mp4, and names a glob made from a
+    // title would catch.
+    MakeSparseFile(folder.In("dirpartner.mp4"), 2 * kMiB);
     mkdir(folder.In("dirpartner.jpg").c_str(), 0755);
     times["dirpartner.mp4"] = age++;
     deletableMp4.push_back("dirpartner.mp4");
-    MakeSparseFile(folder.In("lonely.jpg"), 2 * kMiB);
+    MakeSparseFile(folder.In("lonely.jpg"), kMiB / 2);
     WriteFile(folder.In("plain.jpg.jpg"), "x");
     WriteFile(folder.In("plainx.jpg"), "x");
     // The directory dir.mp4 is the newest .mp4: the pass ends on it.

@@ -21,6 +21,8 @@ class FakePlatform : public Platform {
         std::int64_t modified = 0;
         WriteState writing = WriteState::Closed; // what the probe answers
         bool usableName = true;
+        std::string identity = {}; // empty: the name
+        bool locked = false;       // deleting fails, as for a file in use
     };
 
     // Entries of `folder`, in listing order. Patterns for other folders find
@@ -81,8 +83,9 @@ class FakePlatform : public Platform {
         const std::vector<File> listed = files; // the visitor may change the folder
         for (const File& f : listed)
             if (MatchesMask(f.name, mask))
-                visit({f.name, f.created, f.directory ? 0 : f.size, f.directory, f.modified,
-                       f.usableName});
+                visit({f.name, f.identity.empty() ? f.name : f.identity, f.created,
+                       f.directory ? 0 : f.size, f.directory, f.modified, f.usableName,
+                       f.readOnly && !f.directory});
     }
 
     bool RemoveFile(const std::string& path) override {
@@ -91,7 +94,7 @@ class FakePlatform : public Platform {
         const std::string name = path.substr(folder.size());
         for (auto it = files.begin(); it != files.end(); ++it) {
             // File names compare as the quota pass formed them: exactly.
-            if (it->name == name && !it->directory && !it->readOnly) {
+            if (it->name == name && !it->directory && !it->readOnly && !it->locked) {
                 files.erase(it);
                 removed.push_back(path);
                 if (onRemove)

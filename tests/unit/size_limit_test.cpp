@@ -16,9 +16,9 @@ class SizeLimitTest : public ::testing::Test {
   protected:
     SizeLimitTest() { platform.folder = "/w/"; }
 
-    void Enforce(std::uint32_t limitMB) {
+    QuotaResult Enforce(std::uint32_t limitMB) {
         PublishSettings(state, "/w/", "conv", limitMB);
-        EnforceSizeLimit(platform, state);
+        return EnforceSizeLimit(platform, state);
     }
 
     std::vector<std::string> Names() const {
@@ -99,15 +99,36 @@ TEST_F(SizeLimitTest, TitleIsNeverUsedAsAPattern) {
 }
 
 TEST_F(SizeLimitTest, PassEndsWhenNothingCanBeDeleted) {
-    // Only .jpg files: no candidate.
-    platform.Add("a.jpg", 10, 2 * MiB);
-    Enforce(1);
-    EXPECT_TRUE(platform.removed.empty());
-
     // A candidate created in the current second counts but is not chosen.
     platform.Add("new.mp4", platform.now, 2 * MiB);
-    Enforce(1);
+    EXPECT_EQ(Enforce(1), QuotaResult::Done);
     EXPECT_TRUE(platform.removed.empty());
+}
+
+// A .jpg without an .mp4 of its title is never deleted: when it alone holds
+// the folder over the limit, no recording goes, since none would bring the
+// folder under it; otherwise the pairs go oldest first until the folder fits.
+TEST_F(SizeLimitTest, PairsGoOnlyWhenDeletingCanBringTheFolderUnderTheLimit) {
+    const struct {
+        std::uint64_t lone;
+        QuotaResult result;
+        std::vector<std::string> removed;
+    } cases[] = {
+        {2 * MiB + 1, QuotaResult::LimitOutOfReach, {}},
+        {2 * MiB, QuotaResult::Done, {"/w/a.mp4", "/w/a.jpg", "/w/b.mp4", "/w/c.mp4"}},
+        {MiB / 2, QuotaResult::Done, {"/w/a.mp4", "/w/a.jpg", "/w/b.mp4"}},
+    };
+    for (const auto& [lone, result, removed] : cases) {
+        platform.files.clear();
+        platform.removed.clear();
+        platform.Add("zz.jpg", 5, lone);
+        platform.Add("c.mp4", 30, MiB);
+        platform.Add("a.mp4", 10, MiB);
+        platform.Add("a.jpg", 10, 1);
+        platform.Add("b.mp4", 20, MiB);
+        EXPECT_EQ(Enforce(2), result) << lone;
+        EXPECT_EQ(platform.removed, removed) << lone;
+    }
 }
 
 TEST_F(SizeLimitTest, UndeletableCandidatesArePassedOverInTheSamePass) {
@@ -122,15 +143,47 @@ TEST_F(SizeLimitTest, UndeletableCandidatesArePassedOverInTheSamePass) {
     platform.Add("b.mp4", 10, 2 * MiB);
     platform.Add("b.jpg", 10, 1);
     platform.Add("c.mp4", 20, MiB / 2);
-    Enforce(4);
+    // A file in use, which only its deletion tells.
+    platform.Add("locked.mp4", 5, MiB / 4).locked = true;
+    EXPECT_EQ(Enforce(4), QuotaResult::Done);
     EXPECT_EQ(platform.removed, (std::vector<std::string>{"/w/b.mp4", "/w/b.jpg"}));
     EXPECT_EQ(Names(), (std::vector<std::string>{"..?..?v.mp4", "dir.mp4", ".mp4", "ro.mp4",
-                                                 "ro.jpg", "c.mp4"}));
+                                                 "ro.jpg", "c.mp4", "locked.mp4"}));
+
+    // Grown, the file in use holds the folder over the limit with the
+    // others that must stay: the pass stops on it.
+    platform.Find("locked.mp4")->size = MiB;
+    platform.Add("d.mp4", 30, MiB);
+    platform.removed.clear();
+    EXPECT_EQ(Enforce(4), QuotaResult::LimitOutOfReach);
+    EXPECT_TRUE(platform.removed.empty());
+}
+
+// The .mp4 and .jpg bytes left once every .mp4 that can be deleted, now or
+// later, has gone with its partners.
+double BytesNoDeletionRemoves(FakePlatform platform) {
+    platform.now += 3600;
+    for (const auto& f : std::vector<FakePlatform::File>(platform.files)) {
+        if (!MatchesMask(f.name, "*.mp4") || FileTitle(f.name) == "" ||
+            !platform.RemoveFile("/w/" + f.name))
+            continue;
+        for (const auto& p : std::vector<FakePlatform::File>(platform.files))
+            if (EqualsIgnoringAsciiCase(p.name, FileTitle(f.name) + ".jpg"))
+                platform.RemoveFile("/w/" + p.name);
+    }
+    double left = 0;
+    for (const auto& f : platform.files)
+        if (MatchesMask(f.name, "*.mp4") || MatchesMask(f.name, "*.jpg"))
+            left += f.directory ? 0 : f.size;
+    return left;
 }
 
 // The rule as first stated: list the folder, delete the oldest deletable
-// .mp4 and its partners, and list again, until the total fits.
+// .mp4 and its partners, and list again, until the total fits; but nothing
+// at all when no deletion can make it fit.
 std::vector<std::string> RepeatedRule(FakePlatform platform, std::int32_t limitMB) {
+    if (limitMB > 0 && BytesNoDeletionRemoves(platform) > limitMB * double(MiB))
+        return {};
     std::vector<std::string> undeletable;
     for (;;) {
         double total = 0;
