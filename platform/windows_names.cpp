@@ -1,24 +1,40 @@
 #include "platform/windows_names.h"
 
 #include <array>
+#include <type_traits>
 
 namespace {
 
-bool IsDeviceName(std::string_view name) {
-    // The device is named by what comes before the first dot, blanks dropped.
-    std::string_view stem = name.substr(0, name.find('.'));
-    while (!stem.empty() && stem.back() == ' ')
+// The device is named by what comes before the first dot, blanks dropped.
+// Works on bytes of the ANSI code page and on UTF-16 code units alike: the
+// characters it looks for have the same values in both.
+template <typename Char> bool IsDeviceName(std::basic_string_view<Char> name) {
+    std::basic_string_view<Char> stem = name.substr(0, name.find(Char('.')));
+    while (!stem.empty() && stem.back() == Char(' '))
         stem.remove_suffix(1);
+    const auto unit = [](Char c) { return static_cast<unsigned>(std::make_unsigned_t<Char>(c)); };
+    const auto isNamed = [&](std::string_view device) {
+        if (stem.size() < device.size())
+            return false;
+        for (std::size_t i = 0; i < device.size(); ++i) {
+            unsigned c = unit(stem[i]);
+            if (c >= 'a' && c <= 'z')
+                c -= 'a' - 'A';
+            if (c != static_cast<unsigned char>(device[i]))
+                return false;
+        }
+        return true;
+    };
     static constexpr std::array<std::string_view, 6> kDevices = {"CON", "PRN",    "AUX",
                                                                  "NUL", "CONIN$", "CONOUT$"};
     for (const std::string_view device : kDevices) {
-        if (EqualsIgnoringAsciiCase(stem, device))
+        if (stem.size() == device.size() && isNamed(device))
             return true;
     }
-    return stem.size() == 4 &&
-           (EqualsIgnoringAsciiCase(stem.substr(0, 3), "COM") ||
-            EqualsIgnoringAsciiCase(stem.substr(0, 3), "LPT")) &&
-           stem[3] >= '0' && stem[3] <= '9';
+    if (stem.size() != 4 || !(isNamed("COM") || isNamed("LPT")))
+        return false;
+    const unsigned digit = unit(stem[3]);
+    return (digit >= '0' && digit <= '9') || digit == 0xB9 || digit == 0xB2 || digit == 0xB3;
 }
 
 } // namespace
@@ -37,4 +53,8 @@ bool IsUsableWindowsName(std::string_view name, LeadByteTest isLeadByte) {
             return false;
     }
     return true;
+}
+
+bool IsWindowsDeviceName(std::wstring_view name) {
+    return IsDeviceName(name);
 }

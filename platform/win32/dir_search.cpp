@@ -76,7 +76,10 @@ DirEntry Describe(const WIN32_FIND_DATAW& found) {
     entry.name = Narrow(found.cFileName, exact);
     entry.identity.assign(reinterpret_cast<const char*>(wide.data()),
                           wide.size() * sizeof(wchar_t));
-    entry.usableName = exact && IsUsableWindowsName(entry.name, IsAnsiLeadByte);
+    // The device rule is read in UTF-16 too, where it is exact in every
+    // code page.
+    entry.usableName =
+        exact && IsUsableWindowsName(entry.name, IsAnsiLeadByte) && !IsWindowsDeviceName(wide);
     entry.creationTime =
         FileTimeToSeconds(found.ftCreationTime.dwLowDateTime, found.ftCreationTime.dwHighDateTime);
     entry.modificationTime = FileTimeToSeconds(found.ftLastWriteTime.dwLowDateTime,

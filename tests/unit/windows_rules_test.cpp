@@ -18,8 +18,18 @@ TEST(WindowsNamesTest, OnlyNamesOfOneEntryOfTheFolderAreUsable) {
         EXPECT_TRUE(IsUsableWindowsName(usable, Cp932Lead)) << usable;
     for (const char* refused : {"..\\..\\a.mp4", "a/b.mp4", "c:a.mp4", "a*.mp4", "a?.mp4",
                                 "a\"b.mp4", "a<b.mp4", "a>b.mp4", "a|b.mp4", "a\nb.flv", "", ".",
-                                "..", "NUL.mp4", "con .flv", "Com1.jpg", "lpt9.flv"})
+                                "..", "NUL.mp4", "con .flv", "Com1.jpg", "lpt9.flv",
+                                // COM¹ LPT² LPT³ in code page 1252
+                                "COM\xB9.flv", "lpt\xB2.mp4", "LPT\xB3 .jpg"})
         EXPECT_FALSE(IsUsableWindowsName(refused, Cp932Lead)) << refused;
+
+    // The same rule on the UTF-16 name, exact in every code page.
+    for (const wchar_t* device :
+         {L"COM\u00B9.flv", L"com\u00B2", L"LPT\u00B3.a.mp4", L"nul.jpg", L"LPT1 .flv"})
+        EXPECT_TRUE(IsWindowsDeviceName(device));
+    for (const wchar_t* file :
+         {L"COM\u00B9x.flv", L"COM\u2074.flv", L"\u00B9COM.flv", L"console.flv", L"clip.flv"})
+        EXPECT_FALSE(IsWindowsDeviceName(file));
 }
 
 TEST(CmdLineTest, TitlesReachTheBatchFileAsTheirOwnWords) {
