@@ -1,0 +1,139 @@
+#!/bin/bash
+# How much kovalin-headless adds to the converter when a queue of recordings
+# waits: N files through the program, against the floor of running the same
+# converter N times from a shell loop.
+#
+# Usage: bench/queue.sh [-n FILES] [-r ROUNDS] [-l LIMIT_MIB] KOVALIN_HEADLESS
+#   -n FILES      recordings in the queue (default 100)
+#   -r ROUNDS     rounds, each one run of the program and one of the loop
+#                 (default 7)
+#   -l LIMIT_MIB  the size limit of the settings (default 0: no quota pass)
+#
+# Each round makes N empty .flv files, waits until their creation second
+# has passed (so that the first cycle may take them all), then:
+#   kovalin  starts kovalin-headless on the folder and times it from the
+#            start until its status line says "待機中", the queue done;
+#   floor    runs the converter once per file, oldest first, from a loop.
+# The converter is a shell script that removes the file it is given. The
+# rounds alternate the two, so that a drift of the machine's speed touches
+# both; the figures are the medians, in milliseconds, and their ratio.
+# Times are CLOCK_REALTIME, read by bash's EPOCHREALTIME without a fork.
+set -u
+export LC_ALL=C
+
+files=100 rounds=7 limit=0
+while getopts n:r:l: opt; do
+    case $opt in
+    n) files=$OPTARG ;;
+    r) rounds=$OPTARG ;;
+    l) limit=$OPTARG ;;
+    *) exit 2 ;;
+    esac
+done
+shift $((OPTIND - 1))
+if [ $# -ne 1 ] || [ ! -x "$1" ]; then
+    echo "usage: queue.sh [-n FILES] [-r ROUNDS] [-l LIMIT_MIB] KOVALIN_HEADLESS" >&2
+    exit 2
+fi
+kovalin=$(realpath -- "$1")
+
+work='' pid=''
+cleanup() {
+    [ -z "$pid" ] || { kill -TERM "$pid" 2>/dev/null; wait "$pid" 2>/dev/null; }
+    [ -z "$work" ] || rm -rf -- "$work"
+}
+trap cleanup EXIT
+trap 'exit 1' HUP INT TERM
+
+fail() {
+    echo "queue.sh: $*" >&2
+    exit 1
+}
+
+work=$(mktemp -d "${TMPDIR:-/tmp}/kovalin-queue.XXXXXX") || exit 1
+watch=$work/watch
+mkdir "$watch"
+cat >"$work/convert.sh" <<'EOF'
+#!/bin/sh
+# Removes the recording: FOLDER TITLE.
+exec rm -f -- "$1/$2.flv"
+EOF
+chmod +x "$work/convert.sh"
+printf '%s\n' "$watch" "\"$work/convert.sh\" \"$watch\"" "$limit" >"$work/Kovaset.ini"
+mkfifo "$work/status"
+
+titles=()
+for ((n = 1; n <= files; n++)); do
+    printf -v 'titles[n - 1]' 'rec-%05d' "$n"
+done
+
+# The creation second of the newest file lies in the past.
+settled() {
+    local birth
+    rm -f -- "$work/clock"
+    : >"$work/clock"
+    birth=$(stat -c %W -- "$work/clock")
+    [ "$birth" -gt 0 ] || birth=$(stat -c %Y -- "$work/clock")
+    [ "$birth" -gt "$1" ]
+}
+
+fill_queue() {
+    local title birth
+    for title in "${titles[@]}"; do
+        : >"$watch/$title.flv"
+    done
+    birth=$(stat -c %W -- "$watch/${titles[-1]}.flv")
+    [ "$birth" -gt 0 ] || birth=$(stat -c %Y -- "$watch/${titles[-1]}.flv")
+    until settled "$birth"; do
+        sleep 0.05
+    done
+}
+
+queue_empty() {
+    local left
+    left=$(find "$watch" -maxdepth 1 -name '*.flv' | wc -l)
+    [ "$left" -eq 0 ] || fail "$left files left after a run"
+}
+
+# Prints the milliseconds from the start of kovalin-headless to its idle line.
+run_kovalin() {
+    local start end
+    start=$EPOCHREALTIME
+    "$kovalin" "$work/Kovaset.ini" >"$work/status" 2>"$work/stderr.log" &
+    pid=$!
+    timeout 600 grep -q -m 1 ' 待機中$' <"$work/status" ||
+        fail "no plain idle line within 600 s: $(cat "$work/stderr.log")"
+    end=$EPOCHREALTIME
+    kill -TERM "$pid" 2>/dev/null
+    wait "$pid" 2>/dev/null
+    pid=''
+    awk -v s="$start" -v e="$end" 'BEGIN { printf "%.3f\n", (e - s) * 1000 }'
+}
+
+run_floor() {
+    local start end title
+    start=$EPOCHREALTIME
+    for title in "${titles[@]}"; do
+        "$work/convert.sh" "$watch" "$title"
+    done
+    end=$EPOCHREALTIME
+    awk -v s="$start" -v e="$end" 'BEGIN { printf "%.3f\n", (e - s) * 1000 }'
+}
+
+: >"$work/kovalin.ms"
+: >"$work/floor.ms"
+for ((round = 1; round <= rounds; round++)); do
+    fill_queue
+    run_kovalin >>"$work/kovalin.ms"
+    queue_empty
+    fill_queue
+    run_floor >>"$work/floor.ms"
+    queue_empty
+done
+
+median() { sort -g "$1" | awk '{ v[NR] = $1 } END { print (v[int((NR + 1) / 2)] + v[int(NR / 2) + 1]) / 2 }'; }
+kovalin_ms=$(median "$work/kovalin.ms")
+floor_ms=$(median "$work/floor.ms")
+awk -v n="$files" -v r="$rounds" -v k="$kovalin_ms" -v f="$floor_ms" 'BEGIN {
+    printf "%d files, %d rounds: kovalin %.1f ms, floor %.1f ms, ratio %.2f\n", n, r, k, f, k / f
+}'
