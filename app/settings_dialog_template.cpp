@@ -1,7 +1,6 @@
 #include "app/settings_dialog_template.h"
 
 #include "app/watch_view.h"
-#include "core/texts.h"
 
 namespace {
 
@@ -13,17 +12,17 @@ using enum ControlKind;
 
 constexpr DialogControl kControls[] = {
     {Edit, "IDC_WATCH_DIR", Id(EditBox::WatchDir), nullptr, 5, 17, 193, 14},
-    {Label, nullptr, -1, &texts::kLabelWatchDir, 5, 7, 52, 8},
+    {Label, nullptr, -1, "監視するフォルダ", 5, 7, 52, 8},
     {Edit, "IDC_PROGRAM", Id(EditBox::Program), nullptr, 5, 46, 192, 14},
-    {Label, nullptr, -1, &texts::kLabelProgram, 5, 36, 58, 8},
-    {Label, nullptr, -1, &texts::kLabelLimitBefore, 5, 68, 64, 8},
+    {Label, nullptr, -1, "実行するプログラム", 5, 36, 58, 8},
+    {Label, nullptr, -1, "ファイルサイズ合計が", 5, 68, 64, 8},
     {Edit, "IDC_LIMIT", Id(EditBox::Limit), nullptr, 74, 63, 40, 14, kNumbersOnly | kRightAligned},
-    {Label, nullptr, -1, &texts::kLabelLimitAfter, 117, 67, 130, 8},
-    {Button, "IDC_APPLY", 1004, &texts::kButtonApply, 198, 166, 50, 14},
-    {Button, "IDC_DISCARD", 1005, &texts::kButtonDiscard, 143, 166, 50, 14},
-    {Button, "IDC_BROWSE_PROGRAM", 1006, &texts::kButtonBrowse, 200, 46, 36, 14},
-    {Button, "IDC_BROWSE_DIR", 1007, &texts::kButtonBrowse, 201, 17, 36, 14},
-    {Label, nullptr, -1, &texts::kLabelLimitZero, 73, 80, 87, 8},
+    {Label, nullptr, -1, "Mバイトを超えたら古いファイルから削除する", 117, 67, 130, 8},
+    {Button, "IDC_APPLY", 1004, "設定", 198, 166, 50, 14},
+    {Button, "IDC_DISCARD", 1005, "キャンセル", 143, 166, 50, 14},
+    {Button, "IDC_BROWSE_PROGRAM", 1006, "参照", 200, 46, 36, 14},
+    {Button, "IDC_BROWSE_DIR", 1007, "参照", 201, 17, 36, 14},
+    {Label, nullptr, -1, "（0を指定すると削除しません）", 73, 80, 87, 8},
     {MultiLineEdit, "IDC_STATUS", Id(EditBox::Status), nullptr, 5, 92, 243, 68},
 };
 
@@ -34,7 +33,7 @@ const DialogTemplate kSettingsDialog = {
     .width = 255,
     .height = 187,
     .caption = "Kovalin",
-    .font = &texts::kDialogFont,
+    .font = "ＭＳ Ｐゴシック",
     .pointSize = 9,
     .controls = kControls,
 };

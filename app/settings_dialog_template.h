@@ -1,8 +1,8 @@
 // The settings dialog IDD_MAIN, described once without a toolkit: its size,
-// caption and font, and each control in template order, which is also the
-// Tab order. Places are in dialog units. The Win32 view creates the dialog
-// from the template in res/kovalin.rc, which a test holds to this
-// description; the Qt view builds its dialog from the description.
+// caption and font, and each control with its label in template order, which
+// is also the Tab order. On Windows the labels are compiled to code page 932. Places are in dialog
+// units. The Win32 view creates the dialog from the template in res/kovalin.rc, which a test holds
+// to this description; the Qt view builds its dialog from the description.
 #pragma once
 
 #include <span>
@@ -18,9 +18,9 @@ enum ControlStyle : unsigned {
 
 struct DialogControl {
     ControlKind kind;
-    const char* idName;      // "IDC_..."; null for a label, which has no identifier
-    int id;                  // the control identifier; -1 for a label
-    const char* const* text; // a texts:: text; null for an edit box
+    const char* idName; // "IDC_..."; null for a label, which has no identifier
+    int id;             // the control identifier; -1 for a label
+    const char* text;   // null for an edit box
     int x, y, width, height;
     unsigned style = kPlain;
 };
@@ -29,7 +29,7 @@ struct DialogTemplate {
     const char* name;
     int width, height;
     const char* caption;
-    const char* const* font; // a texts:: text
+    const char* font;
     int pointSize;
     std::span<const DialogControl> controls;
 };

@@ -77,7 +77,7 @@ void CWatchDlg::OnInitDialog() {
 
 void CWatchDlg::OnTimer() {
     if (m_state.g_bConverting != 0) {
-        // The frame advances before use: the first converting tick shows 130.
+        // The frame advances before use: the first converting tick shows Anim2.
         m_state.g_nAnimFrame = (m_state.g_nAnimFrame + 1) % 3;
         m_trayIcon = kAnimIcons[m_state.g_nAnimFrame];
     } else {

@@ -72,14 +72,4 @@ const char* const kFolderBrowserTitle = "監視フォルダの指定";
 const char* const kProgramFilter = "実行 File (*.exe;*.bat)";
 const char* const kEveryFileFilter = "すべてのファイル (*)";
 
-const char* const kDialogFont = "ＭＳ Ｐゴシック";
-const char* const kLabelWatchDir = "監視するフォルダ";
-const char* const kLabelProgram = "実行するプログラム";
-const char* const kLabelLimitBefore = "ファイルサイズ合計が";
-const char* const kLabelLimitAfter = "Mバイトを超えたら古いファイルから削除する";
-const char* const kLabelLimitZero = "（0を指定すると削除しません）";
-const char* const kButtonApply = "設定";
-const char* const kButtonDiscard = "キャンセル";
-const char* const kButtonBrowse = "参照";
-
 } // namespace texts

@@ -1,6 +1,7 @@
-// Every text that the user reads in Japanese, in one place: the statuses,
-// the notices, the messages, the menu, the browse dialogs and the settings
-// dialog's labels. On Windows the literals are compiled to code page 932.
+// Every text that the user reads in Japanese but the settings dialog's labels
+// (app/settings_dialog_template.cpp, beside the dialog they label): the
+// statuses, the notices, the messages, the menu and the browse dialogs. On
+// Windows the literals are compiled to code page 932.
 #pragma once
 
 #include <cstddef>
@@ -25,7 +26,8 @@ std::string FailedNotice(const std::string& title);
 extern const char* const kMenuSettings;
 extern const char* const kMenuExit;
 
-// The settings dialog's messages.
+// The settings dialog's messages. Kovalin.exe shows the refusal from its
+// string table in res/kovalin.rc, which a test holds to this text.
 extern const char* const kLimitRefusal;
 extern const char* const kLineBreakInChosenFolder;
 extern const char* const kLineBreakInChosenProgram;
@@ -46,16 +48,5 @@ std::string ReasonSystemError(int error);
 extern const char* const kFolderBrowserTitle;
 extern const char* const kProgramFilter;   // "*.exe;*.bat", as Windows lists them
 extern const char* const kEveryFileFilter; // where programs carry no extension
-
-// The settings dialog.
-extern const char* const kDialogFont;
-extern const char* const kLabelWatchDir;
-extern const char* const kLabelProgram;
-extern const char* const kLabelLimitBefore;
-extern const char* const kLabelLimitAfter;
-extern const char* const kLabelLimitZero;
-extern const char* const kButtonApply;
-extern const char* const kButtonDiscard;
-extern const char* const kButtonBrowse;
 
 } // namespace texts

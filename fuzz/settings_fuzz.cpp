@@ -96,14 +96,14 @@ void CheckRoundTrip(const SettingsRecord& record) {
     FUZZ_CHECK(SettingsStore(TheFileSystem(), FilePath()).Save(record));
     FUZZ_CHECK(ReadRaw() == FormatSettings(record));
     SettingsRecord back = Sentinel();
-    LoadSettings(FilePath(), back);
+    SettingsStore(TheFileSystem(), FilePath()).Load(back);
     FUZZ_CHECK(back == record);
 }
 
 void CheckLoad(const std::string& bytes) {
     WriteRaw(bytes);
     SettingsRecord loaded = Sentinel();
-    LoadSettings(FilePath(), loaded);
+    SettingsStore(TheFileSystem(), FilePath()).Load(loaded);
     FUZZ_CHECK(loaded == Expected(bytes));
     // What was read is written back and read again unchanged.
     CheckRoundTrip(loaded);

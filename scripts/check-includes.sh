@@ -3,12 +3,13 @@
 #   programs -> ui -> app -> settings -> core, with platform beside them,
 #   implementing core's and settings' interfaces and including nothing above.
 # core, settings and the controller (app) include neither a toolkit, nor
-# windows.h, nor a POSIX header. Prints each include that goes the wrong way
+# windows.h, nor a POSIX header, nor the standard library's file streams:
+# they reach files through their ports (Platform, FileSystem). Prints each include that goes the wrong way
 # and exits 1 when there is one.
 set -uo pipefail
 cd "$(dirname "$0")/.."
 
-system='<(windows|winbase|shlobj|commdlg|commctrl|objbase)\.h>|<Q[A-Za-z]*>|<(unistd|fcntl|dirent|poll|spawn|pwd|signal|pthread)\.h>|<sys/'
+system='<(windows|winbase|shlobj|commdlg|commctrl|objbase)\.h>|<Q[A-Za-z]*>|<(unistd|fcntl|dirent|poll|spawn|pwd|signal|pthread)\.h>|<sys/|<(cstdio|stdio\.h|fstream|filesystem)>'
 declare -A forbidden=(
   [core]="\"(settings|platform|app|ui|programs)/|$system"
   [settings]="\"(platform|app|ui|programs)/|$system"

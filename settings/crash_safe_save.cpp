@@ -38,7 +38,7 @@ void RemoveLeftovers(FileSystem& files, const std::string& target) {
         std::uint64_t owner = 0;
         if (IsTemporaryFileOf(name, fileName, owner) && owner != self &&
             !files.ProcessIsAlive(owner))
-            files.RemoveFile(folder + name);
+            files.RemoveTemporaryFile(folder + name);
     }
 }
 
@@ -65,7 +65,7 @@ WriteOutcome SaveCrashSafe(FileSystem& files, const std::string& path, const std
     if (outcome)
         outcome = files.Replace(temporary, target);
     if (!outcome) {
-        files.RemoveFile(temporary);
+        files.RemoveTemporaryFile(temporary);
         return outcome;
     }
     files.SyncFolder(FolderOf(target, files.LeadBytes()));

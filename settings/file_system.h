@@ -31,6 +31,13 @@ class FileSystem {
     // The path of the file that `path` leads to through links; `path` itself where
     // there is none, or where the system does not follow them here.
     virtual std::string ResolveLinks(const std::string& path) = 0;
+    struct Read {
+        bool found = false; // false: nothing is at the path
+        int error = 0;      // the C runtime's errno of a failure; 0 when read
+        std::string bytes;  // the file's first bytes, at most the number asked for
+    };
+    // Reads the start of the file at `path`, links followed.
+    virtual Read ReadStart(const std::string& path, std::size_t maxBytes) = 0;
     // Makes one folder that its owner alone may enter (0700). True when a folder
     // is there afterwards.
     virtual bool MakeFolder(const std::string& path) = 0;
@@ -50,8 +57,9 @@ class FileSystem {
     virtual WriteOutcome Replace(const std::string& from, const std::string& to) = 0;
     // Makes the folder's names last through a crash (its own fsync on POSIX).
     virtual void SyncFolder(const std::string& folder) = 0;
-    // Deletes one file (never a folder); false when nothing was deleted.
-    virtual bool RemoveFile(const std::string& path) = 0;
+    // Deletes a temporary file that a save made (never a folder); false when
+    // nothing was deleted.
+    virtual bool RemoveTemporaryFile(const std::string& path) = 0;
     // Names of the plain files (neither folders nor links) in `folder` (with its
     // trailing separator, empty for the current folder) that begin with `prefix`.
     virtual std::vector<std::string> ListFiles(const std::string& folder,

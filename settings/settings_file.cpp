@@ -1,9 +1,5 @@
 #include "settings/settings_file.h"
 
-#include <cerrno>
-#include <cstdio>
-#include <cstring>
-
 SettingsRecord DefaultSettings() {
 #ifdef _WIN32
     return {"c:\\var\\www\\tmp", "c:\\var\\getmorv.bat", 0};
@@ -14,16 +10,21 @@ SettingsRecord DefaultSettings() {
 
 namespace {
 
-constexpr int kLineBuffer = 1024;
+constexpr std::size_t kLineBuffer = 1024;
 
-// Reads one line as fgets does into a 1024-byte buffer and cuts it at its
-// first carriage return and first line feed. False when nothing was read.
-bool ReadLine(std::FILE* file, std::string& line) {
-    char buffer[kLineBuffer];
-    if (!std::fgets(buffer, kLineBuffer, file))
+// The next line as fgets reads it into a 1024-byte buffer: at most 1023
+// bytes, through the first line feed; `atEnd` when the bytes ended before
+// either. The line is cut at its first NUL, carriage return or line feed.
+// False when nothing was left to read.
+bool ReadLine(std::string_view bytes, std::size_t& pos, std::string& line, bool& atEnd) {
+    if (pos >= bytes.size())
         return false;
-    buffer[std::strcspn(buffer, "\r\n")] = '\0';
-    line = buffer;
+    const std::size_t begin = pos;
+    while (pos - begin < kLineBuffer - 1 && pos < bytes.size() && bytes[pos++] != '\n') {
+    }
+    atEnd = pos == bytes.size() && bytes[pos - 1] != '\n' && pos - begin < kLineBuffer - 1;
+    const std::string_view piece = bytes.substr(begin, pos - begin);
+    line = piece.substr(0, piece.find_first_of(std::string_view("\0\r\n", 3)));
     return true;
 }
 
@@ -42,26 +43,14 @@ std::uint32_t ParseLimitLine(const char* text) {
     return negative ? 0u - value : value;
 }
 
-LoadResult LoadSettings(const std::string& path, SettingsRecord& settings) {
-    errno = 0;
-    std::FILE* file = std::fopen(path.c_str(), "rb");
-    if (!file) {
-        const int error = errno;
-        return {error == ENOENT ? LoadStatus::Missing : LoadStatus::Unreadable, error};
-    }
-    // Read into a copy, so that a file that fails part way (a folder opened
-    // as a file) changes nothing.
-    SettingsRecord read = settings;
+void ReadSettings(std::string_view bytes, SettingsRecord& settings) {
+    std::size_t pos = 0;
+    bool atEnd = false;
     std::string limitLine;
-    if (ReadLine(file, read.watchDir) && !std::feof(file) && ReadLine(file, read.program) &&
-        !std::feof(file) && ReadLine(file, limitLine))
-        read.limitMB = ParseLimitLine(limitLine.c_str());
-    const int error = std::ferror(file) ? (errno != 0 ? errno : EIO) : 0;
-    std::fclose(file);
-    if (error != 0)
-        return {LoadStatus::Unreadable, error};
-    settings = read;
-    return {};
+    if (ReadLine(bytes, pos, settings.watchDir, atEnd) && !atEnd &&
+        ReadLine(bytes, pos, settings.program, atEnd) && !atEnd &&
+        ReadLine(bytes, pos, limitLine, atEnd))
+        settings.limitMB = ParseLimitLine(limitLine.c_str());
 }
 
 std::string FormatSettings(const SettingsRecord& settings) {

@@ -2,8 +2,10 @@
 // one per line.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <string>
+#include <string_view>
 
 inline constexpr const char* kSettingsFileName = "Kovaset.ini";
 
@@ -28,9 +30,13 @@ struct LoadResult {
     int error = 0; // errno of the failure, when not Read
 };
 
-// Reads the lines that the file has into the record; what the file lacks
-// keeps its value. A missing or unreadable file changes nothing.
-LoadResult LoadSettings(const std::string& path, SettingsRecord& settings);
+// The bytes the reader below needs at most: three pieces of a line.
+inline constexpr std::size_t kSettingsBytesRead = 4096;
+
+// Reads the lines that the file's bytes have into the record, as the C
+// runtime's fgets reads them into a 1024-byte buffer; what the bytes lack
+// keeps its value.
+void ReadSettings(std::string_view bytes, SettingsRecord& settings);
 
 // The file's bytes for a record.
 std::string FormatSettings(const SettingsRecord& settings);

@@ -37,7 +37,14 @@ SettingsStore::SettingsStore(FileSystem& files, std::string path)
 LoadResult SettingsStore::Load(SettingsRecord& settings) const {
     if (!HasFile())
         return {LoadStatus::Missing, 0};
-    return LoadSettings(m_path, settings);
+    const FileSystem::Read read = m_files->ReadStart(m_path, kSettingsBytesRead);
+    if (!read.found)
+        return {LoadStatus::Missing, read.error};
+    // A file that fails part way (a folder opened as a file) changes nothing.
+    if (read.error != 0)
+        return {LoadStatus::Unreadable, read.error};
+    ReadSettings(read.bytes, settings);
+    return {};
 }
 
 WriteOutcome SettingsStore::Save(const SettingsRecord& settings) const {

@@ -18,7 +18,7 @@ class SettingsStore {
     bool HasFile() const { return !m_path.empty(); }
     const std::string& Path() const { return m_path; }
 
-    // Reads the lines that the file has into the record (LoadSettings).
+    // Reads the lines that the file has into the record (ReadSettings).
     // Without a file: Missing.
     LoadResult Load(SettingsRecord& settings) const;
     // Writes the record crash-safe (SaveCrashSafe), the file's folder made

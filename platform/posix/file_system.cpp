@@ -94,6 +94,32 @@ class PosixFileSystem final : public FileSystem {
         return realpath(path.c_str(), resolved) ? std::string(resolved) : path;
     }
 
+    Read ReadStart(const std::string& path, std::size_t maxBytes) override {
+        Read read;
+        const int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC);
+        if (fd < 0) {
+            read.found = errno != ENOENT;
+            read.error = errno;
+            return read;
+        }
+        read.found = true;
+        read.bytes.resize(maxBytes);
+        std::size_t done = 0;
+        while (done < maxBytes) {
+            const ssize_t n = ::read(fd, read.bytes.data() + done, maxBytes - done);
+            if (n < 0 && errno == EINTR)
+                continue;
+            if (n <= 0) {
+                read.error = n < 0 ? errno : 0;
+                break;
+            }
+            done += static_cast<std::size_t>(n);
+        }
+        read.bytes.resize(done);
+        close(fd);
+        return read;
+    }
+
     bool MakeFolder(const std::string& path) override {
         return mkdir(path.c_str(), 0700) == 0 || errno == EEXIST;
     }
@@ -125,7 +151,7 @@ class PosixFileSystem final : public FileSystem {
         }
     }
 
-    bool RemoveFile(const std::string& path) override { return unlink(path.c_str()) == 0; }
+    bool RemoveTemporaryFile(const std::string& path) override { return unlink(path.c_str()) == 0; }
 
     std::vector<std::string> ListFiles(const std::string& folder,
                                        const std::string& prefix) override {

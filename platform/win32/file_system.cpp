@@ -2,6 +2,9 @@
 
 #include <windows.h>
 
+#include <cerrno>
+#include <cstdio>
+
 #include "platform/win32/lead_bytes.h"
 
 namespace {
@@ -77,6 +80,25 @@ class Win32FileSystem final : public FileSystem {
     // The settings live beside the executable, where no link is followed.
     std::string ResolveLinks(const std::string& path) override { return path; }
 
+    // Through the C runtime, whose errno the failure lines word.
+    Read ReadStart(const std::string& path, std::size_t maxBytes) override {
+        Read read;
+        errno = 0;
+        std::FILE* file = std::fopen(path.c_str(), "rb");
+        if (!file) {
+            read.found = errno != ENOENT;
+            read.error = errno;
+            return read;
+        }
+        read.found = true;
+        read.bytes.resize(maxBytes);
+        read.bytes.resize(std::fread(read.bytes.data(), 1, maxBytes, file));
+        if (std::ferror(file))
+            read.error = errno != 0 ? errno : EIO;
+        std::fclose(file);
+        return read;
+    }
+
     bool MakeFolder(const std::string& path) override {
         return CreateDirectoryA(path.c_str(), nullptr) || GetLastError() == ERROR_ALREADY_EXISTS;
     }
@@ -104,7 +126,7 @@ class Win32FileSystem final : public FileSystem {
     // The move was written through (MOVEFILE_WRITE_THROUGH): nothing is left to sync.
     void SyncFolder(const std::string&) override {}
 
-    bool RemoveFile(const std::string& path) override { return DeleteFileA(path.c_str()); }
+    bool RemoveTemporaryFile(const std::string& path) override { return DeleteFileA(path.c_str()); }
 
     std::vector<std::string> ListFiles(const std::string& folder,
                                        const std::string& prefix) override {

@@ -1,7 +1,9 @@
 // The description of the settings dialog against the template in
 // res/kovalin.rc, from which the Windows program creates the dialog, with the
-// identifiers numbered as in res/resource.h.
+// identifiers numbered as in res/resource.h; and the refusal in its string
+// table against the text the other views show.
 #include "app/settings_dialog_template.h"
+#include "core/texts.h"
 
 #include <gtest/gtest.h>
 
@@ -47,7 +49,7 @@ std::string Stated(const DialogControl& control) {
     const char* const keywords[] = {"EDITTEXT ", "EDITTEXT ", "LTEXT ", "PUSHBUTTON "};
     std::string line = keywords[static_cast<int>(control.kind)];
     if (control.text)
-        line += "\"" + std::string(*control.text) + "\", ";
+        line += "\"" + std::string(control.text) + "\", ";
     line += control.idName ? control.idName : std::to_string(control.id);
     for (const int number : {control.x, control.y, control.width, control.height})
         line += ", " + std::to_string(number);
@@ -68,7 +70,7 @@ TEST(SettingsDialogTemplateTest, DescribesTheTemplateOfTheWindowsProgram) {
     const auto end = std::find(begin, script.end(), "END");
     ASSERT_NE(end, script.end());
     EXPECT_NE(std::find(head, begin, "CAPTION \"" + std::string(dialog.caption) + "\""), begin);
-    const std::string font = "FONT " + std::to_string(dialog.pointSize) + ", \"" + *dialog.font;
+    const std::string font = "FONT " + std::to_string(dialog.pointSize) + ", \"" + dialog.font;
     EXPECT_TRUE(std::any_of(
         head, begin, [&](const std::string& line) { return line.starts_with(font + "\","); }));
 
@@ -88,6 +90,12 @@ TEST(SettingsDialogTemplateTest, DescribesTheTemplateOfTheWindowsProgram) {
             << define;
     }
     EXPECT_EQ(controls, described);
+}
+
+TEST(SettingsDialogTemplateTest, TheStringTableRefusesALimitWithTheSameText) {
+    const Lines script = Read("kovalin.rc");
+    const std::string entry = "IDS_PARSE_UINT \"" + std::string(texts::kLimitRefusal) + "\"";
+    EXPECT_NE(std::find(script.begin(), script.end(), entry), script.end()) << entry;
 }
 
 } // namespace

@@ -2,25 +2,19 @@
 
 #include <gtest/gtest.h>
 
-#include <chrono>
-#include <filesystem>
-#include <fstream>
 #include <memory>
-#include <sstream>
 #include <string>
 #include <vector>
 
 #include "core/platform.h"
 #include "core/shared_state.h"
 #include "core/texts.h"
+#include "fake_file_system.h"
 #include "fake_view.h"
-#include "platform/the_file_system.h"
 #include "platform/the_platform.h"
 #include "settings/settings_file.h"
 
 namespace {
-
-namespace fs = std::filesystem;
 
 // The paths below are written with "/"; the separator of the platform replaces it.
 std::string P(std::string path) {
@@ -32,33 +26,18 @@ std::string P(std::string path) {
 
 class WatchDlgTest : public ::testing::Test {
   protected:
-    void SetUp() override {
-        const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
-        m_dir = fs::temp_directory_path() /
-                ("kovalin-dlg-" + std::string(info->name()) + "-" +
-                 std::to_string(std::chrono::steady_clock::now().time_since_epoch().count()));
-        fs::remove_all(m_dir);
-        fs::create_directories(m_dir);
-    }
-    void TearDown() override { fs::remove_all(m_dir); }
+    // The settings folder, in the file system in memory.
+    static constexpr const char* kFolder = "/exe/";
+    static std::string SettingsFile() { return kFolder + std::string(kSettingsFileName); }
 
-    std::string ExeDir() const { return m_dir.string() + P("/"); }
-
-    void WriteSettings(const std::string& text) {
-        std::ofstream(m_dir / kSettingsFileName, std::ios::binary) << text;
-    }
-    std::string ReadSettings() const {
-        std::ifstream in(m_dir / kSettingsFileName, std::ios::binary);
-        std::stringstream text;
-        text << in.rdbuf();
-        return text.str();
-    }
+    void WriteSettings(const std::string& text) { files.nodes[SettingsFile()].bytes = text; }
+    std::string ReadSettings() const { return files.Bytes(SettingsFile()); }
 
     WatchDlgEnvironment Env() {
         WatchDlgEnvironment env;
         env.state = &state;
-        env.settingsFolder = [this] { return exeDirKnown ? ExeDir() : std::string(); };
-        env.files = &TheFileSystem();
+        env.settingsFolder = [this] { return exeDirKnown ? kFolder : std::string(); };
+        env.files = &files;
         env.reportLine = [this](const std::string& line) { reported.push_back(line); };
         env.startWorker = [this] {
             workerSawFolder.push_back(state.g_strWatchDir.Get());
@@ -84,7 +63,7 @@ class WatchDlgTest : public ::testing::Test {
         dlg->OnApply();
     }
 
-    fs::path m_dir;
+    FakeFileSystem files;
     SharedState state;
     FakeView view;
     LeadByteTest leadBytes = ThePlatform().LeadBytes();
@@ -116,7 +95,10 @@ TEST_F(WatchDlgTest, WithoutSettingsFileStartsFromTheDefaults) {
 TEST_F(WatchDlgTest, InitialisesHiddenWithStartingTipAndPublishesBeforeTheWorker) {
     WriteSettings(P("/data/in\n/bin/conv\n25\n"));
     Start();
-    EXPECT_EQ(view.log, (std::vector<std::string>{"hide", "tray add 起動中", "timer 700", "hide"}));
+    EXPECT_FALSE(view.shown);
+    EXPECT_TRUE(view.trayPresent);
+    EXPECT_EQ(view.trayTip, "起動中");
+    EXPECT_EQ(view.timerMs, 700u);
     EXPECT_EQ(view.trayIcon, TrayIcon::Idle);
     ASSERT_EQ(workerSawFolder.size(), 1u);
     EXPECT_EQ(workerSawFolder[0], P("/data/in/"));
@@ -220,13 +202,14 @@ TEST_F(WatchDlgTest, RefusedLimitKeepsTheOldValueButTakesFolderAndProgram) {
     WriteSettings(P("/old/\n/bin/old\n40\n"));
     Start();
     for (const char* bad : {"", "+0", "12a", "-5"}) {
-        view.log.clear();
+        const int refusals = view.refusals;
+        view.focused.reset();
         Apply(P("/new/"), P("/bin/new"), bad);
         EXPECT_EQ(dlg->LimitMB(), 40u) << bad;
         EXPECT_EQ(dlg->WatchDir(), P("/new/"));
         EXPECT_EQ(dlg->Program(), P("/bin/new"));
-        // Message, then focus on the limit box, then the dialog hides anyway.
-        EXPECT_EQ(view.log, (std::vector<std::string>{"show", "refusal", "focus", "show", "hide"}));
+        // The refusal is shown and the limit box focused; the dialog hides anyway.
+        EXPECT_EQ(view.refusals, refusals + 1);
         EXPECT_EQ(view.focused, EditBox::Limit);
         EXPECT_FALSE(view.shown);
         EXPECT_FALSE(dlg->IsVisible());
@@ -358,8 +341,7 @@ TEST_F(WatchDlgTest, LineBreaksNeverReachASetting) {
 
 TEST_F(WatchDlgTest, AFailedSaveAtExitIsShownBeforeTheEnd) {
     WriteSettings(P("/old/\n/bin/old\n1\n"));
-    fs::permissions(m_dir / kSettingsFileName,
-                    fs::perms::owner_read | fs::perms::group_read | fs::perms::others_read);
+    files.nodes[SettingsFile()].readOnly = true;
     Start();
     Apply(P("/new/"), P("/bin/new"), "2");
     view.log.clear();
@@ -373,12 +355,11 @@ TEST_F(WatchDlgTest, AFailedSaveAtExitIsShownBeforeTheEnd) {
     dlg.reset();
     EXPECT_TRUE(reported.empty()); // the message told it; no second attempt
     EXPECT_EQ(ReadSettings(), P("/old/\n/bin/old\n1\n"));
-    fs::permissions(m_dir / kSettingsFileName, fs::perms::owner_write, fs::perm_options::add);
 }
 
 TEST_F(WatchDlgTest, AFailedSaveAtASignalOrTheSessionEndIsOneReportLine) {
     Start();
-    fs::create_directory(m_dir / kSettingsFileName); // a folder in the way
+    files.nodes[SettingsFile()].folder = true; // a folder in the way
     dlg->OnEndSession();
     dlg->OnStopRequest();
     EXPECT_TRUE(view.destroyed);
@@ -403,17 +384,15 @@ TEST_F(WatchDlgTest, EveryStopRequestEndsTheProgramWithTheSettingsWritten) {
 
 TEST_F(WatchDlgTest, WithoutTheExecutableFolderNoFileIsReadOrWritten) {
     // The file of the current folder is what a relative name would reach.
-    WriteSettings(P("/cwd/\n/bin/cwd\n5\n"));
-    const fs::path before = fs::current_path();
-    fs::current_path(m_dir);
+    files.nodes[kSettingsFileName].bytes = P("/cwd/\n/bin/cwd\n5\n");
     exeDirKnown = false;
     Start();
     EXPECT_EQ(dlg->WatchDir(), DefaultSettings().watchDir + kPathSeparator);
     Apply(P("/new/"), P("/bin/new"), "6");
     dlg->OnTrayExit();
     dlg.reset();
-    fs::current_path(before);
-    EXPECT_EQ(ReadSettings(), P("/cwd/\n/bin/cwd\n5\n"));
+    EXPECT_EQ(files.nodes.size(), 1u);
+    EXPECT_EQ(files.Bytes(kSettingsFileName), P("/cwd/\n/bin/cwd\n5\n"));
     ASSERT_EQ(reported.size(), 1u);
     EXPECT_NE(reported[0].find("neither read nor written"), std::string::npos);
 }

@@ -34,6 +34,11 @@ WriteOutcome SaveSettings(const std::string& path, const SettingsRecord& setting
     return SettingsStore(TheFileSystem(), path).Save(settings);
 }
 
+// The load as both programs make it.
+void LoadSettings(const std::string& path, SettingsRecord& settings) {
+    SettingsStore(TheFileSystem(), path).Load(settings);
+}
+
 // Leftovers of a save that failed: anything but the settings file.
 std::vector<std::string> Strays(const std::string& folder) {
     std::vector<std::string> strays;

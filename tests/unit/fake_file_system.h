@@ -21,6 +21,7 @@ class FakeFileSystem : public FileSystem {
     std::map<std::string, Node> nodes;        // every file and folder, by path
     std::map<std::string, std::string> links; // a link's path and the path it leads to
     std::set<std::string> closedFolders;      // folders ("/s/") that refuse new files
+    std::set<std::string> unreadable;         // files that refuse to be read
     WriteOutcome refusal;                     // what MayWrite answers for every file
     std::size_t room = std::string::npos;     // bytes the disk still takes
     std::set<std::uint64_t> running;          // other processes that are alive
@@ -42,6 +43,14 @@ class FakeFileSystem : public FileSystem {
     WriteOutcome MayWrite(const std::string&) override { return refusal; }
     std::string ResolveLinks(const std::string& path) override {
         return links.count(path) ? links.at(path) : path;
+    }
+    Read ReadStart(const std::string& path, std::size_t maxBytes) override {
+        const auto node = nodes.find(ResolveLinks(path));
+        if (node == nodes.end())
+            return {false, 2, {}}; // ENOENT
+        if (node->second.folder || unreadable.count(node->first))
+            return {true, node->second.folder ? 21 : 13, {}}; // EISDIR, EACCES
+        return {true, 0, node->second.bytes.substr(0, maxBytes)};
     }
     bool MakeFolder(const std::string& path) override {
         return nodes.try_emplace(path, Node{"", true}).first->second.folder;
@@ -67,7 +76,7 @@ class FakeFileSystem : public FileSystem {
         return {};
     }
     void SyncFolder(const std::string& folder) override { synced.push_back(folder); }
-    bool RemoveFile(const std::string& path) override { return nodes.erase(path) != 0; }
+    bool RemoveTemporaryFile(const std::string& path) override { return nodes.erase(path) != 0; }
     std::vector<std::string> ListFiles(const std::string& folder,
                                        const std::string& prefix) override {
         std::vector<std::string> names;

@@ -2,41 +2,35 @@
 
 #include <gtest/gtest.h>
 
-#include <filesystem>
-#include <fstream>
+#include <utility>
+
+#include "fake_file_system.h"
+#include "settings/settings_store.h"
 
 namespace {
 
-namespace fs = std::filesystem;
-
 class SettingsFileTest : public ::testing::Test {
   protected:
-    SettingsFileTest() {
-        folder = fs::path(::testing::TempDir()) /
-                 ("kovalin-settings-" +
-                  std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()));
-        fs::remove_all(folder);
-        fs::create_directories(folder);
-        path = (folder / "Kovaset.ini").string();
-    }
-    ~SettingsFileTest() override { fs::remove_all(folder); }
-
-    SettingsRecord Load(const std::string& bytes) {
-        std::ofstream(path, std::ios::binary) << bytes;
+    static SettingsRecord Load(const std::string& bytes) {
         SettingsRecord record = DefaultSettings();
-        LoadSettings(path, record);
+        ReadSettings(bytes, record);
         return record;
     }
-
-    fs::path folder;
-    std::string path;
 };
 
-TEST_F(SettingsFileTest, MissingFileKeepsDefaults) {
-    SettingsRecord record = DefaultSettings();
-    LoadSettings(path, record);
-    EXPECT_EQ(record, DefaultSettings());
-    EXPECT_EQ(record.limitMB, 0u);
+TEST_F(SettingsFileTest, AMissingOrUnreadableFileKeepsTheRecord) {
+    FakeFileSystem files;
+    files.nodes["/s/folder.ini"].folder = true;
+    files.nodes["/s/locked.ini"] = {"/a/\nconv\n5\n"};
+    files.unreadable.insert("/s/locked.ini");
+    for (const auto& [name, status] : {std::pair{"missing.ini", LoadStatus::Missing},
+                                       std::pair{"folder.ini", LoadStatus::Unreadable},
+                                       std::pair{"locked.ini", LoadStatus::Unreadable}}) {
+        SettingsRecord record = DefaultSettings();
+        EXPECT_EQ(SettingsStore(files, std::string("/s/") + name).Load(record).status, status)
+            << name;
+        EXPECT_EQ(record, DefaultSettings()) << name;
+    }
 }
 
 TEST_F(SettingsFileTest, ThreeLinesReadAndWriteBackByteForByte) {
@@ -88,13 +82,6 @@ TEST_F(SettingsFileTest, LongLinesAreReadIn1023BytePieces) {
     // The rest of a longer line becomes the next setting.
     EXPECT_EQ(Load(std::string(1030, 'z') + "\nconv\n5\n"),
               (SettingsRecord{std::string(1023, 'z'), "zzzzzzz", 0}));
-}
-
-TEST_F(SettingsFileTest, ADirectoryInPlaceOfTheFileKeepsDefaults) {
-    fs::create_directory(path);
-    SettingsRecord record = DefaultSettings();
-    LoadSettings(path, record);
-    EXPECT_EQ(record, DefaultSettings());
 }
 
 } // namespace

@@ -21,7 +21,7 @@ namespace {
 // The template's font; the CJK fallback stands in where it is not installed.
 QFont TemplateFont() {
     QFont font;
-    font.setFamilies({QString::fromUtf8(*kSettingsDialog.font), "MS PGothic", "Noto Sans CJK JP",
+    font.setFamilies({QString::fromUtf8(kSettingsDialog.font), "MS PGothic", "Noto Sans CJK JP",
                       "IPAPGothic", "sans-serif"});
     font.setPointSize(kSettingsDialog.pointSize);
     return font;
@@ -102,10 +102,10 @@ void SettingsDialog::AddControl(const DialogControl& control) {
         widget = NewMultiLineEdit(this);
         break;
     case ControlKind::Label:
-        widget = NewLabel(*control.text, this);
+        widget = NewLabel(control.text, this);
         break;
     case ControlKind::Button:
-        widget = NewButton(*control.text, this);
+        widget = NewButton(control.text, this);
         break;
     }
     if (control.idName)

@@ -8,7 +8,8 @@
 
 class NotifyIcon {
   public:
-    static constexpr UINT kCallbackMessage = WM_APP + 100; // WM_TRAYNOTIFY, 0x8064
+    // The message the icon sends the window its mouse events with.
+    static constexpr UINT kCallbackMessage = WM_APP + 100;
 
     // Fills the record: window, size 88, id, flags 7, callback, icon, tip.
     void Init(HWND window, UINT id, HICON icon, const std::string& tip);

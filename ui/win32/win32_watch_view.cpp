@@ -23,7 +23,8 @@ static_assert(IDI_ANIM3 == IDR_MAINFRAME + static_cast<int>(TrayIcon::Anim3));
 
 namespace {
 
-constexpr UINT_PTR kTickTimerId = 1; // ID_TIMER_TICK
+// The identifier of the tick's window timer.
+constexpr UINT_PTR kTickTimerId = 1;
 
 HICON LoadSmallIcon(HINSTANCE instance, int id) {
     return static_cast<HICON>(

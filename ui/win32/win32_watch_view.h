@@ -53,8 +53,8 @@ class Win32WatchView final : public IWatchView {
     HINSTANCE m_hInstance;
     CWatchDlg* m_controller = nullptr;
     HWND m_hWnd = nullptr;
-    HICON m_hIcon; // 128 at the system's icon size: the window's icon
-    std::array<HICON, kTrayIconCount> m_hTrayIcons; // 128 to 131 at 16x16
+    HICON m_hIcon; // IDR_MAINFRAME at the system's icon size: the window's icon
+    std::array<HICON, kTrayIconCount> m_hTrayIcons; // IDR_MAINFRAME to IDI_ANIM3 at 16x16
     HMENU m_menuTray;
     NotifyIcon m_nid;
     UINT m_taskbarCreated; // the shell's "TaskbarCreated" message
