@@ -8,17 +8,50 @@ char AsciiLower(char c) {
 
 } // namespace
 
+std::size_t NextChar(std::string_view text, std::size_t i, LeadByteTest isLeadByte) {
+    const bool lead = isLeadByte && isLeadByte(static_cast<unsigned char>(text[i]));
+    return lead && i + 1 < text.size() ? i + 2 : i + 1;
+}
+
 std::size_t FindLastChar(std::string_view text, char c, LeadByteTest isLeadByte) {
     std::size_t found = std::string_view::npos;
-    for (std::size_t i = 0; i < text.size(); ++i) {
-        if (text[i] == c) {
+    for (std::size_t i = 0; i < text.size(); i = NextChar(text, i, isLeadByte)) {
+        if (text[i] == c)
             found = i;
-        } else if (isLeadByte && isLeadByte(static_cast<unsigned char>(text[i])) &&
-                   i + 1 < text.size()) {
-            ++i; // the trail byte is part of this character
-        }
     }
     return found;
+}
+
+namespace {
+
+bool IsUtf8Continuation(unsigned char c) {
+    return (c & 0xC0) == 0x80;
+}
+
+} // namespace
+
+std::string CutAtCharBoundary(std::string_view text, std::size_t maxBytes,
+                              LeadByteTest isLeadByte) {
+    if (text.size() <= maxBytes)
+        return std::string(text);
+    std::size_t end = 0;
+    if (isLeadByte) {
+        // Whole characters while the next one still fits.
+        for (std::size_t next = 0; next <= maxBytes; next = NextChar(text, end, isLeadByte))
+            end = next;
+    } else {
+        // Step back over the continuation bytes of a character cut in two; a
+        // UTF-8 character has at most three. Longer runs are not UTF-8 and
+        // are cut where they stand.
+        end = maxBytes;
+        std::size_t back = 0;
+        while (back < 3 && back < end &&
+               IsUtf8Continuation(static_cast<unsigned char>(text[end - back])))
+            ++back;
+        if (back < 3 || !IsUtf8Continuation(static_cast<unsigned char>(text[end - back])))
+            end -= back;
+    }
+    return std::string(text.substr(0, end));
 }
 
 std::string FileTitle(std::string_view name, LeadByteTest isLeadByte) {
@@ -79,16 +112,12 @@ namespace {
 
 // True when the text ends in a lead byte that has no second byte.
 bool EndsInLoneLeadByte(std::string_view text, LeadByteTest isLeadByte) {
-    if (!isLeadByte)
+    if (!isLeadByte || text.empty())
         return false;
-    std::size_t i = 0;
-    while (i < text.size()) {
-        const bool lead = isLeadByte(static_cast<unsigned char>(text[i]));
-        if (lead && i + 1 == text.size())
-            return true;
-        i += lead ? 2 : 1;
-    }
-    return false;
+    std::size_t last = 0;
+    for (std::size_t i = 0; i < text.size(); i = NextChar(text, i, isLeadByte))
+        last = i;
+    return last + 1 == text.size() && isLeadByte(static_cast<unsigned char>(text[last]));
 }
 
 } // namespace

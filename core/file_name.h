@@ -10,7 +10,21 @@ inline constexpr char kPathSeparator = '\\';
 inline constexpr char kPathSeparator = '/';
 #endif
 
+// Tells the first bytes of double-byte characters in the system's narrow
+// encoding (code page 932 on a Japanese Windows), whose second bytes may
+// equal a "." or a "\\"; null where the encoding needs no such care (UTF-8).
 using LeadByteTest = bool (*)(unsigned char);
+
+// Where the character after the one at `i` begins: a lead byte and the byte
+// after it are one character, a lead byte at the end stands alone, and
+// without a lead-byte test every byte is one. Every walk over narrow text
+// steps with it, so that no second byte is ever read as a character.
+std::size_t NextChar(std::string_view text, std::size_t i, LeadByteTest isLeadByte);
+
+// The longest start of `text` of at most `maxBytes` bytes that ends on a
+// character boundary. With a lead-byte test the text is double-byte;
+// without one it is UTF-8, and a character cut in two is dropped whole.
+std::string CutAtCharBoundary(std::string_view text, std::size_t maxBytes, LeadByteTest isLeadByte);
 
 // The name without its last extension: everything before the last "." that
 // is not the second byte of a double-byte character. A name without "." is

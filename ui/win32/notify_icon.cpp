@@ -5,7 +5,7 @@
 #include <algorithm>
 #include <cstring>
 
-#include "app/tray_tip.h"
+#include "core/file_name.h"
 #include "platform/win32/lead_bytes.h"
 
 namespace {
@@ -67,5 +67,5 @@ void NotifyIcon::ShowBalloon(const std::string& caption, const std::string& text
 void NotifyIcon::SetTip(const std::string& tip) {
     // The 88-byte record has room for 63 bytes and the terminator: the tip
     // is cut there, never inside a double-byte character.
-    CopyCut(m_nid.szTip, kTrayTipBytes + 1, tip);
+    CopyCut(m_nid.szTip, kTipBytes + 1, tip);
 }

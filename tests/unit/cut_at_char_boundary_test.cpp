@@ -1,10 +1,14 @@
-#include "app/tray_tip.h"
+// The tray tip's text cut to the room of the Windows tray record.
+#include "core/file_name.h"
 
 #include <gtest/gtest.h>
 
 #include <string>
 
 namespace {
+
+// The room of the Windows tray record's tip, without its terminator.
+constexpr std::size_t kTrayTipBytes = 63;
 
 bool FakeLeadByte(unsigned char c) {
     return c >= 0x81 && c <= 0x9F;
