@@ -11,8 +11,8 @@
 #include "platform/stop_request.h"
 #include "programs/process_environment.h"
 #include "ui/qt/qt_watch_view.h"
-#include "ui/qt/single_instance.h"
 #include "ui/qt/stop_bridge.h"
+#include "ui/single_instance.h"
 
 class CWatchApp {
   public:

@@ -8,7 +8,7 @@
 #include "app/watch_dlg.h"
 #include "platform/win32/dll_search.h"
 #include "programs/process_environment.h"
-#include "ui/win32/single_instance.h"
+#include "ui/single_instance.h"
 #include "ui/win32/win32_watch_view.h"
 
 namespace {
@@ -50,7 +50,10 @@ bool CWatchApp::InitInstance(HINSTANCE instance) {
     {
         CWatchDlg dlg(view, env);
         if (view.Create(dlg)) {
-            single.Listen(view.Window(), [&dlg] { dlg.OnTraySettings(); });
+            single.Listen([&dlg, &view] {
+                dlg.OnTraySettings();
+                SetForegroundWindow(view.Window());
+            });
             RunMessageLoop(view.Window());
         }
     } // the controller's destructor removes the icon and writes the settings

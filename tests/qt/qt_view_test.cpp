@@ -257,7 +257,7 @@ TEST_F(QtViewTest, ControlsFollowTheDescriptionInDialogUnits) {
             shown.setWidth(std::min(shown.width(), place.width()));
         EXPECT_EQ(shown, place) << i;
         if (control.text) { // a label's or a button's
-            EXPECT_EQ(widget->property("text").toString(), QString::fromUtf8(*control.text)) << i;
+            EXPECT_EQ(widget->property("text").toString(), QString::fromUtf8(control.text)) << i;
         }
     }
     EXPECT_EQ(Dialog().height(), units.ToPixels(0, 0, 0, kSettingsDialog.height).height());

@@ -1,6 +1,7 @@
-#include "ui/qt/single_instance.h"
+#include "ui/single_instance.h"
 
 #include <QDeadlineTimer>
+#include <QLocalServer>
 #include <QLocalSocket>
 #include <QThread>
 
@@ -13,8 +14,14 @@ constexpr char kShown[] = "shown\n";
 
 } // namespace
 
+struct SingleInstance::Listener {
+    QLocalServer server;
+};
+
 SingleInstance::SingleInstance(const std::string& settingsPath)
     : m_settingsPath(settingsPath), m_lock(AcquireInstanceLock(settingsPath)) {}
+
+SingleInstance::~SingleInstance() = default;
 
 int SingleInstance::HandOver() const {
     const QString channel = QString::fromStdString(m_lock.channel);
@@ -45,14 +52,16 @@ void SingleInstance::Listen(std::function<void()> onShow) {
     // The lock is held: a socket left by an instance that was killed is stale.
     const QString channel = QString::fromStdString(m_lock.channel);
     QLocalServer::removeServer(channel);
-    m_server.setSocketOptions(QLocalServer::UserAccessOption);
-    QObject::connect(&m_server, &QLocalServer::newConnection, [this, onShow] {
-        while (QLocalSocket* socket = m_server.nextPendingConnection()) {
+    m_listener = std::make_unique<Listener>();
+    QLocalServer& server = m_listener->server;
+    server.setSocketOptions(QLocalServer::UserAccessOption);
+    QObject::connect(&server, &QLocalServer::newConnection, [&server, onShow] {
+        while (QLocalSocket* socket = server.nextPendingConnection()) {
             onShow();
             socket->write(kShown, sizeof kShown - 1);
             socket->disconnectFromServer();
             QObject::connect(socket, &QLocalSocket::disconnected, socket, &QObject::deleteLater);
         }
     });
-    m_server.listen(channel);
+    server.listen(channel);
 }
