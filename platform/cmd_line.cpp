@@ -9,9 +9,15 @@ bool IsBlankOrTab(char c) {
 // "%" written so that cmd.exe reads a literal "%" (see the header).
 constexpr std::string_view kLiteralPercent = "%%cd:~,%";
 
-std::string_view FileNameOf(std::string_view path) {
-    const std::size_t cut = path.find_last_of("\\/:");
-    return cut == std::string_view::npos ? path : path.substr(cut + 1);
+// The file name at the end of a path: after its last "\\", "/" or ":",
+// read by character.
+std::string_view FileNameOf(std::string_view path, LeadByteTest isLeadByte) {
+    std::size_t start = 0;
+    for (std::size_t i = 0; i < path.size(); i = NextChar(path, i, isLeadByte)) {
+        if (path[i] == '\\' || path[i] == '/' || path[i] == ':')
+            start = i + 1;
+    }
+    return path.substr(start);
 }
 
 } // namespace
@@ -37,23 +43,24 @@ std::vector<ProgramReading> ProgramReadings(std::string_view setting) {
     return readings;
 }
 
-bool RunsThroughCmd(std::string_view path) {
-    std::string_view name = FileNameOf(path);
+bool RunsThroughCmd(std::string_view path, LeadByteTest isLeadByte) {
+    std::string_view name = FileNameOf(path, isLeadByte);
     while (!name.empty() && (name.back() == '.' || name.back() == ' '))
         name.remove_suffix(1);
     return HasExtension(name, ".bat") || HasExtension(name, ".cmd");
 }
 
-bool IsCmd(std::string_view path) {
-    return EqualsIgnoringAsciiCase(FileNameOf(path), "cmd.exe");
+bool IsCmd(std::string_view path, LeadByteTest isLeadByte) {
+    return EqualsIgnoringAsciiCase(FileNameOf(path, isLeadByte), "cmd.exe");
 }
 
 std::optional<std::string> InertForCmd(std::string_view title, LeadByteTest isLeadByte) {
     std::string inert;
-    for (std::size_t i = 0; i < title.size(); ++i) {
+    for (std::size_t i = 0, next = 0; i < title.size(); i = next) {
+        next = NextChar(title, i, isLeadByte);
         const char c = title[i];
-        if (isLeadByte && isLeadByte(static_cast<unsigned char>(c)) && i + 1 < title.size()) {
-            inert.append(title.substr(i++, 2)); // a trail byte is never syntax
+        if (next - i == 2) {
+            inert.append(title.substr(i, 2)); // a trail byte is never syntax
         } else if (static_cast<unsigned char>(c) < 0x20 || c == '"') {
             return std::nullopt;
         } else if (c == '%') {

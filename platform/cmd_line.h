@@ -40,9 +40,9 @@ std::vector<ProgramReading> ProgramReadings(std::string_view setting);
 // True when Windows runs this program file through cmd.exe: its name ends in
 // ".bat" or ".cmd", ASCII case ignored, once the trailing dots and blanks
 // that Windows drops from a name are dropped.
-bool RunsThroughCmd(std::string_view path);
+bool RunsThroughCmd(std::string_view path, LeadByteTest isLeadByte);
 // True when the program file is cmd.exe itself.
-bool IsCmd(std::string_view path);
+bool IsCmd(std::string_view path, LeadByteTest isLeadByte);
 
 // The title with every character that cmd.exe acts on made literal. None for
 // a title that cannot be made literal: a control character (a line break

@@ -89,12 +89,13 @@ ConverterStart StartConverter(const std::string& program, const std::string& tit
         return {};
     std::string application = found->path;
     std::string commandLine = program + " " + title;
-    if (RunsThroughCmd(found->path) || IsCmd(found->path)) {
+    const bool isCmd = IsCmd(found->path, IsAnsiLeadByte);
+    if (isCmd || RunsThroughCmd(found->path, IsAnsiLeadByte)) {
         // cmd.exe would read the title as commands: see platform/cmd_line.h.
         const std::optional<std::string> inert = InertForCmd(title, IsAnsiLeadByte);
         if (!inert)
             return {nullptr, true};
-        if (IsCmd(found->path)) {
+        if (isCmd) {
             commandLine = CmdSettingLine(program, found->arguments, *inert);
         } else {
             application = CmdPath();

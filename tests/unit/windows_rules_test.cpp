@@ -110,10 +110,14 @@ TEST(CmdLineTest, ProgramIsReadFromTheSettingAsWindowsReadsIt) {
     EXPECT_TRUE(programs(" conv.exe").empty());
 
     for (const char* batch : {"C:\\x\\CONV.BAT", "conv.cmd", "conv.bat. .", "a.exe\\b.bat"})
-        EXPECT_TRUE(RunsThroughCmd(batch)) << batch;
+        EXPECT_TRUE(RunsThroughCmd(batch, Cp932Lead)) << batch;
     for (const char* other : {"conv.exe", "conv.bat.exe", "C:\\x.bat\\conv", "bat"})
-        EXPECT_FALSE(RunsThroughCmd(other)) << other;
-    EXPECT_TRUE(IsCmd("C:\\Windows\\System32\\CMD.EXE"));
+        EXPECT_FALSE(RunsThroughCmd(other, Cp932Lead)) << other;
+    EXPECT_TRUE(IsCmd("C:\\Windows\\System32\\CMD.EXE", Cp932Lead));
+    // "表cmd.exe": the second byte of 表 is no separator.
+    EXPECT_FALSE(IsCmd("C:\\x\\\x95\x5C"
+                       "cmd.exe",
+                       Cp932Lead));
 }
 
 } // namespace
