@@ -22,12 +22,13 @@ e2e_begin
 watch=$work/watch
 settings=$work/Kovaset.ini
 
-# The converter notes each start and holds the recording until released.
+# The converter notes each start and holds the recording until released, or
+# until the test's folder is gone (a failed test leaves no converter behind).
 converter=$work/held-convert.sh
 cat >"$converter" <<SCRIPT
 #!/bin/sh
 echo "start \$1" >>"$work/converter.log"
-until [ -e "$work/release" ]; do sleep 0.05; done
+until [ -e "$work/release" ] || [ ! -d "$work" ]; do sleep 0.05; done
 rm -f -- "$watch/\$1.flv"
 SCRIPT
 chmod +x "$converter"
