@@ -12,17 +12,18 @@
 
 std::string DisplayedTitle(std::string_view title, LeadByteTest isLeadByte) {
     std::string shown;
-    for (std::size_t i = 0; i < title.size(); ++i) {
+    for (std::size_t i = 0, next = 0; i < title.size(); i = next) {
+        next = NextChar(title, i, isLeadByte);
         const auto byte = static_cast<unsigned char>(title[i]);
-        if (isLeadByte && isLeadByte(byte) && i + 1 < title.size()) {
-            shown.append(title.substr(i++, 2));
+        if (next - i == 2) {
+            shown.append(title.substr(i, 2));
         } else if (byte < 0x20 || byte == 0x7F) {
             shown += '?';
-        } else if (!isLeadByte && byte == 0xC2 && i + 1 < title.size() &&
-                   static_cast<unsigned char>(title[i + 1]) < 0xA0 &&
-                   static_cast<unsigned char>(title[i + 1]) >= 0x80) {
+        } else if (!isLeadByte && byte == 0xC2 && next < title.size() &&
+                   static_cast<unsigned char>(title[next]) < 0xA0 &&
+                   static_cast<unsigned char>(title[next]) >= 0x80) {
             shown += '?'; // U+0080 to U+009F in UTF-8: a terminal may act on them too
-            ++i;
+            ++next;
         } else {
             shown += title[i];
         }

@@ -42,12 +42,11 @@ template <typename Char> bool IsDeviceName(std::basic_string_view<Char> name) {
 bool IsUsableWindowsName(std::string_view name, LeadByteTest isLeadByte) {
     if (name.empty() || name == "." || name == ".." || IsDeviceName(name))
         return false;
-    for (std::size_t i = 0; i < name.size(); ++i) {
+    for (std::size_t i = 0, next = 0; i < name.size(); i = next) {
+        next = NextChar(name, i, isLeadByte);
         const auto c = static_cast<unsigned char>(name[i]);
-        if (isLeadByte && isLeadByte(c) && i + 1 < name.size()) {
-            ++i;
-            continue;
-        }
+        if (next - i == 2)
+            continue; // a second byte is part of its character
         if (c < 0x20 ||
             std::string_view("\\/:*?\"<>|").find(static_cast<char>(c)) != std::string_view::npos)
             return false;
