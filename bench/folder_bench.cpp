@@ -13,7 +13,7 @@
 
 #include "bench_folder.h"
 #include "core/convert_worker.h"
-#include "core/platform.h"
+#include "core/platform_port.h"
 #include "core/shared_state.h"
 #include "core/size_limit.h"
 #include "floor_scan.h"
@@ -32,7 +32,7 @@ class BenchPlatform final : public Platform {
                      const std::function<void(const DirEntry&)>& visit) override {
         ThePlatform().FindEntries(pattern, visit);
     }
-    bool RemoveFile(const std::string&) override {
+    bool RemoveWritableFile(const std::string&) override {
         ++removals;
         return false;
     }
@@ -52,7 +52,7 @@ class BenchPlatform final : public Platform {
 
 std::map<std::size_t, std::unique_ptr<BenchFolder>> g_folders;
 
-const std::string& FolderOf(std::size_t entries) {
+const std::string& BenchFolderOf(std::size_t entries) {
     std::unique_ptr<BenchFolder>& folder = g_folders[entries];
     if (!folder)
         folder = std::make_unique<BenchFolder>(entries);
@@ -61,7 +61,7 @@ const std::string& FolderOf(std::size_t entries) {
 
 // The floors check that they saw what the folder holds.
 void FloorFlv(benchmark::State& run, std::size_t entries) {
-    const std::string& folder = FolderOf(entries);
+    const std::string& folder = BenchFolderOf(entries);
     FloorResult result;
     for (auto _ : run) {
         result = FloorScan(folder, {".flv"});
@@ -74,7 +74,7 @@ void FloorFlv(benchmark::State& run, std::size_t entries) {
 // One whole cycle: the *.flv search and the choice of the oldest, the quota
 // pass (off), the converting status and a start attempt.
 void WorkerScan(benchmark::State& run, std::size_t entries) {
-    const std::string& folder = FolderOf(entries);
+    const std::string& folder = BenchFolderOf(entries);
     BenchPlatform platform;
     SharedState state;
     PublishSettings(state, folder, "converter", 0);
@@ -86,7 +86,7 @@ void WorkerScan(benchmark::State& run, std::size_t entries) {
 }
 
 void FloorMp4Jpg(benchmark::State& run, std::size_t entries) {
-    const std::string& folder = FolderOf(entries);
+    const std::string& folder = BenchFolderOf(entries);
     FloorResult result;
     for (auto _ : run) {
         result = FloorScan(folder, {".mp4", ".jpg"});
@@ -99,7 +99,7 @@ void FloorMp4Jpg(benchmark::State& run, std::size_t entries) {
 // One repetition: the *.mp4 and *.jpg searches, the total and the oldest
 // .mp4; the limit is far above the total, so nothing is deleted.
 void QuotaRepetition(benchmark::State& run, std::size_t entries) {
-    const std::string& folder = FolderOf(entries);
+    const std::string& folder = BenchFolderOf(entries);
     BenchPlatform platform;
     SharedState state;
     PublishSettings(state, folder, "converter", INT32_MAX);
@@ -117,8 +117,8 @@ class QuotaPlatform final : public Platform {
                      const std::function<void(const DirEntry&)>& visit) override {
         ThePlatform().FindEntries(pattern, visit);
     }
-    bool RemoveFile(const std::string& path) override {
-        const bool removed = ThePlatform().RemoveFile(path);
+    bool RemoveWritableFile(const std::string& path) override {
+        const bool removed = ThePlatform().RemoveWritableFile(path);
         removals += removed ? 1 : 0;
         return removed;
     }

@@ -5,7 +5,7 @@
 #include <utility>
 #include <vector>
 
-#include "core/platform.h"
+#include "core/platform_port.h"
 #include "core/shared_state.h"
 #include "core/size_limit.h"
 #include "core/texts.h"

@@ -12,7 +12,7 @@
 #include <string_view>
 
 #include "core/failed_files.h"
-#include "core/platform.h"
+#include "core/platform_port.h"
 
 struct SharedState;
 

@@ -21,7 +21,7 @@ struct DirEntry {
     // an entry is never joined to its folder, so never probed, deleted or
     // handed to a converter. `name` is then for display only.
     bool usableName = true;
-    // A file that Platform::RemoveFile keeps for its mode (read-only on
+    // A file that Platform::RemoveWritableFile keeps for its mode (read-only on
     // Windows, no write permission for anyone on POSIX).
     bool readOnly = false;
 };

@@ -1,5 +1,7 @@
 #include "core/file_name.h"
 
+#include <algorithm>
+
 namespace {
 
 char AsciiLower(char c) {
@@ -102,6 +104,15 @@ bool MatchesMask(std::string_view name, std::string_view mask) {
     while (m < mask.size() && mask[m] == '*')
         ++m;
     return m == mask.size();
+}
+
+std::string FolderOf(std::string_view path, LeadByteTest isLeadByte) {
+    const std::size_t slash = FindLastChar(path, '/', isLeadByte);
+    const std::size_t own = FindLastChar(path, kPathSeparator, isLeadByte);
+    const std::size_t last = slash == std::string_view::npos ? own
+                             : own == std::string_view::npos ? slash
+                                                             : std::max(slash, own);
+    return last == std::string_view::npos ? std::string() : std::string(path.substr(0, last + 1));
 }
 
 bool EndsInSeparator(std::string_view path, LeadByteTest isLeadByte) {

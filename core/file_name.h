@@ -55,5 +55,10 @@ bool MatchesMask(std::string_view name, std::string_view mask);
 // byte without its second byte is left as it is.
 void NormaliseWatchDir(std::string& folder, LeadByteTest isLeadByte = nullptr);
 
+// Everything up to and including the last separator of `path` ("/", and on
+// Windows "\\" too), read by character; empty when it has none. What
+// follows is the file name, or a search's mask.
+std::string FolderOf(std::string_view path, LeadByteTest isLeadByte);
+
 // True when the last character of `path` is the separator.
 bool EndsInSeparator(std::string_view path, LeadByteTest isLeadByte);

@@ -3,7 +3,7 @@
 #include <unordered_map>
 #include <vector>
 
-#include "core/platform.h"
+#include "core/platform_port.h"
 #include "core/shared_state.h"
 
 namespace {
@@ -112,7 +112,7 @@ QuotaResult EnforceSizeLimit(Platform& platform, SharedState& state) {
             return QuotaResult::Done;
         // A candidate that cannot be deleted (a file in use) is passed over,
         // and its partners stay with it: they count as kept from now on.
-        const bool removed = platform.RemoveFile(folder + mp4.name);
+        const bool removed = platform.RemoveWritableFile(folder + mp4.name);
         if (removed)
             survey.totalBytes -= static_cast<double>(mp4.size);
         else
@@ -121,7 +121,7 @@ QuotaResult EnforceSizeLimit(Platform& platform, SharedState& state) {
         if (found != partners.end()) {
             std::erase_if(found->second.files, [&](const DirEntry& jpg) {
                 const double size = static_cast<double>(jpg.size);
-                if (removed && platform.RemoveFile(folder + jpg.name)) {
+                if (removed && platform.RemoveWritableFile(folder + jpg.name)) {
                     survey.totalBytes -= size;
                     return true;
                 }

@@ -4,7 +4,7 @@
 #include <thread>
 
 #include "core/convert_worker.h"
-#include "core/platform.h"
+#include "core/platform_port.h"
 #include "core/shared_state.h"
 
 bool StartConvertThread(Platform& platform, SharedState& state) {

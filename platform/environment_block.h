@@ -8,7 +8,7 @@
 #include <string_view>
 #include <vector>
 
-#include "core/platform.h"
+#include "core/platform_port.h"
 
 // The environment block for CreateProcessA (each "NAME=value" followed by a
 // NUL, then one more NUL): the entries `inherited` (Kovalin's own, as

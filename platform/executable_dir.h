@@ -1,7 +1,13 @@
+// The running executable, as the system tells it.
 #pragma once
 
 #include <string>
 
-// The folder of the running executable with its trailing separator; empty
-// when the system cannot tell.
+// Its full path; empty when the system cannot tell (or the path was cut).
+std::string ExecutablePath();
+
+// Its folder with the trailing separator; empty when the system cannot tell.
 std::string ExecutableDirectory();
+
+// Its file name without the extension: the application's name.
+std::string ExecutableTitle();

@@ -3,7 +3,7 @@
 #include <memory>
 #include <string>
 
-#include "core/platform.h"
+#include "core/platform_port.h"
 
 // Tells when a folder changes: inotify on Linux, a change notification on
 // Windows; another thread may end a wait. Where the system gives neither, a

@@ -10,7 +10,7 @@
 
 #include "core/convert_worker.h"
 #include "core/file_name.h"
-#include "core/platform.h"
+#include "core/platform_port.h"
 #include "core/shared_state.h"
 #include "core/texts.h"
 #include "core/worker_thread.h"

@@ -2,6 +2,7 @@
 
 #include <cstdint>
 
+#include "core/file_name.h"
 #include "settings/folders.h"
 #include "settings/temporary_file_name.h"
 

@@ -1,15 +1,6 @@
 #include "settings/folders.h"
 
-#include <algorithm>
-
-std::string FolderOf(const std::string& path, LeadByteTest isLeadByte) {
-    const std::size_t slash = FindLastChar(path, '/', isLeadByte);
-    const std::size_t own = FindLastChar(path, kPathSeparator, isLeadByte);
-    const std::size_t last = slash == std::string::npos ? own
-                             : own == std::string::npos ? slash
-                                                        : std::max(slash, own);
-    return last == std::string::npos ? std::string() : path.substr(0, last + 1);
-}
+#include "core/file_name.h"
 
 bool MakeFolderOf(FileSystem& files, const std::string& path) {
     const std::string folder = FolderOf(path, files.LeadBytes());

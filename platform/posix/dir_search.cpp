@@ -1,4 +1,4 @@
-#include "platform/posix/dir_search.h"
+#include "platform/dir_search.h"
 
 #include <dirent.h>
 #include <fcntl.h>
@@ -28,7 +28,7 @@ bool Describe(int dirFd, const char* name, DirEntry& entry) {
     entry.modificationTime = info.stx_mtime.tv_sec;
     entry.isDirectory = S_ISDIR(info.stx_mode);
     entry.size = entry.isDirectory ? 0 : info.stx_size;
-    // The rule of RemoveFile: a regular file that nobody may write is kept.
+    // The rule of RemoveWritableFile: a regular file that nobody may write is kept.
     entry.readOnly = S_ISREG(info.stx_mode) && (info.stx_mode & 0222) == 0;
     return true;
 }
@@ -36,9 +36,9 @@ bool Describe(int dirFd, const char* name, DirEntry& entry) {
 } // namespace
 
 void FindDirEntries(const std::string& pattern, const std::function<void(const DirEntry&)>& visit) {
-    const std::size_t slash = pattern.rfind('/');
-    const std::string folder = slash == std::string::npos ? "." : pattern.substr(0, slash + 1);
-    const std::string mask = slash == std::string::npos ? pattern : pattern.substr(slash + 1);
+    const std::string prefix = FolderOf(pattern, nullptr);
+    const std::string folder = prefix.empty() ? "." : prefix;
+    const std::string mask = pattern.substr(prefix.size());
 
     const std::unique_ptr<DIR, DirCloser> dir(opendir(folder.c_str()));
     if (!dir)

@@ -4,11 +4,10 @@
 
 #include <climits>
 
-std::string ExecutableDirectory() {
+std::string ExecutablePath() {
     char path[PATH_MAX];
     const ssize_t length = readlink("/proc/self/exe", path, sizeof path);
     if (length <= 0 || static_cast<std::size_t>(length) >= sizeof path)
         return {};
-    const std::string exe(path, static_cast<std::size_t>(length));
-    return exe.substr(0, exe.rfind('/') + 1);
+    return std::string(path, static_cast<std::size_t>(length));
 }

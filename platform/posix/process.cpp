@@ -1,4 +1,4 @@
-#include "platform/posix/process.h"
+#include "platform/process.h"
 
 #include <fcntl.h>
 #include <signal.h>
@@ -123,14 +123,15 @@ pid_t Spawn(const std::string& path, std::vector<std::string> args,
 
 } // namespace
 
-std::unique_ptr<ConverterProcess> StartConverter(const std::string& commandLine,
-                                                 const ConverterEnvironment& environment) {
-    std::vector<std::string> args = SplitCommandLine(commandLine);
+ConverterStart StartConverter(const std::string& program, const std::string& title,
+                              const ConverterEnvironment& environment) {
+    // No shell is involved, so every title can be passed.
+    std::vector<std::string> args = SplitCommandLine(program + " " + title);
     if (args[0].empty())
-        return nullptr;
+        return {};
     SpawnSetup setup;
     if (!setup.Prepare())
-        return nullptr;
+        return {};
     std::vector<std::string> envp = MergedEnvironment(environment);
 
     for (const std::string& path : ProgramPaths(args[0])) {
@@ -144,11 +145,11 @@ std::unique_ptr<ConverterProcess> StartConverter(const std::string& commandLine,
             pid = Spawn("/bin/sh", shellArgs, envp, setup, error);
         }
         if (error == 0)
-            return std::make_unique<PosixConverter>(pid);
+            return {std::make_unique<PosixConverter>(pid)};
         // Like execvp, go on to the next folder only when this one has no
         // such program (or may not be searched).
         if (error != ENOENT && error != ENOTDIR && error != EACCES)
-            return nullptr;
+            return {};
     }
-    return nullptr;
+    return {};
 }

@@ -1,4 +1,4 @@
-#include "platform/posix/write_probe.h"
+#include "platform/write_probe.h"
 
 #include <fcntl.h>
 #include <signal.h>

@@ -1,4 +1,4 @@
-#include "platform/win32/dir_search.h"
+#include "platform/dir_search.h"
 
 #include <windows.h>
 
@@ -6,7 +6,7 @@
 #include <string_view>
 
 #include "core/file_name.h"
-#include "platform/win32/lead_bytes.h"
+#include "platform/lead_bytes.h"
 #include "platform/windows_names.h"
 
 namespace {
@@ -14,17 +14,10 @@ namespace {
 constexpr std::uint64_t kTicksPerSecond = 10000000; // FILETIME counts 100 ns since 1601
 constexpr std::int64_t kSecondsFrom1601To1970 = 11644473600;
 
-// The mask is what follows the last "\\" or "/" of the pattern, found as
-// multibyte text.
-std::string MaskOf(const std::string& pattern) {
-    const std::size_t backslash = FindLastChar(pattern, '\\', IsAnsiLeadByte);
-    const std::size_t slash = FindLastChar(pattern, '/', IsAnsiLeadByte);
-    std::size_t cut = std::string::npos;
-    if (backslash != std::string::npos)
-        cut = backslash;
-    if (slash != std::string::npos && (cut == std::string::npos || slash > cut))
-        cut = slash;
-    return cut == std::string::npos ? pattern : pattern.substr(cut + 1);
+// Seconds since 1970 of a FILETIME (100 ns since 1601), fractions dropped.
+std::int64_t FileTimeToSeconds(std::uint32_t low, std::uint32_t high) {
+    const std::uint64_t ticks = (static_cast<std::uint64_t>(high) << 32) | low;
+    return static_cast<std::int64_t>(ticks / kTicksPerSecond) - kSecondsFrom1601To1970;
 }
 
 struct SearchCloser {
@@ -79,7 +72,7 @@ DirEntry Describe(const WIN32_FIND_DATAW& found) {
     // The device rule is read in UTF-16 too, where it is exact in every
     // code page.
     entry.usableName =
-        exact && IsUsableWindowsName(entry.name, IsAnsiLeadByte) && !IsWindowsDeviceName(wide);
+        exact && IsUsableWindowsName(entry.name, SystemLeadBytes()) && !IsWindowsDeviceName(wide);
     entry.creationTime =
         FileTimeToSeconds(found.ftCreationTime.dwLowDateTime, found.ftCreationTime.dwHighDateTime);
     entry.modificationTime = FileTimeToSeconds(found.ftLastWriteTime.dwLowDateTime,
@@ -95,16 +88,11 @@ DirEntry Describe(const WIN32_FIND_DATAW& found) {
 
 } // namespace
 
-std::int64_t FileTimeToSeconds(std::uint32_t low, std::uint32_t high) {
-    const std::uint64_t ticks = (static_cast<std::uint64_t>(high) << 32) | low;
-    return static_cast<std::int64_t>(ticks / kTicksPerSecond) - kSecondsFrom1601To1970;
-}
-
 void FindDirEntries(const std::string& pattern, const std::function<void(const DirEntry&)>& visit) {
     const std::wstring widePattern = Widen(pattern);
     if (widePattern.empty())
         return;
-    const std::string mask = MaskOf(pattern);
+    const std::string mask = pattern.substr(FolderOf(pattern, SystemLeadBytes()).size());
     // The wide calls give every name whole, whatever its length in the code
     // page, so no entry can end the listing early.
     WIN32_FIND_DATAW found;

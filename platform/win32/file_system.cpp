@@ -5,7 +5,7 @@
 #include <cerrno>
 #include <cstdio>
 
-#include "platform/win32/lead_bytes.h"
+#include "platform/lead_bytes.h"
 
 namespace {
 
@@ -160,7 +160,7 @@ class Win32FileSystem final : public FileSystem {
         return running;
     }
 
-    LeadByteTest LeadBytes() const override { return IsAnsiLeadByte; }
+    LeadByteTest LeadBytes() const override { return SystemLeadBytes(); }
 };
 
 } // namespace

@@ -1,4 +1,4 @@
-#include "platform/win32/process.h"
+#include "platform/process.h"
 
 #include <windows.h>
 
@@ -9,7 +9,7 @@
 #include "platform/cmd_line.h"
 #include "platform/environment_block.h"
 #include "platform/executable_dir.h"
-#include "platform/win32/lead_bytes.h"
+#include "platform/lead_bytes.h"
 
 namespace {
 
@@ -89,10 +89,10 @@ ConverterStart StartConverter(const std::string& program, const std::string& tit
         return {};
     std::string application = found->path;
     std::string commandLine = program + " " + title;
-    const bool isCmd = IsCmd(found->path, IsAnsiLeadByte);
-    if (isCmd || RunsThroughCmd(found->path, IsAnsiLeadByte)) {
+    const bool isCmd = IsCmd(found->path, SystemLeadBytes());
+    if (isCmd || RunsThroughCmd(found->path, SystemLeadBytes())) {
         // cmd.exe would read the title as commands: see platform/cmd_line.h.
-        const std::optional<std::string> inert = InertForCmd(title, IsAnsiLeadByte);
+        const std::optional<std::string> inert = InertForCmd(title, SystemLeadBytes());
         if (!inert)
             return {nullptr, true};
         if (isCmd) {

@@ -1,4 +1,4 @@
-#include "platform/win32/write_probe.h"
+#include "platform/write_probe.h"
 
 #include <windows.h>
 

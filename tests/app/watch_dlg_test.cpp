@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "core/platform.h"
+#include "core/platform_port.h"
 #include "core/shared_state.h"
 #include "core/texts.h"
 #include "fake_file_system.h"

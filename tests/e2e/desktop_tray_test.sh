@@ -58,7 +58,7 @@ menu=
 open_menu() {
     xdotool mousemove --window "$icon" 8 8 click 1
     find_menu() { menu=$(windows | grep -vx -e "$icon" -e "${dialog:-none}" | head -n 1); [ -n "$menu" ]; }
-    wait_for 10 find_menu || fail "clicking the tray icon opened no menu"
+    wait_for 30 find_menu || fail "clicking the tray icon opened no menu"
     eval "$(geometry "$menu")"
     menu_x=$X menu_y=$Y menu_height=$HEIGHT
 }
@@ -77,7 +77,7 @@ xdotool mousemove --window "$menu" 30 10 click 1 # "設定"
 
 dialog=
 find_dialog() { dialog=$(xdotool search --onlyvisible --name '^Kovalin$' 2>/dev/null | head -n 1); [ -n "$dialog" ]; }
-wait_for 10 find_dialog || fail "choosing 設定 showed no dialog"
+wait_for 30 find_dialog || fail "choosing 設定 showed no dialog"
 eval "$(geometry "$dialog")"
 
 # The watch-folder box is the first in the Tab order and has the focus; the
@@ -91,7 +91,7 @@ xdotool key --clearmodifiers ctrl+a ctrl+v
 xdotool key Tab Tab Tab space
 
 dialog_gone() { ! xdotool search --onlyvisible --name '^Kovalin$' >/dev/null 2>&1; }
-wait_for 10 dialog_gone || fail "the dialog stayed on screen after 設定"
+wait_for 30 dialog_gone || fail "the dialog stayed on screen after 設定"
 
 converted() { [ -f "$new/clip.mp4" ] && [ ! -e "$new/clip.flv" ]; }
 wait_for 60 converted || fail "the worker converted nothing in the new folder"
@@ -101,14 +101,14 @@ wait_for 60 converted || fail "the worker converted nothing in the new folder"
 code=0
 (cd "$work/run" && timeout 30 "$work/app/kovalin") >"$work/second.log" 2>&1 || code=$?
 [ "$code" -eq 0 ] || fail "a second start ended with exit code $code: $(cat "$work/second.log")"
-wait_for 10 find_dialog || fail "a second start showed no dialog"
+wait_for 30 find_dialog || fail "a second start showed no dialog"
 window_count_is 2 || fail "kovalin shows $(windows | wc -l) windows: one icon and the dialog expected"
 
 open_menu
 xdotool mousemove --window "$menu" 30 $((menu_height - 10)) click 1 # "終了"
 code=0
 ended() { ! kill -0 "$kovalin_pid" 2>/dev/null; }
-wait_for 10 ended || fail "kovalin did not end after 終了"
+wait_for 30 ended || fail "kovalin did not end after 終了"
 wait "$kovalin_pid" || code=$?
 kovalin_pid=
 [ "$code" -eq 0 ] || fail "kovalin ended with exit code $code"

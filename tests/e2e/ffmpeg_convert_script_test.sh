@@ -82,7 +82,7 @@ chmod +x "$work/bin/ffmpeg"
 PATH=$work/bin:$PATH setsid "$EXAMPLES/ffmpeg-convert.sh" "$watch" stopped 2>>"$work/stderr.log" &
 stopped_pid=$!
 ffmpeg_runs() { [ -e "$work/ffmpeg-runs" ]; }
-wait_for 10 ffmpeg_runs || fail "the converter did not start ffmpeg"
+wait_for 30 ffmpeg_runs || fail "the converter did not start ffmpeg"
 kill -TERM -- -"$stopped_pid"
 wait "$stopped_pid" && fail "a stopped conversion was reported as done"
 expect_listing stopped.flv

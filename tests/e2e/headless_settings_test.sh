@@ -32,7 +32,7 @@ KOVALIN=$work/app/kovalin-headless
 # A configuration folder of the test's own: the user's may be in use.
 (cd "$work/run" && exec env XDG_CONFIG_HOME="$work/config" "$KOVALIN") >"$work/status.log" 2>"$work/stderr.log" &
 headless_pid=$!
-wait_for 10 grep -q . "$work/status.log" || fail "kovalin-headless printed no status"
+wait_for 30 grep -q . "$work/status.log" || fail "kovalin-headless printed no status"
 stop_headless
 [ ! -s "$work/stderr.log" ] || fail "a missing file beside the executable was reported: $(cat "$work/stderr.log")"
 
@@ -54,7 +54,7 @@ cd_deep() {
     write_settings Kovaset.ini "$work/watch" "\"$EXAMPLES/touch-convert.sh\" \"$work/watch\"" 0) || fail "cannot make a folder deeper than PATH_MAX"
 (cd_deep && exec env XDG_CONFIG_HOME="$work/config" ./kovalin-headless) >"$work/status.log" 2>"$work/stderr.log" &
 headless_pid=$!
-wait_for 10 grep -q . "$work/status.log" || fail "kovalin-headless printed no status"
+wait_for 30 grep -q . "$work/status.log" || fail "kovalin-headless printed no status"
 stop_headless
 [ ! -e "$work/watch/clip.mp4" ] || fail "the settings file of the current folder was read"
 echo "PASS: named settings files must be readable; no executable folder, no settings file beside it"

@@ -40,7 +40,7 @@ CONF
 dbus-daemon --nofork --config-file="$work/bus.conf" 2>"$work/bus.log" &
 bus_pid=$!
 bus_up() { [ -S "$work/bus" ]; }
-wait_for 10 bus_up || fail "dbus-daemon did not start"
+wait_for 30 bus_up || fail "dbus-daemon did not start"
 export DBUS_SESSION_BUS_ADDRESS=unix:path=$work/bus
 
 # The watcher must be there before kovalin starts: Qt looks for it once.
@@ -48,7 +48,7 @@ mkdir "$work/sni"
 "$python" "$(dirname "$0")/sni_watcher.py" "$work/sni" 2>"$work/watcher.log" &
 watcher_pid=$!
 watcher_ready() { [ -e "$work/sni/ready" ]; }
-wait_for 10 watcher_ready || fail "the watcher did not start: $(cat "$work/watcher.log")"
+wait_for 30 watcher_ready || fail "the watcher did not start: $(cat "$work/watcher.log")"
 
 # A converter that holds its conversion until the test lets it go, and
 # gives up when the work folder is gone.
@@ -87,11 +87,11 @@ started() { [ -e "$work/started" ]; }
 wait_for 30 started || fail "the converter was not started"
 first_icon=$(sni icon)
 icon_changed() { [ "$(sni icon)" != "$first_icon" ]; }
-wait_for 10 icon_changed || fail "the icon did not change while the converter ran"
+wait_for 30 icon_changed || fail "the icon did not change while the converter ran"
 sni tooltip | grep -qF 'clipを変換中' || fail "the tooltip does not name the conversion: $(sni tooltip)"
 : >"$work/release"
 idle_tip() { sni tooltip | grep -qF '待機中'; }
-wait_for 20 idle_tip || fail "the tooltip never said 待機中: $(sni tooltip)"
+wait_for 30 idle_tip || fail "the tooltip never said 待機中: $(sni tooltip)"
 
 # The menu as a host reads it.
 labels=$(sni menu | tail -n +2 | cut -f 2)
@@ -107,11 +107,11 @@ click() {
 
 click 設定
 dialog_shown() { xdotool search --onlyvisible --name '^Kovalin$' >/dev/null 2>&1; }
-wait_for 10 dialog_shown || fail "設定 over D-Bus showed no dialog"
+wait_for 30 dialog_shown || fail "設定 over D-Bus showed no dialog"
 
 click 終了
 ended() { ! kill -0 "$kovalin_pid" 2>/dev/null; }
-wait_for 10 ended || fail "kovalin did not end after 終了"
+wait_for 30 ended || fail "kovalin did not end after 終了"
 code=0
 wait "$kovalin_pid" || code=$?
 kovalin_pid=

@@ -1,4 +1,4 @@
-#include "platform/posix/process.h"
+#include "platform/process.h"
 
 #include <fcntl.h>
 #include <unistd.h>
@@ -46,9 +46,9 @@ TEST(ConverterStartTest, TitlesReachTheConverterSplitAndNothingElseRuns) {
     const fs::path cwd = fs::current_path();
     fs::current_path(folder.Path());
     for (const std::string& title : titles) {
-        const auto converter = StartConverter(program + " " + title);
-        ASSERT_NE(converter, nullptr) << title;
-        converter->Wait();
+        const ConverterStart start = StartConverter(program, title, {});
+        ASSERT_NE(start.process, nullptr) << title;
+        start.process->Wait();
     }
     fs::current_path(cwd);
 
@@ -65,10 +65,10 @@ TEST(ConverterStartTest, ConverterHasItsOwnSessionReadsNothingAndInheritsNoDescr
     const std::string log = folder / "log";
     const int leaky = open("/dev/null", O_RDONLY); // deliberately without O_CLOEXEC
     ASSERT_GE(leaky, 0);
-    const auto converter = StartConverter(ConverterProgram("record", log) + " clip");
+    const ConverterStart start = StartConverter(ConverterProgram("record", log), "clip", {});
     close(leaky);
-    ASSERT_NE(converter, nullptr);
-    converter->Wait();
+    ASSERT_NE(start.process, nullptr);
+    start.process->Wait();
     const std::vector<ConverterRun> runs = ReadConverterLog(log);
     ASSERT_EQ(runs.size(), 1u);
     EXPECT_TRUE(runs[0].ownSession);
@@ -80,17 +80,17 @@ TEST(ConverterStartTest, ProgramsThatCannotRunAreNotStarted) {
     TempFolder folder;
     folder.Touch("not-executable", 10);
     fs::permissions((folder / "not-executable"), fs::perms::owner_read | fs::perms::owner_write);
-    EXPECT_EQ(StartConverter("/nonexistent/conv clip"), nullptr);
-    EXPECT_EQ(StartConverter(folder.Prefix() + "not-executable clip"), nullptr);
-    EXPECT_EQ(StartConverter(folder.Path() + " clip"), nullptr); // a directory
-    EXPECT_EQ(StartConverter(" clip"), nullptr);                 // empty program
-    EXPECT_EQ(StartConverter("no-such-program-on-the-path clip"), nullptr);
+    for (const std::string& program :
+         {std::string("/nonexistent/conv"), folder.Prefix() + "not-executable",
+          folder.Path() /* a directory */, std::string() /* empty */,
+          std::string("no-such-program-on-the-path")})
+        EXPECT_EQ(StartConverter(program, "clip", {}).process, nullptr) << program;
 }
 
 TEST(ConverterStartTest, ProgramIsLookedUpOnThePath) {
-    const auto converter = StartConverter("true clip");
-    ASSERT_NE(converter, nullptr);
-    converter->Wait();
+    const ConverterStart start = StartConverter("true", "clip", {});
+    ASSERT_NE(start.process, nullptr);
+    start.process->Wait();
 }
 
 } // namespace

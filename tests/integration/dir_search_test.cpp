@@ -1,4 +1,4 @@
-#include "platform/posix/dir_search.h"
+#include "platform/dir_search.h"
 
 #include <gtest/gtest.h>
 

@@ -9,7 +9,7 @@
 
 #include "core/convert_worker.h"
 #include "core/file_name.h"
-#include "core/platform.h"
+#include "core/platform_port.h"
 #include "core/shared_state.h"
 #include "core/size_limit.h"
 #include "core/texts.h"
@@ -155,7 +155,7 @@ TEST(Win32SizeLimit, AReadOnlyMp4OverTheLimitAloneKeepsEveryFile) {
     EXPECT_TRUE(Exists(folder / "new.mp4"));
 
     MakeFolder(folder / "dir.mp4");
-    EXPECT_FALSE(ThePlatform().RemoveFile(folder / "dir.mp4"));
+    EXPECT_FALSE(ThePlatform().RemoveWritableFile(folder / "dir.mp4"));
 }
 
 // The tests below need the Japanese ANSI code page: Wine takes it from

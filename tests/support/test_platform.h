@@ -10,7 +10,7 @@
 #include <string>
 #include <vector>
 
-#include "core/platform.h"
+#include "core/platform_port.h"
 #include "platform/the_platform.h"
 
 namespace test_support {
@@ -45,8 +45,8 @@ class TestPlatform : public Platform {
         });
     }
 
-    bool RemoveFile(const std::string& path) override {
-        const bool removed = ThePlatform().RemoveFile(path);
+    bool RemoveWritableFile(const std::string& path) override {
+        const bool removed = ThePlatform().RemoveWritableFile(path);
         std::lock_guard lock(m_mutex);
         ++(removed ? removedCount : failedRemovalCount);
         if (keepRecords)

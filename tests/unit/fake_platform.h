@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "core/file_name.h"
-#include "core/platform.h"
+#include "core/platform_port.h"
 
 class FakePlatform : public Platform {
   public:
@@ -88,7 +88,7 @@ class FakePlatform : public Platform {
                        f.readOnly && !f.directory});
     }
 
-    bool RemoveFile(const std::string& path) override {
+    bool RemoveWritableFile(const std::string& path) override {
         if (path.compare(0, folder.size(), folder) != 0)
             return false;
         const std::string name = path.substr(folder.size());

@@ -165,11 +165,11 @@ double BytesNoDeletionRemoves(FakePlatform platform) {
     platform.now += 3600;
     for (const auto& f : std::vector<FakePlatform::File>(platform.files)) {
         if (!MatchesMask(f.name, "*.mp4") || FileTitle(f.name) == "" ||
-            !platform.RemoveFile("/w/" + f.name))
+            !platform.RemoveWritableFile("/w/" + f.name))
             continue;
         for (const auto& p : std::vector<FakePlatform::File>(platform.files))
             if (EqualsIgnoringAsciiCase(p.name, FileTitle(f.name) + ".jpg"))
-                platform.RemoveFile("/w/" + p.name);
+                platform.RemoveWritableFile("/w/" + p.name);
     }
     double left = 0;
     for (const auto& f : platform.files)
@@ -201,7 +201,7 @@ std::vector<std::string> RepeatedRule(FakePlatform platform, std::int32_t limitM
         if (limitMB <= 0 || total <= limitMB * double(MiB) || !oldest)
             return platform.removed;
         const std::string name = oldest->name;
-        if (!platform.RemoveFile("/w/" + name)) {
+        if (!platform.RemoveWritableFile("/w/" + name)) {
             undeletable.push_back(name);
             continue;
         }
@@ -211,7 +211,7 @@ std::vector<std::string> RepeatedRule(FakePlatform platform, std::int32_t limitM
             if (EqualsIgnoringAsciiCase(f.name, partner))
                 partners.push_back(f.name);
         for (const auto& p : partners)
-            platform.RemoveFile("/w/" + p);
+            platform.RemoveWritableFile("/w/" + p);
     }
 }
 

@@ -6,14 +6,14 @@
 #include <cstring>
 
 #include "core/file_name.h"
-#include "platform/win32/lead_bytes.h"
+#include "platform/lead_bytes.h"
 
 namespace {
 
 // Copies the text into a fixed field, cut on a character boundary so that
 // the terminator fits.
 void CopyCut(char* field, std::size_t room, const std::string& text) {
-    const std::string cut = CutAtCharBoundary(text, room - 1, IsAnsiLeadByte);
+    const std::string cut = CutAtCharBoundary(text, room - 1, SystemLeadBytes());
     std::memset(field, 0, room);
     std::memcpy(field, cut.data(), cut.size());
 }

@@ -6,7 +6,7 @@
 #include "app/watch_dlg.h"
 #include "core/file_name.h"
 #include "core/texts.h"
-#include "platform/win32/lead_bytes.h"
+#include "platform/executable_dir.h"
 #include "res/resource.h"
 #include "ui/win32/browse_dialogs.h"
 
@@ -45,16 +45,6 @@ HMENU BuildTrayMenu() {
     AppendMenuA(menu, MF_SEPARATOR, 0, nullptr);
     AppendMenuA(menu, MF_STRING, ID_TRAY_EXIT, texts::kMenuExit);
     return menu;
-}
-
-// The application's name: the executable's file name without its extension.
-std::string ApplicationName() {
-    char path[MAX_PATH];
-    const DWORD length = GetModuleFileNameA(nullptr, path, MAX_PATH);
-    const std::string exe(path, length < MAX_PATH ? length : 0);
-    const std::size_t backslash = FindLastChar(exe, '\\', IsAnsiLeadByte);
-    const std::string name = backslash == std::string::npos ? exe : exe.substr(backslash + 1);
-    return FileTitle(name, IsAnsiLeadByte);
 }
 
 std::string LoadText(HINSTANCE instance, UINT id) {
@@ -243,13 +233,13 @@ void Win32WatchView::OpenTrayMenu() {
 }
 
 void Win32WatchView::ShowLimitRefusal() {
-    MessageBoxA(m_hWnd, LoadText(m_hInstance, IDS_PARSE_UINT).c_str(), ApplicationName().c_str(),
+    MessageBoxA(m_hWnd, LoadText(m_hInstance, IDS_PARSE_UINT).c_str(), ExecutableTitle().c_str(),
                 MB_OK | MB_ICONEXCLAMATION);
 }
 
 void Win32WatchView::ShowMessage(const std::string& text, MessageIcon icon) {
     // In front of other windows: the dialog may be hidden.
-    MessageBoxA(m_hWnd, text.c_str(), ApplicationName().c_str(),
+    MessageBoxA(m_hWnd, text.c_str(), ExecutableTitle().c_str(),
                 MB_OK | MB_SETFOREGROUND |
                     (icon == MessageIcon::Error ? MB_ICONHAND : MB_ICONEXCLAMATION));
 }

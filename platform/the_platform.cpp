@@ -1,31 +1,36 @@
-// The real platform on Windows: ANSI calls throughout, but for the folder
-// listing, which takes names in UTF-16 to tell which the code page carries.
-#include <windows.h>
-
-#include <ctime>
-
-#include "platform/folder_watch.h"
+// The real platform: core's port over the system functions of platform/,
+// the same on every system. On Windows the calls are the ANSI ones, but for
+// the folder listing, which takes names in UTF-16 to tell which the code
+// page carries.
 #include "platform/the_platform.h"
-#include "platform/win32/dir_search.h"
-#include "platform/win32/lead_bytes.h"
-#include "platform/win32/process.h"
-#include "platform/win32/write_probe.h"
+
+#include <chrono>
+#include <ctime>
+#include <thread>
+
+#include "platform/dir_search.h"
+#include "platform/folder_watch.h"
+#include "platform/lead_bytes.h"
+#include "platform/process.h"
+#include "platform/remove_file.h"
+#include "platform/write_probe.h"
 
 namespace {
 
-class Win32Platform final : public Platform {
+class SystemPlatform final : public Platform {
   public:
     void FindEntries(const std::string& pattern,
                      const std::function<void(const DirEntry&)>& visit) override {
         FindDirEntries(pattern, visit);
     }
 
-    // DeleteFileA refuses directories, read-only files and files in use.
-    bool RemoveFile(const std::string& path) override { return DeleteFileA(path.c_str()) != FALSE; }
+    bool RemoveWritableFile(const std::string& path) override { return ::RemoveWritableFile(path); }
 
     std::int64_t Now() override { return static_cast<std::int64_t>(std::time(nullptr)); }
 
-    void SleepMs(unsigned milliseconds) override { Sleep(milliseconds); }
+    void SleepMs(unsigned milliseconds) override {
+        std::this_thread::sleep_for(std::chrono::milliseconds(milliseconds));
+    }
 
     void WatchFolder(const std::string& folder) override { m_watch.Watch(folder); }
 
@@ -42,7 +47,7 @@ class Win32Platform final : public Platform {
         return StartConverter(program, title, environment);
     }
 
-    LeadByteTest LeadBytes() const override { return IsAnsiLeadByte; }
+    LeadByteTest LeadBytes() const override { return SystemLeadBytes(); }
 
   private:
     FolderWatch m_watch;
@@ -51,6 +56,6 @@ class Win32Platform final : public Platform {
 } // namespace
 
 Platform& ThePlatform() {
-    static Platform* const platform = new Win32Platform;
+    static Platform* const platform = new SystemPlatform;
     return *platform;
 }

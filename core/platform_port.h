@@ -1,5 +1,6 @@
-// What the worker and the quota pass need of the operating system. The real
-// platform lives in platform/; tests pass a fake folder and a fake clock.
+// The port of the worker and the quota pass: what they need of the operating
+// system. platform/ implements it over its system functions (ThePlatform());
+// tests pass a fake folder and a fake clock.
 #pragma once
 
 #include <cstdint>
@@ -51,8 +52,10 @@ class Platform {
     virtual void FindEntries(const std::string& pattern,
                              const std::function<void(const DirEntry&)>& visit) = 0;
 
-    // Deletes one file (never a directory); false when nothing was deleted.
-    virtual bool RemoveFile(const std::string& path) = 0;
+    // The quota pass's deletion: one file that may be written, never a
+    // directory nor a read-only file; a link itself, never its target.
+    // False when nothing was deleted.
+    virtual bool RemoveWritableFile(const std::string& path) = 0;
 
     // Current time in whole seconds.
     virtual std::int64_t Now() = 0;

@@ -1,0 +1,20 @@
+// The directory search: the entries of a folder that match a mask.
+#pragma once
+
+#include <functional>
+#include <string>
+
+#include "core/platform_port.h"
+
+// Lists the entries of a folder prefix + mask pattern (see
+// Platform::FindEntries), with creation times in whole seconds on the clock
+// of time() and whole 64-bit sizes, links not followed. Only names that
+// match the mask themselves are kept.
+// - POSIX: the birth time, or the modification time where the file system
+//   keeps none; the identity is the name.
+// - Windows: FindFirstFileW/FindNextFileW, the names in the ANSI code page,
+//   marked unusable where it cannot carry them exactly or where they could
+//   name another file (platform/windows_names.h); the identity is the UTF-16
+//   name. The system also matches 8.3 short names ("*.flv" finds
+//   "x.flvx"), hence the mask is matched again.
+void FindDirEntries(const std::string& pattern, const std::function<void(const DirEntry&)>& visit);
