@@ -4,15 +4,14 @@
 // page carries.
 #include "platform/the_platform.h"
 
-#include <chrono>
 #include <ctime>
-#include <thread>
 
 #include "platform/dir_search.h"
 #include "platform/folder_watch.h"
 #include "platform/lead_bytes.h"
 #include "platform/process.h"
 #include "platform/remove_file.h"
+#include "platform/sleep.h"
 #include "platform/write_probe.h"
 
 namespace {
@@ -28,9 +27,7 @@ class SystemPlatform final : public Platform {
 
     std::int64_t Now() override { return static_cast<std::int64_t>(std::time(nullptr)); }
 
-    void SleepMs(unsigned milliseconds) override {
-        std::this_thread::sleep_for(std::chrono::milliseconds(milliseconds));
-    }
+    void SleepMs(unsigned milliseconds) override { SleepMilliseconds(milliseconds); }
 
     void WatchFolder(const std::string& folder) override { m_watch.Watch(folder); }
 

@@ -1,0 +1,7 @@
+#include "platform/sleep.h"
+
+#include <windows.h>
+
+void SleepMilliseconds(unsigned milliseconds) {
+    Sleep(milliseconds);
+}
