@@ -36,19 +36,9 @@ while getopts n:g:i: opt; do
     esac
 done
 shift $((OPTIND - 1))
-if [ $# -ne 1 ] || [ ! -x "$1" ]; then
-    echo "usage: pickup.sh [-n FILES] [-g GAP] [-i IDLE_SECONDS] KOVALIN_HEADLESS" >&2
-    exit 2
-fi
-kovalin=$(realpath -- "$1")
-
-work='' pid=''
-cleanup() {
-    [ -z "$pid" ] || { kill -TERM "$pid" 2>/dev/null; wait "$pid" 2>/dev/null; }
-    [ -z "$work" ] || rm -rf -- "$work"
-}
-trap cleanup EXIT
-trap 'exit 1' HUP INT TERM
+# shellcheck source=lib.sh
+. "$(dirname "$0")/lib.sh"
+bench_begin pickup "[-n FILES] [-g GAP] [-i IDLE_SECONDS] KOVALIN_HEADLESS" "$@"
 
 fail() {
     echo "pickup.sh: $*" >&2
@@ -56,7 +46,6 @@ fail() {
     exit 1
 }
 
-work=$(mktemp -d "${TMPDIR:-/tmp}/kovalin-pickup.XXXXXX") || exit 1
 mkdir "$work/watch" "$work/stage" "$work/starts"
 cat >"$work/convert.sh" <<'EOF'
 #!/bin/bash

@@ -31,26 +31,15 @@ while getopts n:r:l: opt; do
     esac
 done
 shift $((OPTIND - 1))
-if [ $# -ne 1 ] || [ ! -x "$1" ]; then
-    echo "usage: queue.sh [-n FILES] [-r ROUNDS] [-l LIMIT_MIB] KOVALIN_HEADLESS" >&2
-    exit 2
-fi
-kovalin=$(realpath -- "$1")
-
-work='' pid=''
-cleanup() {
-    [ -z "$pid" ] || { kill -TERM "$pid" 2>/dev/null; wait "$pid" 2>/dev/null; }
-    [ -z "$work" ] || rm -rf -- "$work"
-}
-trap cleanup EXIT
-trap 'exit 1' HUP INT TERM
+# shellcheck source=lib.sh
+. "$(dirname "$0")/lib.sh"
+bench_begin queue "[-n FILES] [-r ROUNDS] [-l LIMIT_MIB] KOVALIN_HEADLESS" "$@"
 
 fail() {
     echo "queue.sh: $*" >&2
     exit 1
 }
 
-work=$(mktemp -d "${TMPDIR:-/tmp}/kovalin-queue.XXXXXX") || exit 1
 watch=$work/watch
 mkdir "$watch"
 cat >"$work/convert.sh" <<'EOF'
