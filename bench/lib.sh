@@ -20,6 +20,7 @@ bench_begin() {
         echo "usage: $name.sh $usage" >&2
         exit 2
     fi
+    # shellcheck disable=SC2034 # for the script that sources this
     kovalin=$(realpath -- "$1")
     work=$(mktemp -d "${TMPDIR:-/tmp}/kovalin-$name.XXXXXX") || exit 1
 }
