@@ -36,7 +36,7 @@ while getopts n:g:i: opt; do
     esac
 done
 shift $((OPTIND - 1))
-# shellcheck source=lib.sh
+# shellcheck source-path=SCRIPTDIR source=lib.sh
 . "$(dirname "$0")/lib.sh"
 bench_begin pickup "[-n FILES] [-g GAP] [-i IDLE_SECONDS] KOVALIN_HEADLESS" "$@"
 

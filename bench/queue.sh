@@ -31,7 +31,7 @@ while getopts n:r:l: opt; do
     esac
 done
 shift $((OPTIND - 1))
-# shellcheck source=lib.sh
+# shellcheck source-path=SCRIPTDIR source=lib.sh
 . "$(dirname "$0")/lib.sh"
 bench_begin queue "[-n FILES] [-r ROUNDS] [-l LIMIT_MIB] KOVALIN_HEADLESS" "$@"
 
