@@ -24,6 +24,9 @@ struct DirEntry {
     // A file that Platform::RemoveWritableFile keeps for its mode (read-only on
     // Windows, no write permission for anyone on POSIX).
     bool readOnly = false;
+    // A symbolic link, or on Windows any entry with the reparse-point
+    // attribute (a junction among them): the entry itself, never its target.
+    bool isLink = false;
 };
 
 // Oldest first by creation time; of equal times the entry listed first.
