@@ -111,6 +111,19 @@ TEST_F(WorkerOnRealFolderTest, FileHeldOpenForWritingByAnotherProcessWaitsUntilC
     EXPECT_FALSE(fs::exists(path));
 }
 
+TEST_F(WorkerOnRealFolderTest, LinksNamedFlvNeverReachTheConverterAndCountAsFailed) {
+    // Through a link a converter would publish what lies outside the folder.
+    TempFolder outside;
+    outside.Touch("secret.flv");
+    fs::create_symlink(outside / "secret.flv", folder / "file-link.flv");
+    fs::create_directory_symlink(outside.Path(), folder / "folder-link.flv");
+    Publish(ConverterProgram("record", Log(), folder.Prefix()));
+    for (int i = 0; i < 3; ++i)
+        worker.RunCycle();
+    EXPECT_TRUE(ReadConverterLog(Log()).empty());
+    EXPECT_EQ(state.g_strStatus.Get(), "待機中\r\n変換できなかったファイル 2件");
+}
+
 TEST_F(WorkerOnRealFolderTest, MissingOrVanishingFolderIdles) {
     PublishSettings(state, folder.Prefix() + "later/", ConverterProgram("record", Log()), 1);
     worker.RunCycle();
