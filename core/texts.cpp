@@ -65,6 +65,7 @@ const char* const kReasonAccessDenied = "ファイルまたはフォルダに書
 const char* const kReasonDiskFull = "ディスクの空き容量が足りません。";
 const char* const kReasonIsFolder = "同じ名前のフォルダがあります。";
 const char* const kReasonNoFolder = "保存先のフォルダが見つかりません。";
+const char* const kReasonNotRead = "起動時にファイルを読み取れなかったため、上書きしません。";
 
 std::string ReasonSystemError(int error) {
     return "書き込みに失敗しました（エラー " + std::to_string(error) + "）。";

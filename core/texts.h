@@ -44,6 +44,7 @@ extern const char* const kReasonAccessDenied;
 extern const char* const kReasonDiskFull;
 extern const char* const kReasonIsFolder;
 extern const char* const kReasonNoFolder;
+extern const char* const kReasonNotRead;
 std::string ReasonSystemError(int error);
 
 // The browse dialogs.
