@@ -13,6 +13,11 @@ std::string StartFailed(const std::string& program) {
     return "「" + program + "」を起動できません";
 }
 
+std::string FolderInUse(long ownerPid) {
+    const std::string status = "他のKovalinが監視フォルダを使用中";
+    return ownerPid > 0 ? status + "\r\nPID " + std::to_string(ownerPid) : status;
+}
+
 std::string Idle(std::size_t writingCount, std::size_t failedCount, bool limitOutOfReach) {
     const std::string writing = "書き込み終了待ち " + std::to_string(writingCount) + "件";
     const std::string failed = "変換できなかったファイル " + std::to_string(failedCount) + "件";

@@ -7,6 +7,7 @@
 #include <ctime>
 
 #include "platform/dir_search.h"
+#include "platform/folder_lock.h"
 #include "platform/folder_watch.h"
 #include "platform/lead_bytes.h"
 #include "platform/process.h"
@@ -43,6 +44,8 @@ class SystemPlatform final : public Platform {
                                const ConverterEnvironment& environment) override {
         return StartConverter(program, title, environment);
     }
+
+    FolderClaim ClaimFolder(const std::string& folder) override { return ClaimWatchFolder(folder); }
 
     LeadByteTest LeadBytes() const override { return SystemLeadBytes(); }
 

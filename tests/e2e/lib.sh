@@ -122,8 +122,12 @@ last_status_is_idle() { tail -n 1 "$work/status.log" | grep -qF '待機中'; }
 
 no_flv_left() { ! find "$work/watch" -maxdepth 1 -iname '*.flv' | grep -q .; }
 
-# The names in the watch folder, sorted, one per NUL-terminated record.
-listing() { (cd "$work/watch" && find . -mindepth 1 -maxdepth 1 -printf '%P\0' | sort -z); }
+# The names in the watch folder, sorted, one per NUL-terminated record;
+# Kovalin's own lock file is left out.
+listing() {
+    (cd "$work/watch" && find . -mindepth 1 -maxdepth 1 ! -name .kovalin.lock -printf '%P\0' |
+        sort -z)
+}
 
 # expect_listing NAME...: the watch folder holds exactly these names.
 expect_listing() {
