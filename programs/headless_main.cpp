@@ -1,8 +1,8 @@
 // kovalin-headless: the conversion engine without a window. It reads the
 // settings once, starts the worker and prints each new status on a line of
 // its own until it is asked to stop. It never writes the settings file.
-#include <chrono>
 #include <condition_variable>
+#include <cstdint>
 #include <cstdio>
 #include <ctime>
 #include <mutex>
@@ -129,17 +129,23 @@ bool ClaimWatchFolderAtStart(const std::string& folder) {
 // Until a stop is requested: where the unit has a watchdog, tells it in
 // time that the worker still answers, and stays silent once it does not.
 void WaitForStop(StopLatch& latch, const SharedState& state) {
-    const std::chrono::microseconds limit = service::WatchdogLimit();
-    WorkerWatchdog watchdog(limit / 2, WorkerWatchdog::Clock::now());
+    // <condition_variable> brings the clocks; <chrono> itself has a literal
+    // that code page 932 lacks.
+    const auto nowMs = [] {
+        return static_cast<std::int64_t>(std::chrono::duration_cast<std::chrono::milliseconds>(
+                                             std::chrono::steady_clock::now().time_since_epoch())
+                                             .count());
+    };
+    const std::int64_t limitMs = service::WatchdogLimitMs();
+    WorkerWatchdog watchdog(limitMs / 2, nowMs());
     std::unique_lock lock(latch.mutex);
     const auto stopped = [&latch] { return latch.requested; };
-    if (limit.count() == 0) {
+    if (limitMs == 0) {
         latch.stopped.wait(lock, stopped);
         return;
     }
-    while (!latch.stopped.wait_for(lock, limit / 4, stopped)) {
-        if (watchdog.Answers(state.g_nCycles, state.g_bConverting != 0,
-                             WorkerWatchdog::Clock::now()))
+    while (!latch.stopped.wait_for(lock, std::chrono::milliseconds(limitMs / 4), stopped)) {
+        if (watchdog.Answers(state.g_nCycles, state.g_bConverting != 0, nowMs()))
             service::Alive();
     }
 }

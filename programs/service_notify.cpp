@@ -28,9 +28,9 @@ void Alive() {
     sd_notify(0, "WATCHDOG=1");
 }
 
-std::chrono::microseconds WatchdogLimit() {
+std::int64_t WatchdogLimitMs() {
     std::uint64_t limit = 0;
-    return std::chrono::microseconds(sd_watchdog_enabled(0, &limit) > 0 ? limit : 0);
+    return sd_watchdog_enabled(0, &limit) > 0 ? static_cast<std::int64_t>(limit / 1000) : 0;
 }
 
 #else
@@ -39,9 +39,7 @@ void Ready(const std::string&) {}
 void Status(const std::string&) {}
 void Stopping() {}
 void Alive() {}
-std::chrono::microseconds WatchdogLimit() {
-    return {};
-}
+std::int64_t WatchdogLimitMs() { return 0; }
 
 #endif
 

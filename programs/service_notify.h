@@ -5,7 +5,7 @@
 // does nothing.
 #pragma once
 
-#include <chrono>
+#include <cstdint>
 #include <string>
 
 namespace service {
@@ -17,8 +17,8 @@ void Status(const std::string& status);
 void Stopping();
 // One sign of life for the watchdog.
 void Alive();
-// The watchdog's time limit that the unit sets (WatchdogSec=); zero when
-// there is none.
-std::chrono::microseconds WatchdogLimit();
+// The watchdog's time limit that the unit sets (WatchdogSec=), in
+// milliseconds; zero when there is none.
+std::int64_t WatchdogLimitMs();
 
 } // namespace service

@@ -1,12 +1,12 @@
 #include "programs/worker_watchdog.h"
 
-WorkerWatchdog::WorkerWatchdog(std::chrono::microseconds limit, Clock::time_point now)
-    : m_limit(limit), m_lastSign(now) {}
+WorkerWatchdog::WorkerWatchdog(std::int64_t limitMs, std::int64_t nowMs)
+    : m_limitMs(limitMs), m_lastSignMs(nowMs) {}
 
-bool WorkerWatchdog::Answers(std::uint32_t cycles, bool converting, Clock::time_point now) {
+bool WorkerWatchdog::Answers(std::uint32_t cycles, bool converting, std::int64_t nowMs) {
     if (cycles != m_cycles || converting) {
         m_cycles = cycles;
-        m_lastSign = now;
+        m_lastSignMs = nowMs;
     }
-    return now - m_lastSign < m_limit;
+    return nowMs - m_lastSignMs < m_limitMs;
 }

@@ -3,23 +3,21 @@
 // that never counts as a hang. An idle cycle lasts about 11 s.
 #pragma once
 
-#include <chrono>
 #include <cstdint>
 
 class WorkerWatchdog {
   public:
-    using Clock = std::chrono::steady_clock;
-
-    // A worker that has begun no cycle for `limit`, and waits for no
-    // converter, no longer answers.
-    WorkerWatchdog(std::chrono::microseconds limit, Clock::time_point now);
+    // A worker that has begun no cycle for `limitMs`, and waits for no
+    // converter, no longer answers. Times are milliseconds of a clock that
+    // never goes back.
+    WorkerWatchdog(std::int64_t limitMs, std::int64_t nowMs);
 
     // `cycles`: the worker's count of cycles begun; `converting`: whether it
     // waits for a converter now.
-    bool Answers(std::uint32_t cycles, bool converting, Clock::time_point now);
+    bool Answers(std::uint32_t cycles, bool converting, std::int64_t nowMs);
 
   private:
-    std::chrono::microseconds m_limit;
+    std::int64_t m_limitMs;
     std::uint32_t m_cycles = 0;
-    Clock::time_point m_lastSign;
+    std::int64_t m_lastSignMs;
 };

@@ -10,8 +10,8 @@
 // The SID of the process token's user; empty when it cannot be read.
 std::vector<BYTE> ThisUserSid();
 
-// True when the kernel object's owner is this process's user, or when the
-// owner cannot be told.
+// True when the kernel object's owner is this process's user or the owner
+// that its new objects get, or when the owner cannot be told.
 bool OwnedByThisUser(HANDLE object);
 
 // A security descriptor that admits this process's user alone and inherits
