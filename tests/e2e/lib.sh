@@ -102,10 +102,15 @@ make_bytes() { head -c "$2" /dev/zero >"$1" || fail "cannot write $1"; }
 # write_settings FILE FOLDER PROGRAM LIMIT
 write_settings() { printf '%s\n%s\n%s\n' "$2" "$3" "$4" >"$1"; }
 
+# A command that kovalin-headless is run under (unit_sandbox.sh and its
+# arguments), or none.
+headless_wrapper=()
+
 # Starts kovalin-headless with its arguments (a settings file, or none), from
 # the folder run/, with its status lines going to status.log.
 start_headless() {
-    (cd "$work/run" && exec "$KOVALIN" "$@") >"$work/status.log" 2>"$work/stderr.log" &
+    (cd "$work/run" && exec "${headless_wrapper[@]}" "$KOVALIN" "$@") \
+        >"$work/status.log" 2>"$work/stderr.log" &
     headless_pid=$!
 }
 

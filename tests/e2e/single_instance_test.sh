@@ -19,7 +19,9 @@ TRAY=${2:-}
 # shellcheck source=lib.sh
 . "$(dirname "$0")/lib.sh"
 
-other_pid= squat_pid= squatted_pid=
+other_pid=
+squat_pid=
+squatted_pid=
 e2e_pid_vars="other_pid squat_pid squatted_pid"
 e2e_begin
 watch=$work/watch
@@ -89,10 +91,12 @@ if [ "$(id -u)" -eq 0 ]; then
     wait_for 30 lock_made || fail "no lock file in the watch folder"
     { kill "$squat_pid" && wait "$squat_pid"; } 2>/dev/null
     squat_pid=
+    # shellcheck disable=SC2016 # the inner shell expands them, here and below
     ! "${as_nobody[@]}" sh -c ': <"$1"' - "$work/read-only/.kovalin.lock" 2>/dev/null ||
         fail "a reader may open the lock file"
     for held in "$work/read-only.ini" "$work/read-only"; do
         rm -f "$work/nobody/holds"
+        # shellcheck disable=SC2016
         "${as_nobody[@]}" sh -c 'exec 9<"$1" && flock -n 9 && touch "$2" && exec sleep 60' - \
             "$held" "$work/nobody/holds" >/dev/null 2>&1 &
         squat_pid=$!
@@ -104,7 +108,8 @@ if [ "$(id -u)" -eq 0 ]; then
         wait_for 30 squatted_runs || fail "a reader holding $held kept a start from running:" \
             "$(cat "$work/squatted.log")"
         { kill "$squatted_pid" "$squat_pid" && wait "$squatted_pid" "$squat_pid"; } 2>/dev/null
-        squatted_pid= squat_pid=
+        squatted_pid=
+        squat_pid=
     done
 fi
 if [ -n "$TRAY" ]; then
