@@ -181,8 +181,16 @@ unsigned ConvertWorker::IdlePauseMs(const Choice& choice) {
 }
 
 void ConvertWorker::RunCycle() {
+    ++m_state.g_nCycles;
     const std::int64_t cycleStart = m_platform.Now();
     const std::string folder = m_state.g_strWatchDir.Get();
+    // While another Kovalin runs the folder, nothing in it is touched; the
+    // claim is tried again after a full pause, or at once on a new setting.
+    const FolderClaim claim = m_platform.ClaimFolder(folder);
+    if (claim.state == FolderClaim::State::HeldElsewhere) {
+        Pause(texts::FolderInUse(claim.ownerPid), kIdlePauseMs, false);
+        return;
+    }
     // A change from here on ends the next idle pause; the listing below sees
     // the changes before.
     m_platform.WatchFolder(folder);

@@ -4,6 +4,7 @@
 // (core/failed_files.h): the next cycle's listing tells whether it did. An
 // idle pause lasts 10 s, or until a change of the folder or of the settings,
 // or until a file that was too new or too recently written may be ready.
+// A folder that another Kovalin has claimed is left alone.
 #pragma once
 
 #include <cstdint>

@@ -55,6 +55,19 @@ class ConverterProcess {
     virtual void Wait() = 0;
 };
 
+// Who runs a watch folder: only one Kovalin at a time may convert its
+// recordings and delete its files.
+struct FolderClaim {
+    enum class State {
+        Held,          // this process runs the folder
+        HeldElsewhere, // another Kovalin does: this one leaves the folder alone
+        NoLock,        // no lock can be taken (a folder that is missing or may
+                       // not be written, no locks): the folder runs unguarded
+    };
+    State state = State::NoLock;
+    long ownerPid = 0; // HeldElsewhere: the holder, where the system can tell; else 0
+};
+
 struct ConverterStart {
     std::unique_ptr<ConverterProcess> process; // null when nothing was started
     // True when the title could not be passed without something acting on
@@ -125,6 +138,14 @@ class Platform {
     virtual ConverterStart StartHidden(const std::string& program, const std::string& title,
                                        const ConverterEnvironment& environment,
                                        const OpenedRecording* recording) = 0;
+
+    // Claims the watch folder for this process, and gives up the folder it
+    // claimed before. Asked again for the same folder, it says whether the
+    // claim still holds. Without a system lock, every folder runs unguarded.
+    virtual FolderClaim ClaimFolder(const std::string& folder) {
+        static_cast<void>(folder);
+        return {};
+    }
 
     // Tells the first bytes of double-byte characters in the system's narrow
     // encoding, whose second bytes are never a "." or a separator; null where

@@ -58,6 +58,7 @@ struct SharedState {
     std::atomic<std::int32_t> g_nLimitMB{0};    // published unsigned, read signed
     std::atomic<std::int32_t> g_bConverting{0}; // 1 while the worker waits for a converter
     std::atomic<std::int32_t> g_nAnimFrame{0};  // tray animation frame, 0 to 2
+    std::atomic<std::uint32_t> g_nCycles{0};    // counted by the worker as each cycle begins
     SharedQueue g_failedTitles;     // titles of files that failed, for the tray to announce
     SharedWakeup g_settingsChanged; // fired when a publication changes a setting
 };

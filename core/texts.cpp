@@ -13,6 +13,11 @@ std::string StartFailed(const std::string& program) {
     return "「" + program + "」を起動できません";
 }
 
+std::string FolderInUse(long ownerPid) {
+    const std::string status = "他のKovalinが監視フォルダを使用中";
+    return ownerPid > 0 ? status + "\r\nPID " + std::to_string(ownerPid) : status;
+}
+
 std::string Idle(std::size_t writingCount, std::size_t failedCount, bool limitOutOfReach,
                  std::size_t claimedCount) {
     std::string counts;

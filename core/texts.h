@@ -14,6 +14,8 @@ extern const char* const kStarting; // before the worker's first status
 extern const char* const kIdle;
 std::string Converting(const std::string& title, int entryCount);
 std::string StartFailed(const std::string& program);
+// Another Kovalin runs the watch folder; its PID where it is known (not 0).
+std::string FolderInUse(long ownerPid);
 // kIdle, with a line when the quota pass cannot bring the folder under the
 // limit by deleting, and one when files wait to be completed, wait for an
 // earlier converter of theirs to end, or have failed.

@@ -1,27 +1,30 @@
-// One running Kovalin per settings file, whichever program it is.
+// One running Kovalin per settings file and user, whichever program it is.
 #pragma once
 
 #include <cstdint>
 #include <string>
 
 struct InstanceLock {
-    // True when this process now runs the settings file.
+    // True when no other start of this user (on Windows, of this session)
+    // runs the settings file.
     bool held = false;
     // When not held: the process that runs it; 0 when it cannot be told.
     long ownerPid = 0;
     // Where the running instance can be reached, named after the file: the
     // path of a local socket on POSIX, a window message name on Windows.
-    // Empty on POSIX when another user, session or sandbox holds the lock.
+    // Empty on POSIX where the user has no private folder for it.
     std::string channel;
 };
 
-// Takes the lock of the settings file at `path` for the rest of the process,
-// or finds who holds it. Two locks make it: one per user (or Windows session)
-// named after the file's full path, which carries the hand-over, and one that
-// every user meets: on POSIX a lock on the file itself, on Windows a mutex
-// of the machine named after its full path. Both end with the process that
-// holds them, however that process ends. Where the second cannot be taken (no
-// file yet, a file that cannot be opened, no locks), the first counts alone.
+// Takes this user's lock of the settings file at `path` for the rest of the
+// process, or finds who holds it: the lock that hands a second start over to
+// the running one. It is named after the file's full path, in a place that
+// only this user can reach (POSIX: the user's runtime folder, else a private
+// folder in /tmp; Windows: the session's namespace, an object of another
+// owner there being ignored), so no other user can take it first. It ends
+// with the process that holds it, however that process ends. Where it cannot
+// be had, the start counts as the first. Kovalins of other users and
+// sandboxes meet at the watch folder's lock instead (platform/folder_lock.h).
 InstanceLock AcquireInstanceLock(const std::string& path);
 
 // "kovalin-" and a hash of a full path: the same path gives the same name.

@@ -7,6 +7,7 @@
 #include <ctime>
 
 #include "platform/dir_search.h"
+#include "platform/folder_lock.h"
 #include "platform/folder_watch.h"
 #include "platform/lead_bytes.h"
 #include "platform/process.h"
@@ -50,6 +51,8 @@ class SystemPlatform final : public Platform {
         return StartConverter(program, title, environment,
                               dynamic_cast<const RecordingFile*>(recording));
     }
+
+    FolderClaim ClaimFolder(const std::string& folder) override { return ClaimWatchFolder(folder); }
 
     LeadByteTest LeadBytes() const override { return SystemLeadBytes(); }
 

@@ -2,6 +2,7 @@
 // settings once, starts the worker and prints each new status on a line of
 // its own until it is asked to stop. It never writes the settings file.
 #include <condition_variable>
+#include <cstdint>
 #include <cstdio>
 #include <ctime>
 #include <mutex>
@@ -21,7 +22,9 @@
 #include "platform/stop_request.h"
 #include "platform/the_file_system.h"
 #include "platform/the_platform.h"
+#include "programs/service_notify.h"
 #include "programs/status_line.h"
+#include "programs/worker_watchdog.h"
 #include "settings/settings_location.h"
 #include "settings/settings_store.h"
 #ifdef _WIN32
@@ -30,13 +33,19 @@
 
 namespace {
 
+// Another Kovalin runs the watch folder: a later start may succeed
+// (EX_TEMPFAIL), and the units retry.
+constexpr int kExitFolderInUse = 75;
+
 constexpr const char* kUsage =
     "usage: kovalin-headless [SETTINGS-FILE]\n"
     "Converts the .flv files of the watch folder one at a time and keeps its\n"
     ".mp4 and .jpg files under the size limit, as the tray program does.\n"
     "SETTINGS-FILE defaults to Kovaset.ini beside the executable when there is\n"
     "one, otherwise to $XDG_CONFIG_HOME/kovalin/Kovaset.ini (~/.config/kovalin).\n"
-    "One Kovalin runs per settings file: a second start exits with code 2.\n"
+    "One Kovalin runs per settings file: a second start of the same user exits\n"
+    "with code 2. One runs per watch folder: a start on a folder that another\n"
+    "Kovalin runs exits with code 75, and may be tried again later.\n"
     "  --help     show this text\n"
     "  --version  show the version\n";
 
@@ -101,6 +110,46 @@ void SaySettingsFailure(const std::string& line) {
     std::fprintf(stderr, "kovalin-headless: %s\n", line.c_str());
 }
 
+std::string PidText(long pid) {
+    return pid > 0 ? " (PID " + std::to_string(pid) + ")" : "";
+}
+
+// Claims the watch folder before the worker starts. False when another
+// Kovalin runs it. A folder without a lock (missing, not writable) runs as
+// before; the worker claims it once it can.
+bool ClaimWatchFolderAtStart(const std::string& folder) {
+    const FolderClaim claim = ThePlatform().ClaimFolder(folder);
+    if (claim.state != FolderClaim::State::HeldElsewhere)
+        return true;
+    std::fprintf(stderr, "kovalin-headless: the watch folder %s is in use by another Kovalin%s\n",
+                 folder.empty() ? "." : folder.c_str(), PidText(claim.ownerPid).c_str());
+    return false;
+}
+
+// Until a stop is requested: where the unit has a watchdog, tells it in
+// time that the worker still answers, and stays silent once it does not.
+void WaitForStop(StopLatch& latch, const SharedState& state) {
+    // <condition_variable> brings the clocks; <chrono> itself has a literal
+    // that code page 932 lacks.
+    const auto nowMs = [] {
+        return static_cast<std::int64_t>(std::chrono::duration_cast<std::chrono::milliseconds>(
+                                             std::chrono::steady_clock::now().time_since_epoch())
+                                             .count());
+    };
+    const std::int64_t limitMs = service::WatchdogLimitMs();
+    WorkerWatchdog watchdog(limitMs / 2, nowMs());
+    std::unique_lock lock(latch.mutex);
+    const auto stopped = [&latch] { return latch.requested; };
+    if (limitMs == 0) {
+        latch.stopped.wait(lock, stopped);
+        return;
+    }
+    while (!latch.stopped.wait_for(lock, std::chrono::milliseconds(limitMs / 4), stopped)) {
+        if (watchdog.Answers(state.g_nCycles, state.g_bConverting != 0, nowMs()))
+            service::Alive();
+    }
+}
+
 // Reads the settings: a file named on the command line must be there and
 // readable; the one of the settings folder may be missing. False when the
 // program must not run.
@@ -121,16 +170,16 @@ int Run(const Options& options) {
     // A second instance on the same file would hand recordings to a second converter.
     const InstanceLock instance = AcquireInstanceLock(store.Path());
     if (!instance.held) {
-        const std::string pid =
-            instance.ownerPid > 0 ? " (PID " + std::to_string(instance.ownerPid) + ")" : "";
         std::fprintf(stderr, "kovalin-headless: %s is in use by another Kovalin%s\n",
-                     store.Path().c_str(), pid.c_str());
+                     store.Path().c_str(), PidText(instance.ownerPid).c_str());
         return 2;
     }
     SettingsRecord settings = DefaultSettings();
     if (!ReadSettings(store, !options.settingsPath.empty(), settings))
         return 2;
     NormaliseWatchDir(settings.watchDir, ThePlatform().LeadBytes());
+    if (!ClaimWatchFolderAtStart(settings.watchDir))
+        return kExitFolderInUse;
 
     static StopLatch& latch = *new StopLatch;
     WatchForStopRequest([] {
@@ -140,17 +189,22 @@ int Run(const Options& options) {
     });
 
     // Every status the worker writes is printed at once, on its thread, when
-    // it differs from the one before.
+    // it differs from the one before; the first one also tells systemd that
+    // the worker runs.
     SharedState& state = TheSharedState();
     const bool toJournal = StdoutIsJournal();
-    state.g_strStatus.SetListener([shown = std::string(), toJournal,
-                                   failed = texts::StartFailed(settings.program)](
-                                      const std::string& status) mutable {
-        if (status != shown) {
+    state.g_strStatus.SetListener(
+        [shown = std::string(), toJournal,
+         failed = texts::StartFailed(settings.program)](const std::string& status) mutable {
+            if (status == shown)
+                return;
             PrintStatus(status, status == failed ? LineKind::Failure : LineKind::Status, toJournal);
+            if (shown.empty())
+                service::Ready(status);
+            else
+                service::Status(status);
             shown = status;
-        }
-    });
+        });
     PublishSettings(state, settings.watchDir, settings.program, settings.limitMB);
     if (!StartConvertThread(ThePlatform(), state)) {
         std::fprintf(stderr, "%skovalin-headless: cannot start the worker thread\n",
@@ -158,8 +212,8 @@ int Run(const Options& options) {
         return 1;
     }
 
-    std::unique_lock lock(latch.mutex);
-    latch.stopped.wait(lock, [] { return latch.requested; });
+    WaitForStop(latch, state);
+    service::Stopping();
     std::fflush(stdout);
     return 0;
 }

@@ -7,10 +7,11 @@ set -euo pipefail
 
 what=${1:-test}
 
-build_packages=(build-essential cmake ninja-build pkg-config ccache qt6-base-dev qt6-translations-l10n)
+build_packages=(build-essential cmake ninja-build pkg-config ccache qt6-base-dev qt6-translations-l10n
+  libsystemd-dev)
 package_packages=(dpkg-dev file)
 test_packages=(
-  libgtest-dev libgmock-dev libbenchmark-dev ffmpeg
+  libgtest-dev libgmock-dev libbenchmark-dev ffmpeg libseccomp-dev
   clang libclang-rt-dev
   xvfb xauth x11-utils xdotool xclip trayer imagemagick fonts-noto-cjk fonts-ipafont-gothic dbus-x11
   g++-mingw-w64-i686-posix binutils-mingw-w64-i686 wine wine32 fonts-wine locales

@@ -101,37 +101,11 @@ void WriteOwnPid(int fd) {
     }
 }
 
-// The lock on the settings file itself, which every user, session and
-// sandbox that opens the file meets. False only when another process holds
-// it. A file that is not there yet or cannot be opened, or a file system
-// without locks (an NFS mount refuses flock on a file opened read-only),
-// leaves the user's own lock alone to count. flock, unlike fcntl's locks,
-// survives the settings reader's closing its own descriptor of the file.
-bool LockSettingsFile(const std::string& path) {
-    // Close-on-exec, and a link followed as the settings reader follows it;
-    // O_NONBLOCK keeps a FIFO in the file's place from blocking the open.
-    const int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY);
-    if (fd < 0)
-        return true;
-    struct stat info;
-    if (fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
-        close(fd);
-        return true;
-    }
-    if (flock(fd, LOCK_EX | LOCK_NB) == 0)
-        return true; // the descriptor stays open until the process ends
-    const bool heldElsewhere = errno == EWOULDBLOCK;
-    close(fd);
-    return !heldElsewhere;
-}
-
 } // namespace
 
 InstanceLock AcquireInstanceLock(const std::string& path) {
     InstanceLock lock;
     const std::string stem = StemFor(InstanceName(FullPath(path)));
-    // The user's own lock comes first: a later start of the same user learns
-    // the holder's PID and hands over through the channel.
     const int userLock = OpenUserLockFile(stem);
     if (userLock >= 0) {
         lock.channel = stem + ".sock";
@@ -143,13 +117,6 @@ InstanceLock AcquireInstanceLock(const std::string& path) {
         // The descriptor stays open until the process ends, and the lock with
         // it. Where the file system has no locks, it counts as taken.
         WriteOwnPid(userLock);
-    }
-    if (!LockSettingsFile(path)) {
-        // Another user, session or sandbox runs the file: it cannot be reached.
-        if (userLock >= 0)
-            close(userLock);
-        lock.channel.clear();
-        return lock;
     }
     lock.held = true;
     return lock;

@@ -2,6 +2,8 @@
 
 #include <windows.h>
 
+#include "platform/win32/this_user.h"
+
 namespace {
 
 // The file's full path with its long names, in capitals: file names on
@@ -46,21 +48,6 @@ void WriteOwnerPid(const std::string& recordName) {
     // The handle stays open, and the record with it, until the process ends.
 }
 
-// The lock that every session and user of the machine meets: a mutex in the
-// global namespace, under a name of its own (in session 0, Local\ is Global\).
-// False only when another process owns it, or when another user's mutex of
-// that name refuses this one. Where no global mutex can be made, the
-// session's mutex counts alone.
-bool LockForTheMachine(const std::string& channel) {
-    const HANDLE mutex = CreateMutexA(nullptr, FALSE, ("Global\\" + channel + "-machine").c_str());
-    if (!mutex)
-        return GetLastError() != ERROR_ACCESS_DENIED;
-    if (WaitForSingleObject(mutex, 0) != WAIT_TIMEOUT)
-        return true; // the handle stays open, and the mutex owned, until the process ends
-    CloseHandle(mutex);
-    return false;
-}
-
 } // namespace
 
 InstanceLock AcquireInstanceLock(const std::string& path) {
@@ -69,14 +56,18 @@ InstanceLock AcquireInstanceLock(const std::string& path) {
     const std::string name = "Local\\" + lock.channel;
     // Owning the mutex is the lock: the system releases it when the owner
     // ends, and the next start then owns it, even if a later start still
-    // has the mutex open.
-    const HANDLE mutex = CreateMutexA(nullptr, FALSE, name.c_str());
+    // has the mutex open. One that another user made under this name (a
+    // process of theirs in this session) is not this user's lock.
+    HANDLE mutex = CreateMutexA(nullptr, FALSE, name.c_str());
+    if (mutex && GetLastError() == ERROR_ALREADY_EXISTS && !OwnedByThisUser(mutex)) {
+        CloseHandle(mutex);
+        mutex = nullptr;
+    }
     const DWORD wait = mutex ? WaitForSingleObject(mutex, 0) : WAIT_FAILED;
     if (wait != WAIT_TIMEOUT) {
-        // Where no mutex can be made, the machine's mutex counts alone. One
-        // that another session or user owns leaves its PID untold.
+        // Where no mutex can be had, the start counts as the first.
         WriteOwnerPid(name + "-owner");
-        lock.held = LockForTheMachine(lock.channel);
+        lock.held = true;
         return lock;
     }
     CloseHandle(mutex);

@@ -8,10 +8,16 @@
 # nothing else is touched, and SIGTERM ends the program with exit code 0 and
 # the settings file as it was.
 #
-# Usage: ffmpeg_converter_test.sh KOVALIN-HEADLESS EXAMPLES-FOLDER
+# Given a unit and the syscall_filter program, kovalin-headless and its
+# converter run in that unit's sandbox as unit_sandbox.sh applies it: as
+# the user nobody, without network, with the unit's system calls alone.
+#
+# Usage: ffmpeg_converter_test.sh KOVALIN-HEADLESS EXAMPLES-FOLDER [UNIT FILTER]
 set -u
 KOVALIN=$1
 EXAMPLES=$2
+UNIT=${3:-}
+FILTER=${4:-}
 # shellcheck source=lib.sh
 . "$(dirname "$0")/lib.sh"
 
@@ -32,8 +38,21 @@ stream_codecs() {
     ffprobe -v error -show_entries stream=codec_name -of csv=p=0 "file:$1" | sort | tr '\n' ' '
 }
 
+if [ -n "$UNIT" ] && [ "$(id -u)" -ne 0 ]; then
+    echo "the unit's sandbox needs root" >&2
+    exit 77
+fi
+
 e2e_begin
 watch=$work/watch
+if [ -n "$UNIT" ]; then
+    # nobody writes the watch folder and reads the rest; a leak check would
+    # need ptrace, which the unit does not allow.
+    chmod o+x "$work" "$work/run"
+    chmod 777 "$watch"
+    headless_wrapper=(env ASAN_OPTIONS=detect_leaks=0 bash "$(dirname "$0")/unit_sandbox.sh"
+        "$UNIT" "$FILTER" "$work")
+fi
 settings=$work/Kovaset.ini
 
 # Earlier output: the oldest pair, 900 KiB, must go; the newer pair, a .jpg of

@@ -102,10 +102,15 @@ make_bytes() { head -c "$2" /dev/zero >"$1" || fail "cannot write $1"; }
 # write_settings FILE FOLDER PROGRAM LIMIT
 write_settings() { printf '%s\n%s\n%s\n' "$2" "$3" "$4" >"$1"; }
 
+# A command that kovalin-headless is run under (unit_sandbox.sh and its
+# arguments), or none.
+headless_wrapper=()
+
 # Starts kovalin-headless with its arguments (a settings file, or none), from
 # the folder run/, with its status lines going to status.log.
 start_headless() {
-    (cd "$work/run" && exec "$KOVALIN" "$@") >"$work/status.log" 2>"$work/stderr.log" &
+    (cd "$work/run" && exec "${headless_wrapper[@]}" "$KOVALIN" "$@") \
+        >"$work/status.log" 2>"$work/stderr.log" &
     headless_pid=$!
 }
 
@@ -122,8 +127,12 @@ last_status_is_idle() { tail -n 1 "$work/status.log" | grep -qF '待機中'; }
 
 no_flv_left() { ! find "$work/watch" -maxdepth 1 -iname '*.flv' | grep -q .; }
 
-# The names in the watch folder, sorted, one per NUL-terminated record.
-listing() { (cd "$work/watch" && find . -mindepth 1 -maxdepth 1 -printf '%P\0' | sort -z); }
+# The names in the watch folder, sorted, one per NUL-terminated record;
+# Kovalin's own lock file is left out.
+listing() {
+    (cd "$work/watch" && find . -mindepth 1 -maxdepth 1 ! -name .kovalin.lock -printf '%P\0' |
+        sort -z)
+}
 
 # expect_listing NAME...: the watch folder holds exactly these names.
 expect_listing() {

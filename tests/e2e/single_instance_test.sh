@@ -1,14 +1,17 @@
 #!/usr/bin/env bash
-# One kovalin-headless per settings file: a second start on the same file,
-# even spelt another way, ends with exit code 2 and the first one's PID while
-# the first converts, and no second converter starts. So does a start in
-# another sandbox (its own runtime folder and TMPDIR, so another per-user
-# lock) and, where the test runs as root, one as the user nobody: the lock on
-# the file itself stops them. Another settings file runs beside it. The tray
-# program, given, shares the lock: started on the same file through a link,
-# it gets no answer from kovalin-headless and ends with code 2. A killed
-# instance leaves nothing that stops the next start, but its converter keeps
-# the recording: the next instance hands it to nobody while that converter
+# One kovalin-headless per settings file and per watch folder: a second
+# start on the same file, even spelt another way, ends with exit code 2 and
+# the first one's PID while the first converts, and no second converter
+# starts. A start in another sandbox (its own runtime folder and TMPDIR, so
+# another per-user lock) and, where the test runs as root, one as the user
+# nobody who may write the folder, meet the lock in the watch folder: exit
+# code 75 and the first one's PID. A user who may only read the settings
+# file and the folder holds whatever lock he can reach, and a start still
+# runs. Another settings file runs beside it. The tray program, given,
+# shares the lock: started on the same file through a link, it gets no
+# answer from kovalin-headless and ends with code 2. A killed instance
+# leaves nothing that stops the next start, but its converter keeps the
+# recording: the next instance hands it to nobody while that converter
 # runs, and not at all once it has removed it.
 #
 # Usage: single_instance_test.sh KOVALIN-HEADLESS [KOVALIN]
@@ -19,7 +22,9 @@ TRAY=${2:-}
 . "$(dirname "$0")/lib.sh"
 
 other_pid=
-e2e_pid_vars=other_pid
+squat_pid=
+squatted_pid=
+e2e_pid_vars="other_pid squat_pid squatted_pid"
 e2e_begin
 watch=$work/watch
 settings=$work/Kovaset.ini
@@ -35,6 +40,8 @@ rm -f -- "$watch/\$1.flv"
 SCRIPT
 chmod +x "$converter"
 write_settings "$settings" "$watch" "$converter" 0
+# Where the test runs as root, nobody may write the watch folder too.
+[ "$(id -u)" -ne 0 ] || chmod o+rwx "$watch"
 echo recording >"$watch/clip.flv"
 wait_until_past "$watch/clip.flv"
 
@@ -53,26 +60,59 @@ code=0
 grep -qF "(PID $headless_pid)" "$work/second.log" ||
     fail "a second start said: $(cat "$work/second.log")"
 
-# second_start_refused WHAT COMMAND...: the start ends with code 2, told by
-# the settings file's own lock.
+# second_start_refused WHAT COMMAND...: the start ends with code 75, told
+# by the lock in the watch folder, which names the first one's PID.
 second_start_refused() {
     local what=$1 code=0
     shift
     "$@" "$KOVALIN" "$settings" >/dev/null 2>"$work/refused.log" || code=$?
-    [ "$code" -eq 2 ] || fail "a start $what ended with exit code $code"
-    grep -qF "is in use by another Kovalin" "$work/refused.log" ||
+    [ "$code" -eq 75 ] || fail "a start $what ended with exit code $code"
+    grep -qF "is in use by another Kovalin (PID $headless_pid)" "$work/refused.log" ||
         fail "a start $what said: $(cat "$work/refused.log")"
 }
 mkdir -m 700 "$work/sandbox"
 second_start_refused "in another sandbox" \
     env XDG_RUNTIME_DIR="$work/sandbox" TMPDIR="$work/sandbox" timeout 30
+as_nobody=(setpriv --reuid=65534 --regid=65534 --clear-groups)
 if [ "$(id -u)" -eq 0 ]; then
     mkdir -m 700 "$work/nobody"
     chown 65534:65534 "$work/nobody"
     chmod o+x "$work"
     chmod o+r "$settings"
-    second_start_refused "as nobody" env XDG_RUNTIME_DIR="$work/nobody" \
-        setpriv --reuid=65534 --regid=65534 --clear-groups timeout 30
+    second_start_refused "as nobody, who may write the folder" \
+        env XDG_RUNTIME_DIR="$work/nobody" "${as_nobody[@]}" timeout 30
+
+    # A reader squats: nobody may read the settings file and the folder, not
+    # write the folder. He holds the lock that he can reach, and a start runs.
+    mkdir -m 755 "$work/read-only"
+    write_settings "$work/read-only.ini" "$work/read-only" "$converter" 0
+    chmod o+r "$work/read-only.ini"
+    "$KOVALIN" "$work/read-only.ini" >/dev/null 2>&1 &
+    squat_pid=$!
+    lock_made() { [ -f "$work/read-only/.kovalin.lock" ]; }
+    wait_for 30 lock_made || fail "no lock file in the watch folder"
+    { kill "$squat_pid" && wait "$squat_pid"; } 2>/dev/null
+    squat_pid=
+    # shellcheck disable=SC2016 # the inner shell expands them, here and below
+    ! "${as_nobody[@]}" sh -c ': <"$1"' - "$work/read-only/.kovalin.lock" 2>/dev/null ||
+        fail "a reader may open the lock file"
+    for held in "$work/read-only.ini" "$work/read-only"; do
+        rm -f "$work/nobody/holds"
+        # shellcheck disable=SC2016
+        "${as_nobody[@]}" sh -c 'exec 9<"$1" && flock -n 9 && touch "$2" && exec sleep 60' - \
+            "$held" "$work/nobody/holds" >/dev/null 2>&1 &
+        squat_pid=$!
+        holds() { [ -e "$work/nobody/holds" ]; }
+        wait_for 10 holds || fail "nobody could not hold $held"
+        "$KOVALIN" "$work/read-only.ini" >"$work/squatted.log" 2>&1 &
+        squatted_pid=$!
+        squatted_runs() { grep -qF '待機中' "$work/squatted.log"; }
+        wait_for 30 squatted_runs || fail "a reader holding $held kept a start from running:" \
+            "$(cat "$work/squatted.log")"
+        { kill "$squatted_pid" "$squat_pid" && wait "$squatted_pid" "$squat_pid"; } 2>/dev/null
+        squatted_pid=
+        squat_pid=
+    done
 fi
 if [ -n "$TRAY" ]; then
     mkdir "$work/app"

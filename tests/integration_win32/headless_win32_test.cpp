@@ -12,6 +12,8 @@
 #include <vector>
 
 #include "platform/executable_dir.h"
+#include "platform/folder_lock.h"
+#include "platform/instance_lock.h"
 #include "support.h"
 #include "win32_files.h"
 
@@ -145,8 +147,9 @@ TEST(Win32Headless, HostileNamesNeitherRunCommandsNorReachOutsideTheFolder) {
     EXPECT_EQ(ReadFile(log).substr(0, expected.size()), expected);
     EXPECT_FALSE(Exists("PWNED") || Exists(watch + "\\PWNED") || Exists(top / "PWNED"));
     EXPECT_EQ(ReadFile(outside), "not in the watch folder");
-    // All converted but the names that could not be used, which stay.
-    EXPECT_EQ(ListFolder(watch).size(), 4u);
+    // All converted but the names that could not be used, which stay beside
+    // the running program's lock file.
+    EXPECT_EQ(ListFolder(watch).size(), 5u);
     EXPECT_NE(GetFileAttributesW((Wide(watch) + L"\\..\u00a5..\u00a5victim.mp4").c_str()),
               INVALID_FILE_ATTRIBUTES);
 }
@@ -204,7 +207,9 @@ TEST(Win32Headless, ShippedBatchConverterRunsOnlyItsOwnFfmpeg) {
         EXPECT_EQ(ReadFile(watch + "\\" + title + ".mp4"), "flv " + title);
         EXPECT_EQ(ReadFile(watch + "\\" + title + ".jpg"), "flv " + title);
     }
-    // Nothing else: no recording but the failed one, no temporary file.
+    // Nothing else: no recording but the failed one, no temporary file; the
+    // running program's lock file.
+    listed.push_back(kFolderLockName);
     std::vector<std::string> inWatch = ListFolder(watch);
     std::sort(inWatch.begin(), inWatch.end());
     std::sort(listed.begin(), listed.end());
@@ -311,6 +316,50 @@ TEST(Win32Headless, SecondStartOnTheSameSettingsExitsWithCode2) {
     first.reset(); // TerminateProcess: no clean end
     const Headless third(settings, folder / "third.txt");
     EXPECT_TRUE(idle(folder / "third.txt")) << ReadFile(folder / "third.txt");
+}
+
+// Objects and files that another party holds under Kovalin's names stop no
+// start: the machine-wide mutex of earlier versions, the settings file open
+// for reading, a lock file left in the folder. Another Kovalin on the same
+// watch folder, on settings of its own, does: exit code 75, until it ends.
+// (Wine runs every process as one user: that a session mutex of another
+// owner is ignored, and that another user cannot open the lock file, cannot
+// be shown here.)
+TEST(Win32Headless, OnlyAKovalinOnTheSameFolderKeepsAStartOff) {
+    TempFolder folder;
+    const std::string settings = folder / "set.ini";
+    WriteFile(settings, folder.Prefix() + "\n" + folder / "conv.bat" + "\n0\n");
+    WriteFile(folder / "other.ini", ReadFile(settings));
+    const auto idle = [&](const std::string& output) {
+        return WaitFor([&] { return ReadFile(output).find("待機中") != std::string::npos; });
+    };
+
+    char full[MAX_PATH * 4];
+    const DWORD length = GetLongPathNameA(settings.c_str(), full, sizeof full);
+    ASSERT_GT(length, 0u);
+    CharUpperBuffA(full, length);
+    const std::string machineName = "Global\\" + InstanceName(full) + "-machine";
+    const HANDLE mutex = CreateMutexA(nullptr, TRUE, machineName.c_str());
+    const HANDLE reader = CreateFileA(settings.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
+                                      OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    ASSERT_NE(mutex, nullptr);
+    ASSERT_NE(reader, INVALID_HANDLE_VALUE);
+    WriteFile(folder / kFolderLockName, "left behind");
+
+    auto first = std::make_unique<Headless>(settings, folder / "first.txt");
+    EXPECT_TRUE(idle(folder / "first.txt")) << ReadFile(folder / "first.txt");
+    const Headless second(folder / "other.ini", folder / "second.txt");
+    EXPECT_EQ(second.ExitCode(), 75);
+    EXPECT_NE(ReadFile(folder / "second.txt").find("is in use by another Kovalin"),
+              std::string::npos)
+        << ReadFile(folder / "second.txt");
+
+    first.reset(); // TerminateProcess: its lock file goes with its handle
+    EXPECT_FALSE(Exists(folder / kFolderLockName));
+    const Headless third(folder / "other.ini", folder / "third.txt");
+    EXPECT_TRUE(idle(folder / "third.txt")) << ReadFile(folder / "third.txt");
+    CloseHandle(reader);
+    CloseHandle(mutex);
 }
 
 } // namespace

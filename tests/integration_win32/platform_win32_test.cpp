@@ -110,7 +110,10 @@ TEST(Win32Worker, ConvertsTheOldestFlvWithABatchFileAndWaitsForIt) {
 
     SharedState state;
     PublishSettings(state, folder.Prefix(), folder / "conv.bat", 0);
-    ConvertWorker(ThePlatform(), state).RunCycle();
+    // The real platform but for the folder lock, which would hold the
+    // folder open past the test.
+    TestPlatform platform;
+    ConvertWorker(platform, state).RunCycle();
 
     EXPECT_EQ(ReadFile(log), "noshow=0 b\n");
     EXPECT_EQ(state.g_strStatus.Get(), texts::Converting("b", 2));

@@ -1,10 +1,11 @@
 #!/usr/bin/env bash
 # The Debian packages on this machine, as a user meets them: lintian, then
 # installed with apt-get; the installed man pages, .desktop entries and
-# systemd units are checked, the installed kovalin-headless converts one
-# recording on settings under $XDG_CONFIG_HOME with the installed example
-# converter, writing for the journal; then the packages are purged and none
-# of their files may be left. Runs as root, or through sudo.
+# systemd units (their syntax and their sandbox's exposure) are checked, the
+# installed kovalin-headless converts one recording on settings under
+# $XDG_CONFIG_HOME with the installed example converter, writing for the
+# journal; then the packages are purged and none of their files may be left.
+# Runs as root, or through sudo.
 #
 # Usage: debian_packages_test.sh PACKAGE-FOLDER
 set -u
@@ -51,6 +52,14 @@ systemd-analyze verify /usr/lib/systemd/system/kovalin-headless@.service ||
 mkdir -m 700 "$work/runtime"
 XDG_RUNTIME_DIR=$work/runtime systemd-analyze --user verify \
     /usr/lib/systemd/user/kovalin-headless.service || fail "systemd-analyze verify: the user unit"
+# The sandbox: an exposure of at most 1.0 for each unit (0.4 and 0.7 with
+# systemd 252; the offline analysis counts a user's service as root's).
+systemd-analyze security --offline=true --threshold=10 \
+    /usr/lib/systemd/system/kovalin-headless@.service >"$work/security.log" ||
+    fail "the system unit is exposed above 1.0: $(tail -n 1 "$work/security.log")"
+XDG_RUNTIME_DIR=$work/runtime systemd-analyze --user security --offline=true --threshold=10 \
+    /usr/lib/systemd/user/kovalin-headless.service >"$work/security.log" ||
+    fail "the user unit is exposed above 1.0: $(tail -n 1 "$work/security.log")"
 
 # One conversion, with no settings file named: the user's own is used.
 export HOME=$work/home XDG_CONFIG_HOME=$work/config

@@ -299,6 +299,40 @@ TEST_F(ConvertWorkerTest, ASettingChangeEndsAnyPauseAndAFolderChangeOnlyAnIdleOn
     EXPECT_EQ(platform.changes.size(), 1u);
 }
 
+TEST_F(ConvertWorkerTest, AFolderThatAnotherKovalinRunsIsLeftAloneUntilItIsFree) {
+    PublishSettings(state, "/w/", "conv", 1);
+    platform.Add("old.mp4", 5, 2 * 1048576);
+    platform.Add("a.flv", 10);
+    platform.Add("b.flv", 11);
+    ConverterRemovesItsFile();
+    const struct {
+        long ownerPid;
+        const char* status;
+    } cases[] = {
+        {4321, "他のKovalinが監視フォルダを使用中\r\nPID 4321"},
+        {0, "他のKovalinが監視フォルダを使用中"}, // a holder the system does not show
+    };
+    for (const auto& c : cases) {
+        platform.claim = {FolderClaim::State::HeldElsewhere, c.ownerPid};
+        platform.sleeps.clear();
+        platform.changes.push_back({0, nullptr}); // a folder change does not end the pause
+        worker.RunCycle();
+        EXPECT_EQ(state.g_strStatus.Get(), c.status);
+        EXPECT_EQ(platform.sleeps, std::vector<unsigned>{10000});
+        EXPECT_TRUE(platform.started.empty());
+        EXPECT_TRUE(platform.removed.empty());
+        EXPECT_TRUE(platform.probed.empty());
+        platform.changes.clear();
+    }
+    for (const FolderClaim::State free : {FolderClaim::State::Held, FolderClaim::State::NoLock}) {
+        platform.claim = {free, 0};
+        worker.RunCycle();
+    }
+    EXPECT_EQ(platform.started, (std::vector<std::string>{"conv a", "conv b"}));
+    EXPECT_EQ(platform.removed, std::vector<std::string>{"/w/old.mp4"});
+    EXPECT_EQ(platform.claimed, std::vector<std::string>(4, "/w/"));
+}
+
 TEST(IdleStatusTest, LinesNameAnUnreachableLimitAndWaitingHeldAndFailedFiles) {
     EXPECT_EQ(texts::Idle(0, 0, false), "待機中");
     EXPECT_EQ(texts::Idle(0, 3, false), "待機中\r\n変換できなかったファイル 3件");

@@ -51,6 +51,8 @@ class FakePlatform : public Platform {
     int openRecordings = 0;            // recordings opened by the probe and not yet closed
     std::vector<unsigned> sleeps;      // every pause and sleep, in milliseconds
     std::vector<std::string> watched;  // every folder watched, in order
+    std::vector<std::string> claimed;  // every folder claimed, in order
+    FolderClaim claim;                 // what each claim answers
     int wakes = 0;                     // calls of WakePause
     // Changes of the folder that end idle pauses, in order: how many
     // milliseconds into its pause each comes, and what it does.
@@ -136,6 +138,11 @@ class FakePlatform : public Platform {
     }
 
     void WakePause() override { ++wakes; }
+
+    FolderClaim ClaimFolder(const std::string& claimedFolder) override {
+        claimed.push_back(claimedFolder);
+        return claim;
+    }
 
     RecordingProbe ProbeRecording(const std::string& path) override {
         probed.push_back(path);

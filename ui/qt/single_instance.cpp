@@ -27,7 +27,7 @@ int SingleInstance::HandOver() const {
     const QString channel = QString::fromStdString(m_lock.channel);
     const QDeadlineTimer deadline(kAnswerMs);
     // The running instance may still be starting: it listens once it has
-    // its dialog. Another user's or sandbox's instance has no channel.
+    // its dialog. Without a private folder for the socket there is no channel.
     while (!channel.isEmpty() && !deadline.hasExpired()) {
         QLocalSocket socket;
         socket.connectToServer(channel);

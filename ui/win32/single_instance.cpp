@@ -44,8 +44,8 @@ int SingleInstance::HandOver() const {
     // The running instance may take the foreground, as this start had it.
     AllowSetForegroundWindow(static_cast<DWORD>(m_lock.ownerPid));
     const DWORD start = GetTickCount();
-    // It answers once its dialog exists. Another session's or user's
-    // instance has no PID to tell, and cannot be reached.
+    // It answers once its dialog exists. Without its PID it cannot be told
+    // whether it is still starting.
     while (m_lock.ownerPid > 0 && GetTickCount() - start < kAnswerMs) {
         const HWND listener =
             FindWindowExA(HWND_MESSAGE, nullptr, kListenerClass, m_lock.channel.c_str());
