@@ -72,7 +72,7 @@ TEST(Win32DirSearch, CreationTimesInWholeSecondsOnTheClockOfTimeAndWholeSizes) {
     const std::int64_t before = std::time(nullptr);
     folder.Touch("new.mp4");
     const std::int64_t after = std::time(nullptr);
-    MakeSparseFile(folder / "big.mp4", 5 * 1024 * kMiB); // 5 GiB: both halves of the size
+    MakeLargeFile(folder / "big.mp4", 5 * 1024 * kMiB); // 5 GiB: both halves of the size
     SetTimes(folder / "big.mp4", 1600000000, 9999999);
 
     const auto found = Find(folder.Prefix() + "*.mp4");
@@ -134,9 +134,9 @@ TEST(Win32WriteProbe, AFileHeldOpenForWritingByAnotherProcessIsSeenUntilClosed) 
 TEST(Win32SizeLimit, AReadOnlyMp4OverTheLimitAloneKeepsEveryFile) {
     TempFolder folder;
     const std::int64_t now = std::time(nullptr);
-    MakeSparseFile(folder / "old.mp4", 2 * kMiB);
+    MakeLargeFile(folder / "old.mp4", 2 * kMiB);
     WriteFile(folder / "old.JPG", "j");
-    MakeSparseFile(folder / "new.mp4", kMiB - 1);
+    MakeLargeFile(folder / "new.mp4", kMiB - 1);
     SetTimes(folder / "old.mp4", now - 100);
     SetTimes(folder / "new.mp4", now - 50);
     AddAttributes(folder / "old.mp4", FILE_ATTRIBUTE_READONLY);

@@ -179,7 +179,7 @@ TEST(HostileFolderTest, QuotaDeletesOnlyCandidatesAndTheirPartners) {
     for (std::size_t i = 0; i < titles.size(); ++i) {
         const std::string& title = titles[i];
         // Each .mp4 alone is over the limit; partners in varied case.
-        MakeSparseFile(folder.In(title + ".mp4"), 2 * kMiB);
+        MakeLargeFile(folder.In(title + ".mp4"), 2 * kMiB);
         WriteFile(folder.In(title + (i % 2 ? ".JPG" : ".jpg")), "thumb");
         WriteFile(folder.In(title + ".flv"), "input");
         times[title + ".mp4"] = age++;
@@ -194,11 +194,11 @@ TEST(HostileFolderTest, QuotaDeletesOnlyCandidatesAndTheirPartners) {
     // A .mp4 whose partner is a directory (the last to go: alone over the
     // limit), .jpg files without an .mp4, and names a glob made from a
     // title would catch.
-    MakeSparseFile(folder.In("dirpartner.mp4"), 2 * kMiB);
+    MakeLargeFile(folder.In("dirpartner.mp4"), 2 * kMiB);
     mkdir(folder.In("dirpartner.jpg").c_str(), 0755);
     times["dirpartner.mp4"] = age++;
     deletableMp4.push_back("dirpartner.mp4");
-    MakeSparseFile(folder.In("lonely.jpg"), kMiB / 2);
+    MakeLargeFile(folder.In("lonely.jpg"), kMiB / 2);
     WriteFile(folder.In("plain.jpg.jpg"), "x");
     WriteFile(folder.In("plainx.jpg"), "x");
     // The directory dir.mp4 is the newest .mp4: the pass ends on it.
@@ -246,7 +246,7 @@ TEST(HostileFolderTest, QuotaDeletesOnlyCandidatesAndTheirPartners) {
 
 TEST(HostileFolderTest, FolderNotWritableDeletesNothing) {
     HostileFolder folder;
-    MakeSparseFile(folder.In("a.mp4"), 2 * kMiB);
+    MakeLargeFile(folder.In("a.mp4"), 2 * kMiB);
     WriteFile(folder.In("a.jpg"), "thumb");
     chmod(folder.watch.c_str(), 0555);
     const int status = RunAsNobody([&] {
