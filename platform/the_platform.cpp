@@ -9,6 +9,7 @@
 #include "platform/dir_search.h"
 #include "platform/folder_watch.h"
 #include "platform/lead_bytes.h"
+#include "platform/name_order.h"
 #include "platform/process.h"
 #include "platform/remove_file.h"
 #include "platform/sleep.h"
@@ -45,6 +46,10 @@ class SystemPlatform final : public Platform {
     }
 
     LeadByteTest LeadBytes() const override { return SystemLeadBytes(); }
+
+    int CompareTitles(const DirEntry& a, const DirEntry& b) const override {
+        return CompareTitlesAsTheSystem(a, b);
+    }
 
   private:
     FolderWatch m_watch;
