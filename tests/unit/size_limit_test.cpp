@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <functional>
 #include <random>
 #include <set>
 
@@ -82,113 +83,47 @@ TEST_F(SizeLimitTest, SameSecondListedFirstGoesFirst) {
     EXPECT_EQ(platform.removed, std::vector<std::string>{"/w/second.mp4"});
 }
 
-TEST_F(SizeLimitTest, PartnerFoundWithoutRegardToAsciiCase) {
+// The .jpg of exactly the title goes first, then those alike but for ASCII
+// case, unless an .mp4 of exactly their own title is listed.
+TEST_F(SizeLimitTest, PartnersAreTheJpgOfTheTitleThenThoseAlikeWithoutAnMp4OfTheirOwn) {
     platform.Add("Clip.mp4", 10, 2 * MiB);
     platform.Add("clip.JPG", 10, 1);
+    platform.Add("Clip.jpg", 10, 1);
+    platform.Add("CLIP.jpg", 10, 1);
+    platform.Add("CLIP.mp4", 20, 1);
     platform.Add("clipx.jpg", 10, 1);
     Enforce(1);
-    EXPECT_EQ(platform.removed, (std::vector<std::string>{"/w/Clip.mp4", "/w/clip.JPG"}));
+    EXPECT_EQ(platform.removed,
+              (std::vector<std::string>{"/w/Clip.mp4", "/w/Clip.jpg", "/w/clip.JPG"}));
 }
 
-// Each file counts at the space it takes (a sparse file at its blocks), and
-// a file with several names once: deleting a name frees its space only when
-// no other listed name of the file is left.
+// A sparse file counts the blocks it takes, and a file with several names
+// counts once: deleting a name frees its space only with the last listed
+// name of the file, and not at all while a name that stays is left.
 TEST_F(SizeLimitTest, CountsTheSpaceEachFileTakesOnce) {
-    struct File {
-        const char* name;
-        std::int64_t created;
-        std::uint64_t size;
-        std::uint64_t allocated;
-        const char* fileId;
-    };
-    constexpr std::uint64_t kAll = ~std::uint64_t{0};
-    const File pairs[] = {{"a.mp4", 10, MiB, kAll, ""},
-                          {"a.jpg", 10, 1, kAll, ""},
-                          {"b.mp4", 20, MiB, kAll, ""},
-                          {"c.mp4", 30, MiB, kAll, ""}};
+    const auto add = [&](const char* name, std::int64_t created, std::uint64_t size,
+                         const char* fileId) { platform.Add(name, created, size).fileId = fileId; };
     const struct {
-        const char* what;
-        std::vector<File> files;
-        std::uint32_t limit;
+        std::function<void()> add;
         std::vector<std::string> removed;
     } cases[] = {
-        {"a sparse .mp4 claiming 200 GiB", {{"zzz.mp4", 40, 200ull << 30, 0, ""}}, 10, {}},
-        {"a sparse file counts its blocks",
-         {{"zzz.mp4", 40, 200ull << 30, 8 * MiB, ""}},
-         10,
+        {[&] { platform.Add("zzz.mp4", 40, 200ull << 30).allocated = 8 * MiB; },
          {"/w/a.mp4", "/w/a.jpg"}},
-        {"five names of one 9 MiB file",
-         {{"l1.mp4", 40, 9 * MiB, kAll, "x"},
-          {"l2.mp4", 40, 9 * MiB, kAll, "x"},
-          {"l3.mp4", 40, 9 * MiB, kAll, "x"},
-          {"l4.mp4", 40, 9 * MiB, kAll, "x"},
-          {"l5.jpg", 40, 9 * MiB, kAll, "x"}},
-         13,
-         {}},
-        {"the oldest names of one file go until the last frees it",
-         {{"l1.mp4", 5, 9 * MiB, kAll, "x"}, {"l2.mp4", 5, 9 * MiB, kAll, "x"}},
-         10,
+        {[&] { add("l1.mp4", 5, 9 * MiB, "x"), add("l2.mp4", 5, 9 * MiB, "x"); },
          {"/w/l1.mp4", "/w/l2.mp4"}},
-        {"a name that stays keeps the file's space",
-         {{"l.mp4", 5, 9 * MiB, kAll, "x"}, {"kept.jpg", 5, 9 * MiB, kAll, "x"}},
-         10,
+        {[&] { add("l.mp4", 5, 9 * MiB, "x"), add("kept.jpg", 5, 9 * MiB, "x"); },
          {"/w/l.mp4", "/w/a.mp4", "/w/a.jpg", "/w/b.mp4"}},
     };
-    for (const auto& [what, files, limit, removed] : cases) {
+    for (const auto& [addFile, removed] : cases) {
         platform.files.clear();
         platform.removed.clear();
-        for (const std::vector<File>& list :
-             {std::vector<File>(std::begin(pairs), std::end(pairs)), files}) {
-            for (const File& f : list) {
-                FakePlatform::File& added = platform.Add(f.name, f.created, f.size);
-                added.allocated = f.allocated;
-                added.fileId = f.fileId;
-            }
-        }
-        Enforce(limit);
-        EXPECT_EQ(platform.removed, removed) << what;
-    }
-}
-
-// The partner is the .jpg of exactly the title; one alike but for case goes
-// too, unless an .mp4 of exactly its own title is listed. In code page 932
-// no second byte of a character is folded: "ア" (83 41) and "ヂ" (83 61) are
-// two titles.
-TEST_F(SizeLimitTest, PartnersAreTheJpgOfExactlyTheTitleOrOfNoOtherMp4) {
-    const struct {
-        std::vector<std::string> others; // beside the oldest, "a.mp4" or "アclip.mp4"
-        bool cp932;
-        std::vector<std::string> removed;
-    } cases[] = {
-        {{"A.JPG", "A.mp4"}, false, {"/w/a.mp4"}},
-        {{"A.JPG", "a.jpg"}, false, {"/w/a.mp4", "/w/a.jpg", "/w/A.JPG"}},
-        {{"\x83\x61"
-          "clip.jpg",
-          "\x83\x61"
-          "clip.mp4",
-          "\x83\x41"
-          "CLIP.jpg"},
-         true,
-         {"/w/\x83\x41"
-          "clip.mp4",
-          "/w/\x83\x41"
-          "CLIP.jpg"}},
-    };
-    for (const auto& [others, cp932, removed] : cases) {
-        platform.files.clear();
-        platform.removed.clear();
-        platform.leadBytes =
-            cp932 ? [](unsigned char
-                           c) { return (c >= 0x81 && c <= 0x9F) || (c >= 0xE0 && c <= 0xFC); }
-                  : LeadByteTest{nullptr};
-        platform.Add(cp932 ? "\x83\x41"
-                             "clip.mp4"
-                           : "a.mp4",
-                     10, 2 * MiB);
-        for (const std::string& name : others)
-            platform.Add(name, 20, 1);
-        Enforce(1);
-        EXPECT_EQ(platform.removed, removed) << others.front();
+        platform.Add("a.mp4", 10, MiB);
+        platform.Add("a.jpg", 10, 1);
+        platform.Add("b.mp4", 20, MiB);
+        platform.Add("c.mp4", 30, MiB);
+        addFile();
+        Enforce(10);
+        EXPECT_EQ(platform.removed, removed) << removed.front();
     }
 }
 
