@@ -38,9 +38,9 @@ class BenchPlatform final : public Platform {
     }
     std::int64_t Now() override { return ThePlatform().Now(); }
     void SleepMs(unsigned) override {}
-    WriteState ProbeWriting(const std::string&) override { return WriteState::Closed; }
-    ConverterStart StartHidden(const std::string&, const std::string&,
-                               const ConverterEnvironment&) override {
+    RecordingProbe ProbeRecording(const std::string&) override { return {WriteState::Closed}; }
+    ConverterStart StartHidden(const std::string&, const std::string&, const ConverterEnvironment&,
+                               const OpenedRecording*) override {
         ++starts;
         return {};
     }
@@ -135,9 +135,9 @@ class QuotaPlatform final : public Platform {
         return ThePlatform().CompareTitles(a, b);
     }
     void SleepMs(unsigned) override {}
-    WriteState ProbeWriting(const std::string&) override { return WriteState::Closed; }
-    ConverterStart StartHidden(const std::string&, const std::string&,
-                               const ConverterEnvironment&) override {
+    RecordingProbe ProbeRecording(const std::string&) override { return {WriteState::Closed}; }
+    ConverterStart StartHidden(const std::string&, const std::string&, const ConverterEnvironment&,
+                               const OpenedRecording*) override {
         return {};
     }
 

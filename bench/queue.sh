@@ -1,19 +1,23 @@
 #!/bin/bash
 # How much kovalin-headless adds to the converter when a queue of recordings
 # waits: N files through the program, against the floor of running the same
-# converter N times from a shell loop.
+# converter N times from a bare spawn-and-wait loop (queue_floor).
 #
-# Usage: bench/queue.sh [-n FILES] [-r ROUNDS] [-l LIMIT_MIB] KOVALIN_HEADLESS
+# Usage: bench/queue.sh [-n FILES] [-r ROUNDS] [-l LIMIT_MIB] [-f FLOOR] KOVALIN_HEADLESS
 #   -n FILES      recordings in the queue (default 100)
-#   -r ROUNDS     rounds, each one run of the program and one of the loop
+#   -r ROUNDS     rounds, each one run of the program and one of the floor
 #                 (default 7)
 #   -l LIMIT_MIB  the size limit of the settings (default 0: no quota pass)
+#   -f FLOOR      the floor program (default: bench/queue_floor beside
+#                 KOVALIN_HEADLESS, as the bench preset builds them)
 #
 # Each round makes N empty .flv files, waits until their creation second
 # has passed (so that the first cycle may take them all), then:
 #   kovalin  starts kovalin-headless on the folder and times it from the
 #            start until its status line says "待機中", the queue done;
-#   floor    runs the converter once per file, oldest first, from a loop.
+#   floor    starts queue_floor, which runs the converter once per file,
+#            oldest first, with posix_spawn and waitpid, and times it to
+#            its end.
 # The converter is a shell script that removes the file it is given. The
 # rounds alternate the two, so that a drift of the machine's speed touches
 # both; the figures are the medians, in milliseconds, and their ratio.
@@ -21,24 +25,28 @@
 set -u
 export LC_ALL=C
 
-files=100 rounds=7 limit=0
-while getopts n:r:l: opt; do
+files=100 rounds=7 limit=0 floor=''
+while getopts n:r:l:f: opt; do
     case $opt in
     n) files=$OPTARG ;;
     r) rounds=$OPTARG ;;
     l) limit=$OPTARG ;;
+    f) floor=$OPTARG ;;
     *) exit 2 ;;
     esac
 done
 shift $((OPTIND - 1))
 # shellcheck source-path=SCRIPTDIR source=lib.sh
 . "$(dirname "$0")/lib.sh"
-bench_begin queue "[-n FILES] [-r ROUNDS] [-l LIMIT_MIB] KOVALIN_HEADLESS" "$@"
+bench_begin queue "[-n FILES] [-r ROUNDS] [-l LIMIT_MIB] [-f FLOOR] KOVALIN_HEADLESS" "$@"
 
 fail() {
     echo "queue.sh: $*" >&2
     exit 1
 }
+
+floor=${floor:-$(dirname "$kovalin")/bench/queue_floor}
+[ -x "$floor" ] || fail "no floor program $floor (build the target queue_floor, or give -f)"
 
 watch=$work/watch
 mkdir "$watch"
@@ -100,11 +108,9 @@ run_kovalin() {
 }
 
 run_floor() {
-    local start end title
+    local start end
     start=$EPOCHREALTIME
-    for title in "${titles[@]}"; do
-        "$work/convert.sh" "$watch" "$title"
-    done
+    "$floor" "$work/convert.sh" "$watch" "${titles[@]}" || fail "the floor program failed"
     end=$EPOCHREALTIME
     awk -v s="$start" -v e="$end" 'BEGIN { printf "%.3f\n", (e - s) * 1000 }'
 }

@@ -33,8 +33,10 @@ std::string DisplayedTitle(std::string_view title, LeadByteTest isLeadByte) {
 
 struct ConvertWorker::Choice {
     std::optional<DirEntry> chosen;
+    std::unique_ptr<OpenedRecording> recording; // the chosen entry, opened
     int entryCount = 0;
     std::size_t writingCount = 0;
+    std::size_t claimedCount = 0;
     // The earliest second at which a file that is not ready yet may be: one
     // created in the cycle's second, or one waiting out the quiet rule.
     std::optional<std::int64_t> retryAt;
@@ -84,7 +86,7 @@ ConvertWorker::Choice ConvertWorker::Choose(const std::string& folder, std::int6
     SortOldestFirst(due);
     for (std::vector<DirEntry>* group : {&fresh, &due}) {
         for (DirEntry& candidate : *group) {
-            switch (Readiness(folder, candidate, cycleStart)) {
+            switch (Readiness(folder, candidate, cycleStart, choice.recording)) {
             case Ready::Yes:
                 choice.chosen = std::move(candidate);
                 return choice;
@@ -94,6 +96,11 @@ ConvertWorker::Choice ConvertWorker::Choose(const std::string& folder, std::int6
             case Ready::Settling:
                 ++choice.writingCount;
                 choice.RetryAt(candidate.modificationTime + kQuietSeconds);
+                break;
+            case Ready::Claimed:
+                ++choice.claimedCount;
+                break;
+            case Ready::Gone:
                 break;
             case Ready::Never:
                 Fail(candidate, cycleStart);
@@ -105,23 +112,37 @@ ConvertWorker::Choice ConvertWorker::Choose(const std::string& folder, std::int6
 }
 
 ConvertWorker::Ready ConvertWorker::Readiness(const std::string& folder, const DirEntry& entry,
-                                              std::int64_t cycleStart) {
-    // A name the system could not give exactly might name another file.
-    if (!entry.usableName)
+                                              std::int64_t cycleStart,
+                                              std::unique_ptr<OpenedRecording>& opened) {
+    // A name the system could not give exactly might name another file, and
+    // through a link a converter could publish a file from elsewhere.
+    if (!entry.usableName || entry.isLink)
         return Ready::Never;
-    if (entry.isDirectory)
-        return Ready::Yes;
-    switch (m_platform.ProbeWriting(folder + entry.name)) {
+    // The converter's outputs must reach files of exactly their own names.
+    const std::string stem = folder + FileTitle(entry.name, m_platform.LeadBytes());
+    if (m_platform.NamesAnotherEntry(stem + ".mp4") || m_platform.NamesAnotherEntry(stem + ".jpg"))
+        return Ready::Never;
+    RecordingProbe probe = m_platform.ProbeRecording(folder + entry.name);
+    switch (probe.state) {
     case WriteState::Closed:
+        opened = std::move(probe.opened);
         return Ready::Yes;
     case WriteState::Writing:
         return Ready::Writing;
+    case WriteState::Claimed:
+        return Ready::Claimed;
+    case WriteState::Gone:
+        return Ready::Gone;
     case WriteState::NotAFile:
+    case WriteState::Unreadable:
         return Ready::Never;
     case WriteState::Unknown:
         break;
     }
-    return cycleStart - entry.modificationTime >= kQuietSeconds ? Ready::Yes : Ready::Settling;
+    if (cycleStart - entry.modificationTime < kQuietSeconds)
+        return Ready::Settling;
+    opened = std::move(probe.opened);
+    return Ready::Yes;
 }
 
 // A file that failed, or that is never to be handed over, is counted in the
@@ -165,20 +186,21 @@ void ConvertWorker::RunCycle() {
     // A change from here on ends the next idle pause; the listing below sees
     // the changes before.
     m_platform.WatchFolder(folder);
-    const Choice choice = Choose(folder, cycleStart);
+    Choice choice = Choose(folder, cycleStart);
 
     const QuotaResult quota = EnforceSizeLimit(m_platform, m_state);
 
     if (!choice.chosen) {
         Pause(texts::Idle(choice.writingCount, m_failed.Count(),
-                          quota == QuotaResult::LimitOutOfReach),
+                          quota == QuotaResult::LimitOutOfReach, choice.claimedCount),
               IdlePauseMs(choice), true);
         return;
     }
-    Convert(folder, *choice.chosen, choice.entryCount);
+    Convert(folder, *choice.chosen, choice.entryCount, std::move(choice.recording));
 }
 
-void ConvertWorker::Convert(const std::string& folder, const DirEntry& entry, int entryCount) {
+void ConvertWorker::Convert(const std::string& folder, const DirEntry& entry, int entryCount,
+                            std::unique_ptr<OpenedRecording> recording) {
     const LeadByteTest leadBytes = m_platform.LeadBytes();
     const std::string title = FileTitle(entry.name, leadBytes);
     m_state.g_strStatus.Set(texts::Converting(DisplayedTitle(title, leadBytes), entryCount));
@@ -190,7 +212,11 @@ void ConvertWorker::Convert(const std::string& folder, const DirEntry& entry, in
         {"KOVALIN_TITLE", title},
         {"KOVALIN_FOLDER", folder},
     };
-    const ConverterStart start = m_platform.StartHidden(program, title, environment);
+    const ConverterStart start =
+        m_platform.StartHidden(program, title, environment, recording.get());
+    // The converter holds its own copy now: the claim lasts as long as it,
+    // or a program it started, keeps that open.
+    recording.reset();
     if (start.titleRefused) {
         Fail(entry, m_platform.Now());
         return;

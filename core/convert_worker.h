@@ -7,6 +7,7 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -49,12 +50,18 @@ class ConvertWorker {
         Yes,
         Writing,  // a program holds it open for writing
         Settling, // written to within the quiet time, where no probe can tell
+        Claimed,  // an earlier converter of it still runs
+        Gone,     // gone since the listing
         Never,
     };
     Choice Choose(const std::string& folder, std::int64_t cycleStart);
-    Ready Readiness(const std::string& folder, const DirEntry& entry, std::int64_t cycleStart);
+    // Whether the entry may be handed over now; when it may, `opened` is
+    // what the converter is to be handed.
+    Ready Readiness(const std::string& folder, const DirEntry& entry, std::int64_t cycleStart,
+                    std::unique_ptr<OpenedRecording>& opened);
     void Fail(const DirEntry& entry, std::int64_t now);
-    void Convert(const std::string& folder, const DirEntry& entry, int entryCount);
+    void Convert(const std::string& folder, const DirEntry& entry, int entryCount,
+                 std::unique_ptr<OpenedRecording> recording);
     // Sets the status (unless empty) and pauses. An idle pause ends early
     // when the folder changes; every pause ends when a setting changes.
     void Pause(std::string status, unsigned milliseconds, bool untilFolderChange);

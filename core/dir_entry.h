@@ -25,6 +25,9 @@ struct DirEntry {
     // A file that Platform::RemoveWritableFile keeps for its mode (read-only on
     // Windows, no write permission for anyone on POSIX).
     bool readOnly = false;
+    // A symbolic link, or on Windows any entry with the reparse-point
+    // attribute (a junction among them): the entry itself, never its target.
+    bool isLink = false;
     // The bytes the system has set aside for the file on disk, where it
     // tells (POSIX: every file; Windows: a file marked sparse); otherwise the
     // largest value, so that the size counts.

@@ -13,12 +13,34 @@
 #include "core/dir_entry.h"
 #include "core/file_name.h"
 
-// Whether some program holds a file open for writing.
+// Whether a recording may be handed over now, as far as the system can tell.
 enum class WriteState {
-    Closed,   // nobody writes it
-    Writing,  // a program holds it open for writing
-    Unknown,  // the system cannot tell (another user's file, a network file system)
-    NotAFile, // a FIFO, socket or device: a converter that opened it could block for ever
+    Closed,     // nobody writes it
+    Writing,    // a program holds it open for writing
+    Unknown,    // the system cannot tell (another user's file, a network file system)
+    NotAFile,   // a FIFO, socket, device or link: a converter that opened it could block for
+                // ever, or read a file from elsewhere
+    Claimed,    // a converter it was handed to, or a program that converter started, still
+                // holds it: one of an earlier run of Kovalin too
+    Unreadable, // this program may not open it, so no converter it starts could read it
+    Gone,       // no longer there
+};
+
+// A recording as the probe opened it. Kept from the probe until the
+// converter has been started, it is what the converter is handed, so that
+// what it reads is the file that was checked, and it claims the file: while
+// the converter or any program that inherited it holds it, a probe answers
+// Claimed, in this run of Kovalin or a later one. Destroying it closes this
+// process's copy only.
+class OpenedRecording {
+  public:
+    virtual ~OpenedRecording() = default;
+};
+
+struct RecordingProbe {
+    WriteState state = WriteState::Unknown;
+    // With Closed and Unknown where the system opened the file; else null.
+    std::unique_ptr<OpenedRecording> opened = nullptr;
 };
 
 // Variables added to the converter's environment: name, value.
@@ -82,15 +104,27 @@ class Platform {
     // Ends the pause under way, or the next one at once. Any thread.
     virtual void WakePause() {}
 
-    // Tells whether a program holds the file open for writing. It never
-    // blocks, and never disturbs the program that writes.
-    virtual WriteState ProbeWriting(const std::string& path) = 0;
+    // Tells whether the entry can be handed over now (a program still
+    // writing it, an earlier converter still holding it) and opens it to be
+    // handed over. It never blocks, never follows a link, and never disturbs
+    // the program that writes.
+    virtual RecordingProbe ProbeRecording(const std::string& path) = 0;
+
+    // True when `path` reaches an entry of another name (on Windows, the 8.3
+    // short name of a file whose long name differs): a converter writing
+    // there would replace that file.
+    virtual bool NamesAnotherEntry(const std::string& path) {
+        static_cast<void>(path);
+        return false;
+    }
 
     // Starts the command line "program title" with a hidden window, with the
-    // variables added to the environment. No character of the title is
-    // interpreted: where the system would, the title is refused instead.
+    // variables added to the environment, handing it `recording` where one is
+    // given. No character of the title is interpreted: where the system
+    // would, the title is refused instead.
     virtual ConverterStart StartHidden(const std::string& program, const std::string& title,
-                                       const ConverterEnvironment& environment) = 0;
+                                       const ConverterEnvironment& environment,
+                                       const OpenedRecording* recording) = 0;
 
     // Tells the first bytes of double-byte characters in the system's narrow
     // encoding, whose second bytes are never a "." or a separator; null where

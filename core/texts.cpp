@@ -13,21 +13,23 @@ std::string StartFailed(const std::string& program) {
     return "「" + program + "」を起動できません";
 }
 
-std::string Idle(std::size_t writingCount, std::size_t failedCount, bool limitOutOfReach) {
-    const std::string writing = "書き込み終了待ち " + std::to_string(writingCount) + "件";
-    const std::string failed = "変換できなかったファイル " + std::to_string(failedCount) + "件";
+std::string Idle(std::size_t writingCount, std::size_t failedCount, bool limitOutOfReach,
+                 std::size_t claimedCount) {
+    std::string counts;
+    const auto count = [&counts](std::size_t number, const char* what) {
+        if (number > 0)
+            counts += (counts.empty() ? "\r\n" : "、") + std::string(what) + " " +
+                      std::to_string(number) + "件";
+    };
+    count(writingCount, "書き込み終了待ち");
+    count(claimedCount, "使用終了待ち");
+    count(failedCount, "変換できなかったファイル");
     std::string status = kIdle;
     // First: where the Windows tray tip (63 bytes) cuts the status, it cuts
     // the file counts, not this line.
     if (limitOutOfReach)
         status += "\r\n削除しても上限を超えます";
-    if (writingCount > 0 && failedCount > 0)
-        status += "\r\n" + writing + "、" + failed;
-    else if (writingCount > 0)
-        status += "\r\n" + writing;
-    else if (failedCount > 0)
-        status += "\r\n" + failed;
-    return status;
+    return status + counts;
 }
 
 const char* const kNoticeCaption = "Kovalin";
@@ -63,6 +65,7 @@ const char* const kReasonAccessDenied = "ファイルまたはフォルダに書
 const char* const kReasonDiskFull = "ディスクの空き容量が足りません。";
 const char* const kReasonIsFolder = "同じ名前のフォルダがあります。";
 const char* const kReasonNoFolder = "保存先のフォルダが見つかりません。";
+const char* const kReasonNotRead = "起動時にファイルを読み取れなかったため、上書きしません。";
 
 std::string ReasonSystemError(int error) {
     return "書き込みに失敗しました（エラー " + std::to_string(error) + "）。";

@@ -15,8 +15,10 @@ extern const char* const kIdle;
 std::string Converting(const std::string& title, int entryCount);
 std::string StartFailed(const std::string& program);
 // kIdle, with a line when the quota pass cannot bring the folder under the
-// limit by deleting, and one when files wait to be completed or have failed.
-std::string Idle(std::size_t writingCount, std::size_t failedCount, bool limitOutOfReach);
+// limit by deleting, and one when files wait to be completed, wait for an
+// earlier converter of theirs to end, or have failed.
+std::string Idle(std::size_t writingCount, std::size_t failedCount, bool limitOutOfReach,
+                 std::size_t claimedCount = 0);
 
 // The tray notice for a file that failed.
 extern const char* const kNoticeCaption;
@@ -42,6 +44,7 @@ extern const char* const kReasonAccessDenied;
 extern const char* const kReasonDiskFull;
 extern const char* const kReasonIsFolder;
 extern const char* const kReasonNoFolder;
+extern const char* const kReasonNotRead;
 std::string ReasonSystemError(int error);
 
 // The browse dialogs.

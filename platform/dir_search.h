@@ -20,3 +20,11 @@
 //   "x.flvx"), hence the mask is matched again. A file marked sparse tells
 //   its allocated size (GetCompressedFileSizeW); no other file does.
 void FindDirEntries(const std::string& pattern, const std::function<void(const DirEntry&)>& visit);
+
+// Platform::NamesAnotherEntry for a folder prefix and a name without
+// wildcards.
+// - POSIX: no name aliases another: always false.
+// - Windows: true when the system finds the name as the 8.3 short name of an
+//   entry whose long name differs, beyond letter case as the system folds
+//   it (CompareStringOrdinal).
+bool NamesAnotherEntry(const std::string& path);

@@ -4,17 +4,23 @@
 #include <string>
 
 #include "core/platform_port.h"
+#include "platform/write_probe.h"
 
 // Starts the command line "program title" (Platform::StartHidden), its
-// environment this process's with `environment` added.
+// environment this process's with `environment` added, handing it
+// `recording` where one is given.
 // - POSIX: no shell; the line is split by the Windows C runtime's rules
 //   (platform/posix/command_line.h) and the program looked up like execvp; a
 //   program file without "#!" runs through /bin/sh, as execvp runs it. The
 //   converter reads /dev/null, runs in a session of its own with default
-//   signal handling, and inherits no descriptor beyond 0, 1 and 2. No title
-//   is ever refused.
+//   signal handling, and inherits no descriptor beyond 0, 1 and 2, but for
+//   the recording as descriptor 3, which KOVALIN_FILE_FD=3 then names (the
+//   variable is never inherited from this process). No title is ever
+//   refused.
 // - Windows: CreateProcessA, the window (a console program's or a batch
-//   file's console) created hidden, no inherited handles, normal priority.
+//   file's console) created hidden, normal priority, no inherited handle but
+//   the recording's (only that one, where the system can name the handles
+//   to inherit).
 //   The program is found from the setting alone, as the system reads a
 //   command line, and named to CreateProcessA, so that no title can choose
 //   what runs; a setting that is empty or starts with a blank finds none. A
@@ -24,4 +30,5 @@
 //   at the end of PATH (platform/environment_block.h); this process's own is
 //   left unchanged.
 ConverterStart StartConverter(const std::string& program, const std::string& title,
-                              const ConverterEnvironment& environment);
+                              const ConverterEnvironment& environment,
+                              const RecordingFile* recording = nullptr);

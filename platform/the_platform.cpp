@@ -38,11 +38,18 @@ class SystemPlatform final : public Platform {
 
     void WakePause() override { m_watch.Wake(); }
 
-    WriteState ProbeWriting(const std::string& path) override { return ::ProbeWriting(path); }
+    RecordingProbe ProbeRecording(const std::string& path) override {
+        return ::ProbeRecording(path);
+    }
+
+    bool NamesAnotherEntry(const std::string& path) override { return ::NamesAnotherEntry(path); }
 
     ConverterStart StartHidden(const std::string& program, const std::string& title,
-                               const ConverterEnvironment& environment) override {
-        return StartConverter(program, title, environment);
+                               const ConverterEnvironment& environment,
+                               const OpenedRecording* recording) override {
+        // Only this platform's probe opens recordings.
+        return StartConverter(program, title, environment,
+                              dynamic_cast<const RecordingFile*>(recording));
     }
 
     LeadByteTest LeadBytes() const override { return SystemLeadBytes(); }

@@ -104,7 +104,7 @@ void SaySettingsFailure(const std::string& line) {
 // Reads the settings: a file named on the command line must be there and
 // readable; the one of the settings folder may be missing. False when the
 // program must not run.
-bool ReadSettings(const SettingsStore& store, bool named, SettingsRecord& settings) {
+bool ReadSettings(SettingsStore& store, bool named, SettingsRecord& settings) {
     if (!store.HasFile()) {
         SaySettingsFailure(SettingsStore::NoFileLine());
         return true;
@@ -117,7 +117,7 @@ bool ReadSettings(const SettingsStore& store, bool named, SettingsRecord& settin
 }
 
 int Run(const Options& options) {
-    const SettingsStore store = SettingsOf(options);
+    SettingsStore store = SettingsOf(options);
     // A second instance on the same file would hand recordings to a second converter.
     const InstanceLock instance = AcquireInstanceLock(store.Path());
     if (!instance.held) {

@@ -37,8 +37,9 @@ runs_32bit_code() {
   /lib/ld-linux.so.2 --version >/dev/null 2>&1
 }
 
-phase "include directions"
+phase "include directions, cited tests"
 scripts/check-includes.sh
+scripts/check-cited-tests.sh
 
 run_preset asan
 run_preset tsan

@@ -22,6 +22,8 @@ std::string FailureReason(const WriteOutcome& outcome) {
         return texts::kReasonIsFolder;
     case WriteFailure::NoFolder:
         return texts::kReasonNoFolder;
+    case WriteFailure::NotRead:
+        return texts::kReasonNotRead;
     case WriteFailure::None:
     case WriteFailure::Other:
         break;
@@ -34,15 +36,17 @@ std::string FailureReason(const WriteOutcome& outcome) {
 SettingsStore::SettingsStore(FileSystem& files, std::string path)
     : m_files(&files), m_path(std::move(path)) {}
 
-LoadResult SettingsStore::Load(SettingsRecord& settings) const {
+LoadResult SettingsStore::Load(SettingsRecord& settings) {
     if (!HasFile())
         return {LoadStatus::Missing, 0};
     const FileSystem::Read read = m_files->ReadStart(m_path, kSettingsBytesRead);
     if (!read.found)
         return {LoadStatus::Missing, read.error};
     // A file that fails part way (a folder opened as a file) changes nothing.
-    if (read.error != 0)
+    if (read.error != 0) {
+        m_notRead = true;
         return {LoadStatus::Unreadable, read.error};
+    }
     ReadSettings(read.bytes, settings);
     return {};
 }
@@ -50,6 +54,14 @@ LoadResult SettingsStore::Load(SettingsRecord& settings) const {
 WriteOutcome SettingsStore::Save(const SettingsRecord& settings) const {
     if (!HasFile())
         return {};
+    if (m_notRead) {
+        // The record holds the defaults, not what that file holds: the
+        // user's settings stay. A folder in the way is the save's own refusal.
+        const FileSystem::Entry old = m_files->Inspect(m_path);
+        if (old.exists && !old.isFolder)
+            return {WriteFailure::NotRead, 0,
+                    "it could not be read at the start and is left as it is"};
+    }
     // A folder that cannot be made shows in the save's outcome.
     MakeFolderOf(*m_files, m_path);
     return SaveCrashSafe(*m_files, m_path, FormatSettings(settings));

@@ -19,11 +19,13 @@ class SettingsStore {
     const std::string& Path() const { return m_path; }
 
     // Reads the lines that the file has into the record (ReadSettings).
-    // Without a file: Missing.
-    LoadResult Load(SettingsRecord& settings) const;
+    // Without a file: Missing. A file that is there but cannot be read is
+    // remembered, so that Save never writes over it.
+    LoadResult Load(SettingsRecord& settings);
     // Writes the record crash-safe (SaveCrashSafe), the file's folder made
     // first where it is missing. Without a file nothing is written, and that
-    // is no failure: it was said at the start (NoFileLine).
+    // is no failure: it was said at the start (NoFileLine). A file that Load
+    // could not read is left as it is while it is there (NotRead).
     WriteOutcome Save(const SettingsRecord& settings) const;
 
     // The lines for standard error, after the program's name and ": ".
@@ -37,4 +39,5 @@ class SettingsStore {
   private:
     FileSystem* m_files;
     std::string m_path;
+    bool m_notRead = false; // Load found a file that it could not read
 };

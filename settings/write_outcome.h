@@ -10,6 +10,8 @@ enum class WriteFailure {
     DiskFull,     // no room left (or a file size limit)
     IsFolder,     // a folder stands where the file should be
     NoFolder,     // the folder does not exist
+    NotRead,      // the file could not be read at the start: writing would put the
+                  // defaults over settings this run never had
     Other,        // any other error of the system
 };
 

@@ -18,6 +18,10 @@ extern char** environ;
 
 namespace {
 
+// Where the converter finds the recording, and the variable that says so.
+constexpr int kRecordingFd = 3;
+constexpr char kRecordingFdVariable[] = "KOVALIN_FILE_FD";
+
 class PosixConverter final : public ConverterProcess {
   public:
     explicit PosixConverter(pid_t pid) : m_pid(pid) {}
@@ -45,13 +49,19 @@ class SpawnSetup {
     SpawnSetup(const SpawnSetup&) = delete;
     SpawnSetup& operator=(const SpawnSetup&) = delete;
 
-    bool Prepare() {
+    // `recording`, unless negative, becomes descriptor 3 (taken first, in
+    // case it is one of 0 to 2 itself).
+    bool Prepare(int recording) {
         sigset_t none, all;
         sigemptyset(&none);
         sigfillset(&all);
-        return posix_spawn_file_actions_addopen(&m_actions, STDIN_FILENO, "/dev/null", O_RDONLY,
+        const bool handed = recording < 0 || posix_spawn_file_actions_adddup2(&m_actions, recording,
+                                                                              kRecordingFd) == 0;
+        const int firstClosed = recording < 0 ? kRecordingFd : kRecordingFd + 1;
+        return handed &&
+               posix_spawn_file_actions_addopen(&m_actions, STDIN_FILENO, "/dev/null", O_RDONLY,
                                                 0) == 0 &&
-               posix_spawn_file_actions_addclosefrom_np(&m_actions, STDERR_FILENO + 1) == 0 &&
+               posix_spawn_file_actions_addclosefrom_np(&m_actions, firstClosed) == 0 &&
                posix_spawnattr_setsigmask(&m_attr, &none) == 0 &&
                posix_spawnattr_setsigdefault(&m_attr, &all) == 0 &&
                posix_spawnattr_setflags(&m_attr, POSIX_SPAWN_SETSID | POSIX_SPAWN_SETSIGMASK |
@@ -67,13 +77,14 @@ class SpawnSetup {
 };
 
 // "NAME=value" strings: this process's environment with the additions
-// replacing any variable of the same name.
+// replacing any variable of the same name, and without a descriptor number
+// of its own that the converter might take for its recording.
 std::vector<std::string> MergedEnvironment(const ConverterEnvironment& additions) {
     std::vector<std::string> merged;
     for (char** variable = environ; *variable; ++variable) {
         const std::string_view text = *variable;
         const std::string_view name = text.substr(0, text.find('='));
-        bool replaced = false;
+        bool replaced = name == kRecordingFdVariable;
         for (const auto& [addedName, value] : additions)
             replaced = replaced || name == addedName;
         if (!replaced)
@@ -124,15 +135,19 @@ pid_t Spawn(const std::string& path, std::vector<std::string> args,
 } // namespace
 
 ConverterStart StartConverter(const std::string& program, const std::string& title,
-                              const ConverterEnvironment& environment) {
+                              const ConverterEnvironment& environment,
+                              const RecordingFile* recording) {
     // No shell is involved, so every title can be passed.
     std::vector<std::string> args = SplitCommandLine(program + " " + title);
     if (args[0].empty())
         return {};
     SpawnSetup setup;
-    if (!setup.Prepare())
+    if (!setup.Prepare(recording ? static_cast<int>(recording->Native()) : -1))
         return {};
-    std::vector<std::string> envp = MergedEnvironment(environment);
+    ConverterEnvironment additions = environment;
+    if (recording)
+        additions.emplace_back(kRecordingFdVariable, std::to_string(kRecordingFd));
+    std::vector<std::string> envp = MergedEnvironment(additions);
 
     for (const std::string& path : ProgramPaths(args[0])) {
         int error = 0;

@@ -2,10 +2,12 @@
 
 #include <fcntl.h>
 #include <signal.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
+#include <memory>
 #include <mutex>
 
 namespace {
@@ -22,45 +24,52 @@ void KeepLeaseBreaksHarmless() {
     });
 }
 
-class Descriptor {
-  public:
-    explicit Descriptor(int fd) : m_fd(fd) {}
-    ~Descriptor() {
-        if (m_fd >= 0)
-            close(m_fd);
-    }
-    Descriptor(const Descriptor&) = delete;
-    Descriptor& operator=(const Descriptor&) = delete;
-    int Get() const { return m_fd; }
-
-  private:
-    int m_fd;
-};
-
-} // namespace
-
-WriteState ProbeWriting(const std::string& path) {
-    KeepLeaseBreaksHarmless();
-    // Only a regular file is opened, since opening a device may act on it,
-    // and opening a FIFO blocks until a writer comes. A link is never handed
-    // over, whatever it points at: through it a stranger could make the
-    // converter publish a file from outside the folder.
-    struct stat info;
-    if (lstat(path.c_str(), &info) != 0)
-        return WriteState::Unknown;
-    if (S_ISDIR(info.st_mode))
-        return WriteState::Closed;
-    if (!S_ISREG(info.st_mode))
-        return WriteState::NotAFile;
-    const Descriptor file(
-        open(path.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_NOFOLLOW | O_CLOEXEC));
-    if (file.Get() < 0)
-        return errno == ELOOP ? WriteState::NotAFile : WriteState::Unknown;
-    if (fstat(file.Get(), &info) != 0 || !S_ISREG(info.st_mode))
-        return WriteState::Unknown;
-    if (fcntl(file.Get(), F_SETLEASE, F_RDLCK) == 0) {
-        fcntl(file.Get(), F_SETLEASE, F_UNLCK);
+// Whether anyone holds the open file for writing: a read lease is refused
+// while anyone does. Released at once, so no writer ever waits on it.
+WriteState LeaseProbe(int fd) {
+    if (fcntl(fd, F_SETLEASE, F_RDLCK) == 0) {
+        fcntl(fd, F_SETLEASE, F_UNLCK);
         return WriteState::Closed;
     }
     return errno == EAGAIN ? WriteState::Writing : WriteState::Unknown;
+}
+
+} // namespace
+
+RecordingFile::~RecordingFile() {
+    close(static_cast<int>(m_native));
+}
+
+RecordingProbe ProbeRecording(const std::string& path) {
+    KeepLeaseBreaksHarmless();
+    // Only a regular file or a folder is opened, since opening a device may
+    // act on it. A link is never handed over, whatever it points at: through
+    // it a stranger could make the converter publish a file from outside the
+    // folder.
+    struct stat info;
+    if (lstat(path.c_str(), &info) != 0)
+        return {errno == ENOENT || errno == ENOTDIR ? WriteState::Gone : WriteState::Unreadable};
+    if (!S_ISREG(info.st_mode) && !S_ISDIR(info.st_mode))
+        return {WriteState::NotAFile};
+    // Without blocking, so that a FIFO put in its place meanwhile opens at
+    // once, and is refused below.
+    const int fd = open(path.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_NOFOLLOW | O_CLOEXEC);
+    if (fd < 0) {
+        if (errno == ELOOP)
+            return {WriteState::NotAFile};
+        return {errno == ENOENT || errno == ENOTDIR ? WriteState::Gone : WriteState::Unreadable};
+    }
+    auto file = std::make_unique<RecordingFile>(fd);
+    if (fstat(fd, &info) != 0)
+        return {WriteState::Unreadable};
+    if (!S_ISREG(info.st_mode) && !S_ISDIR(info.st_mode))
+        return {WriteState::NotAFile};
+    // The lock goes with the open file to the converter and every program
+    // that inherits it, and ends only when the last of them closes it.
+    if (flock(fd, LOCK_EX | LOCK_NB) != 0 && errno == EWOULDBLOCK)
+        return {WriteState::Claimed};
+    const WriteState state = S_ISDIR(info.st_mode) ? WriteState::Closed : LeaseProbe(fd);
+    if (state == WriteState::Writing)
+        return {state};
+    return {state, std::move(file)};
 }

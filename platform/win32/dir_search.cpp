@@ -95,6 +95,7 @@ DirEntry Describe(const std::wstring& folder, const WIN32_FIND_DATAW& found) {
     entry.isDirectory = (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
     // DeleteFileA refuses a read-only file.
     entry.readOnly = !entry.isDirectory && (found.dwFileAttributes & FILE_ATTRIBUTE_READONLY) != 0;
+    entry.isLink = (found.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0;
     entry.size = entry.isDirectory
                      ? 0
                      : (static_cast<std::uint64_t>(found.nFileSizeHigh) << 32) | found.nFileSizeLow;
@@ -125,4 +126,16 @@ void FindDirEntries(const std::string& pattern, const std::function<void(const D
         if (MatchesMask(entry.name, mask))
             visit(entry);
     } while (FindNextFileW(search.get(), &found));
+}
+
+bool NamesAnotherEntry(const std::string& path) {
+    const std::wstring wide = Widen(path);
+    WIN32_FIND_DATAW found;
+    const HANDLE first = wide.empty() ? INVALID_HANDLE_VALUE : FindFirstFileW(wide.c_str(), &found);
+    if (first == INVALID_HANDLE_VALUE)
+        return false;
+    FindClose(first);
+    const std::wstring_view name = std::wstring_view(wide).substr(wide.find_last_of(L"\\/") + 1);
+    return CompareStringOrdinal(name.data(), static_cast<int>(name.size()), found.cFileName, -1,
+                                TRUE) != CSTR_EQUAL;
 }

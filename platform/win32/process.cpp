@@ -73,6 +73,44 @@ std::vector<std::string> OwnEnvironment() {
     return entries;
 }
 
+// The one handle a converter inherits: inheritable while this object
+// lives, and named in an attribute list so that no other inheritable handle
+// of this process goes with it (where the system takes such a list).
+class InheritedOnly {
+  public:
+    explicit InheritedOnly(HANDLE handle) : m_handle(handle) {
+        if (!m_handle)
+            return;
+        SetHandleInformation(m_handle, HANDLE_FLAG_INHERIT, HANDLE_FLAG_INHERIT);
+        SIZE_T size = 0;
+        InitializeProcThreadAttributeList(nullptr, 1, 0, &size);
+        m_buffer.resize(size);
+        auto* list = reinterpret_cast<LPPROC_THREAD_ATTRIBUTE_LIST>(m_buffer.data());
+        if (size == 0 || !InitializeProcThreadAttributeList(list, 1, 0, &size))
+            return;
+        if (UpdateProcThreadAttribute(list, 0, PROC_THREAD_ATTRIBUTE_HANDLE_LIST, &m_handle,
+                                      sizeof m_handle, nullptr, nullptr))
+            m_list = list;
+        else
+            DeleteProcThreadAttributeList(list);
+    }
+    ~InheritedOnly() {
+        if (m_list)
+            DeleteProcThreadAttributeList(m_list);
+        if (m_handle)
+            SetHandleInformation(m_handle, HANDLE_FLAG_INHERIT, 0);
+    }
+    InheritedOnly(const InheritedOnly&) = delete;
+    InheritedOnly& operator=(const InheritedOnly&) = delete;
+
+    LPPROC_THREAD_ATTRIBUTE_LIST List() const { return m_list; }
+
+  private:
+    HANDLE m_handle;
+    std::vector<char> m_buffer;
+    LPPROC_THREAD_ATTRIBUTE_LIST m_list = nullptr;
+};
+
 std::string CmdPath() {
     char folder[MAX_PATH];
     const UINT length = GetSystemDirectoryA(folder, MAX_PATH);
@@ -83,7 +121,8 @@ std::string CmdPath() {
 } // namespace
 
 ConverterStart StartConverter(const std::string& program, const std::string& title,
-                              const ConverterEnvironment& environment) {
+                              const ConverterEnvironment& environment,
+                              const RecordingFile* recording) {
     const std::optional<Program> found = FindProgram(program);
     if (!found)
         return {};
@@ -108,17 +147,24 @@ ConverterStart StartConverter(const std::string& program, const std::string& tit
     // with it the search for the next converter, stays as it is.
     std::string block =
         ConverterEnvironmentBlock(OwnEnvironment(), environment, ExecutableDirectory());
-    STARTUPINFOA startup{};
-    startup.cb = sizeof startup;
-    startup.dwFlags = STARTF_USESHOWWINDOW;
-    startup.wShowWindow = SW_HIDE;
+    STARTUPINFOEXA startup{};
+    startup.StartupInfo.cb = sizeof startup;
+    startup.StartupInfo.dwFlags = STARTF_USESHOWWINDOW;
+    startup.StartupInfo.wShowWindow = SW_HIDE;
+    HANDLE inherited = recording ? reinterpret_cast<HANDLE>(recording->Native()) : nullptr;
+    const InheritedOnly only(inherited);
+    if (only.List())
+        startup.lpAttributeList = only.List();
 
     // CreateProcessA may write into the command line it is given.
     std::vector<char> line(commandLine.begin(), commandLine.end());
     line.push_back('\0');
     PROCESS_INFORMATION started{};
-    if (!CreateProcessA(application.c_str(), line.data(), nullptr, nullptr, FALSE,
-                        NORMAL_PRIORITY_CLASS, block.data(), nullptr, &startup, &started))
+    const DWORD flags = NORMAL_PRIORITY_CLASS | (only.List() ? EXTENDED_STARTUPINFO_PRESENT : 0);
+    const BOOL ok =
+        CreateProcessA(application.c_str(), line.data(), nullptr, nullptr, inherited != nullptr,
+                       flags, block.data(), nullptr, &startup.StartupInfo, &started);
+    if (!ok)
         return {};
     CloseHandle(started.hThread);
     return {std::make_unique<Win32Converter>(started.hProcess)};

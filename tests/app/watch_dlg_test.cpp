@@ -370,6 +370,40 @@ TEST_F(WatchDlgTest, AFailedSaveAtASignalOrTheSessionEndIsOneReportLine) {
     EXPECT_EQ(reported.size(), 2u); // written on the way out already
 }
 
+TEST_F(WatchDlgTest, AFileThatCouldNotBeReadIsNeverWrittenOver) {
+    // Every way out says so once: "終了" in its message, a signal or the end
+    // of the session in a report line after the load's.
+    const struct {
+        const char* way;
+        void (CWatchDlg::*out)();
+        std::size_t messages, lines;
+    } cases[] = {
+        {"exit", &CWatchDlg::OnTrayExit, 1, 1},
+        {"signal", &CWatchDlg::OnStopRequest, 0, 2},
+        {"end of session", &CWatchDlg::OnEndSession, 0, 2},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.way);
+        files = FakeFileSystem();
+        view = FakeView();
+        reported.clear();
+        WriteSettings(P("/user/\n/bin/user\n5\n"));
+        files.unreadable.insert(SettingsFile());
+        Start();
+        Apply(P("/new/"), P("/bin/new"), "2");
+        (dlg.get()->*c.out)();
+        ASSERT_EQ(view.messages.size(), c.messages);
+        ASSERT_EQ(reported.size(), c.lines);
+        const std::string said = c.messages ? view.messages[0].text : reported.back();
+        EXPECT_NE(said.find(dlg->SettingsPath()), std::string::npos) << said;
+        EXPECT_NE(said.find(c.messages ? texts::kReasonNotRead : "could not be read"),
+                  std::string::npos)
+            << said;
+        dlg.reset();
+        EXPECT_EQ(ReadSettings(), P("/user/\n/bin/user\n5\n"));
+    }
+}
+
 TEST_F(WatchDlgTest, EveryStopRequestEndsTheProgramWithTheSettingsWritten) {
     Start();
     Apply(P("/applied/"), P("/bin/applied"), "9");

@@ -7,7 +7,9 @@
 # the file itself stops them. Another settings file runs beside it. The tray
 # program, given, shares the lock: started on the same file through a link,
 # it gets no answer from kovalin-headless and ends with code 2. A killed
-# instance leaves nothing that stops the next start.
+# instance leaves nothing that stops the next start, but its converter keeps
+# the recording: the next instance hands it to nobody while that converter
+# runs, and not at all once it has removed it.
 #
 # Usage: single_instance_test.sh KOVALIN-HEADLESS [KOVALIN]
 set -u
@@ -93,10 +95,13 @@ wait_for 30 other_runs || fail "another settings file did not run beside the fir
 
 { kill -KILL "$headless_pid" && wait "$headless_pid"; } 2>/dev/null
 start_headless "$settings"
-# The killed instance's converter still holds the recording: the new
-# instance hands it over again.
-wait_for 30 starts_are 2 || fail "no new start ran after kill -9"
+waits_for_converter() { grep -qF '待機中 使用終了待ち 1件' "$work/status.log"; }
+wait_for 30 waits_for_converter || fail "no new start ran after kill -9, or it did not wait"
+starts_are 1 || fail "the recording went to a second converter while the first ran"
 touch "$work/release"
 wait_for 30 no_flv_left || fail "the recording was not converted"
+idle_with_nothing_waiting() { tail -n 1 "$work/status.log" | grep -q ' 待機中$'; }
+wait_for 30 idle_with_nothing_waiting || fail "the new instance still waits: $(tail -n 1 "$work/status.log")"
+starts_are 1 || fail "a second converter started on the removed recording"
 stop_headless
 echo "PASS: one kovalin-headless per settings file"

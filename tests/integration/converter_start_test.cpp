@@ -1,6 +1,7 @@
 #include "platform/process.h"
 
 #include <fcntl.h>
+#include <stdlib.h>
 #include <unistd.h>
 
 #include <gtest/gtest.h>
@@ -60,20 +61,36 @@ TEST(ConverterStartTest, TitlesReachTheConverterSplitAndNothingElseRuns) {
     EXPECT_FALSE(fs::exists(cwd / "pwned"));
 }
 
-TEST(ConverterStartTest, ConverterHasItsOwnSessionReadsNothingAndInheritsNoDescriptor) {
+// No descriptor of this process reaches the converter but the recording it
+// is handed, as descriptor 3 named by KOVALIN_FILE_FD; a variable of that
+// name in this process's own environment never does.
+TEST(ConverterStartTest, ConverterHasItsOwnSessionReadsNothingAndInheritsOnlyItsRecording) {
     TempFolder folder;
     const std::string log = folder / "log";
+    WriteFile(folder / "clip.flv", "recording");
     const int leaky = open("/dev/null", O_RDONLY); // deliberately without O_CLOEXEC
     ASSERT_GE(leaky, 0);
-    const ConverterStart start = StartConverter(ConverterProgram("record", log), "clip", {});
+    setenv("KOVALIN_FILE_FD", "0", 1);
+    const RecordingFile recording(open((folder / "clip.flv").c_str(), O_RDONLY | O_CLOEXEC));
+    for (const RecordingFile* handed : {static_cast<const RecordingFile*>(nullptr), &recording}) {
+        const ConverterStart start =
+            StartConverter(ConverterProgram("record", log), "clip", {}, handed);
+        ASSERT_NE(start.process, nullptr);
+        start.process->Wait();
+    }
+    unsetenv("KOVALIN_FILE_FD");
     close(leaky);
-    ASSERT_NE(start.process, nullptr);
-    start.process->Wait();
+
     const std::vector<ConverterRun> runs = ReadConverterLog(log);
-    ASSERT_EQ(runs.size(), 1u);
-    EXPECT_TRUE(runs[0].ownSession);
-    EXPECT_EQ(runs[0].stdinTarget, "/dev/null");
+    ASSERT_EQ(runs.size(), 2u);
+    for (const ConverterRun& run : runs) {
+        EXPECT_TRUE(run.ownSession);
+        EXPECT_EQ(run.stdinTarget, "/dev/null");
+    }
     EXPECT_TRUE(runs[0].extraFds.empty());
+    EXPECT_EQ(runs[0].recording, "-");
+    EXPECT_EQ(runs[1].extraFds, std::vector<int>{3});
+    EXPECT_EQ(runs[1].recording, "f:recording");
 }
 
 TEST(ConverterStartTest, ProgramsThatCannotRunAreNotStarted) {

@@ -5,6 +5,7 @@
 #include <signal.h>
 #include <spawn.h>
 #include <sys/stat.h>
+#include <sys/types.h>
 #include <sys/wait.h>
 
 #include <gtest/gtest.h>
@@ -90,7 +91,8 @@ TEST_F(WorkerOnRealFolderTest, FileHeldOpenForWritingByAnotherProcessWaitsUntilC
     pid_t recorder = 0;
     ASSERT_EQ(posix_spawnp(&recorder, "sleep", &actions, nullptr, argv, environ), 0);
     posix_spawn_file_actions_destroy(&actions);
-    ASSERT_TRUE(WaitFor([&] { return ThePlatform().ProbeWriting(path) == WriteState::Writing; }));
+    ASSERT_TRUE(
+        WaitFor([&] { return ThePlatform().ProbeRecording(path).state == WriteState::Writing; }));
 
     Publish(ConverterProgram("record", Log(), folder.Prefix()));
     worker.RunCycle();
@@ -99,16 +101,75 @@ TEST_F(WorkerOnRealFolderTest, FileHeldOpenForWritingByAnotherProcessWaitsUntilC
 
     kill(recorder, SIGKILL);
     waitpid(recorder, nullptr, 0);
-    EXPECT_EQ(ThePlatform().ProbeWriting(path), WriteState::Closed);
-    EXPECT_EQ(ThePlatform().ProbeWriting(folder.Prefix()), WriteState::Closed); // a folder
-    // A link is never handed over, to a file or to a folder alike.
-    fs::create_symlink(path, folder.Prefix() + "file-link.flv");
-    fs::create_directory_symlink(folder.Path(), folder.Prefix() + "folder-link.flv");
-    for (const char* link : {"file-link.flv", "folder-link.flv"})
-        EXPECT_EQ(ThePlatform().ProbeWriting(folder.Prefix() + link), WriteState::NotAFile) << link;
     worker.RunCycle();
     ASSERT_EQ(ReadConverterLog(Log()).size(), 1u);
     EXPECT_FALSE(fs::exists(path));
+}
+
+// What the converter reads is the file that was checked, opened by the
+// worker: a FIFO renamed over it after the check is never read and blocks
+// nobody. Links, to a file or to a folder, are never handed over. Each of
+// them counts as failed.
+TEST_F(WorkerOnRealFolderTest, ConverterReadsTheCheckedFileNeverALinkNorAFifoPutInItsPlace) {
+    const std::string path = folder / "clip.flv";
+    WriteFile(path, "recording");
+    fs::create_symlink(path, folder / "file-link.flv");
+    fs::create_directory_symlink(folder.Path(), folder / "folder-link.flv");
+    ASSERT_EQ(mkfifo((folder / "fifo").c_str(), 0644), 0);
+    platform.FixCreationTimes(
+        {{"file-link.flv", 100}, {"folder-link.flv", 100}, {"clip.flv", 200}});
+    platform.afterProbe = [&](const std::string& probed) {
+        if (probed == path)
+            fs::rename(folder / "fifo", path);
+    };
+
+    Publish(ConverterProgram("record", Log()));
+    worker.RunCycle();
+    const std::vector<ConverterRun> runs = ReadConverterLog(Log());
+    ASSERT_EQ(runs.size(), 1u);
+    EXPECT_EQ(runs[0].args, std::vector<std::string>{"clip"});
+    EXPECT_EQ(runs[0].recording, "f:recording");
+    EXPECT_TRUE(fs::is_fifo(path));
+
+    worker.RunCycle();
+    EXPECT_EQ(ReadConverterLog(Log()).size(), 1u);
+    EXPECT_EQ(state.g_strStatus.Get(), "待機中\r\n変換できなかったファイル 3件");
+}
+
+// A converter that outlives its run of Kovalin (killed, or stopped outside
+// systemd), or a program it started, keeps its recording: a new worker
+// hands the file to nobody while either holds it, and takes it once it is
+// free and still there.
+TEST_F(WorkerOnRealFolderTest, RecordingStaysWithTheConverterOfAnEarlierRunUntilItEnds) {
+    AdoptOrphans();
+    Publish(ConverterProgram("record", Log(), folder.Path()));
+    for (const std::string mode : {"hang", "orphan"}) {
+        SCOPED_TRACE(mode);
+        const std::string path = folder / (mode + ".flv"), pids = folder / (mode + ".pids");
+        WriteFile(path, "recording");
+        // An earlier run starts it as the worker does, and ends.
+        {
+            RecordingProbe probe = ThePlatform().ProbeRecording(path);
+            ASSERT_EQ(probe.state, WriteState::Closed);
+            const ConverterStart start = ThePlatform().StartHidden(ConverterProgram(mode, pids),
+                                                                   mode, {}, probe.opened.get());
+            ASSERT_TRUE(start.process);
+            if (mode == "orphan")
+                start.process->Wait();
+        }
+        ASSERT_TRUE(WaitFor([&] { return ReadPidLog(pids).size() == 1; }));
+
+        worker.RunCycle();
+        EXPECT_EQ(state.g_strStatus.Get(), "待機中\r\n使用終了待ち 1件");
+        EXPECT_TRUE(ReadConverterLog(Log()).empty());
+
+        KillAndReap(ReadPidLog(pids)[0]);
+        worker.RunCycle();
+        ASSERT_EQ(ReadConverterLog(Log()).size(), 1u);
+        EXPECT_EQ(ReadConverterLog(Log())[0].args, std::vector<std::string>{mode});
+        EXPECT_FALSE(fs::exists(path));
+        fs::remove(Log());
+    }
 }
 
 TEST_F(WorkerOnRealFolderTest, MissingOrVanishingFolderIdles) {

@@ -298,8 +298,8 @@ TEST(Win32ShippedBatch, PublishesNothingOnAFailureAndReplacesNoOtherFile) {
                                             {"KOVALIN_FOLDER", watch + "\\"}};
         if (ffmpeg41)
             environment.emplace_back("STAND_IN_FFMPEG_4_1", "1");
-        const ConverterStart start =
-            ThePlatform().StartHidden("\"" + bin + "\\ffmpeg-convert.bat\"", title, environment);
+        const ConverterStart start = ThePlatform().StartHidden(
+            "\"" + bin + "\\ffmpeg-convert.bat\"", title, environment, nullptr);
         ASSERT_TRUE(start.process) << folder;
         start.process->Wait();
 
@@ -351,6 +351,34 @@ TEST(Win32Headless, ARecordingMovedIntoTheIdleFolderGoesAtOnce) {
     }));
     ASSERT_TRUE(moveIn("moved.flv"));
     EXPECT_TRUE(WaitFor(converted("moved.flv"), std::chrono::seconds(5)));
+}
+
+// A converter outlives its kovalin-headless.exe, ended here without any
+// clean-up: the next start hands the recording to nobody while that
+// converter runs, says so, and takes it once the converter has ended and
+// left it.
+TEST(Win32Headless, ARecordingStaysWithTheConverterOfAnEndedRunUntilItEnds) {
+    TempFolder folder;
+    const std::string log = folder / "log.txt";
+    WriteFile(folder / "set.ini", folder.Prefix() + "\n" + ConverterProgram("wait", log) + "\n0\n");
+    folder.Touch("clip.flv");
+    SetTimes(folder / "clip.flv", std::time(nullptr) - 100);
+    const auto starts = [&] {
+        const std::string started = ReadFile(log);
+        return std::count(started.begin(), started.end(), '\n');
+    };
+
+    auto first = std::make_unique<Headless>(folder / "set.ini", folder / "first.txt");
+    ASSERT_TRUE(WaitFor([&] { return starts() == 1; })) << ReadFile(folder / "first.txt");
+    first.reset(); // TerminateProcess
+    const Headless second(folder / "set.ini", folder / "second.txt");
+    ASSERT_TRUE(WaitFor([&] {
+        return ReadFile(folder / "second.txt").find("待機中 使用終了待ち 1件") != std::string::npos;
+    })) << ReadFile(folder / "second.txt");
+    EXPECT_EQ(starts(), 1);
+
+    folder.Touch("log.txt.release");
+    EXPECT_TRUE(WaitFor([&] { return starts() == 2; })) << ReadFile(folder / "second.txt");
 }
 
 // One instance per settings file: a second start ends with code 2 and the

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstdint>
 #include <ctime>
 #include <iterator>
 #include <map>
@@ -18,8 +19,10 @@
 #include "core/texts.h"
 #include "platform/the_file_system.h"
 #include "platform/the_platform.h"
+#include "platform/write_probe.h"
 #include "settings/settings_store.h"
 #include "support.h"
+#include "test_platform.h"
 #include "win32_files.h"
 
 namespace {
@@ -41,7 +44,7 @@ std::string Quoted(const std::string& path) {
 
 // Runs a converter through the platform and waits for it.
 bool RunHidden(const std::string& program, const std::string& title) {
-    const ConverterStart start = ThePlatform().StartHidden(program, title, {});
+    const ConverterStart start = ThePlatform().StartHidden(program, title, {}, nullptr);
     if (!start.process)
         return false;
     start.process->Wait();
@@ -116,20 +119,67 @@ TEST(Win32Worker, ConvertsTheOldestFlvWithABatchFileAndWaitsForIt) {
     EXPECT_EQ(state.g_bConverting.load(), 0);
 }
 
-TEST(Win32WriteProbe, AFileHeldOpenForWritingByAnotherProcessIsSeenUntilClosed) {
+// A file waits while another process writes it. Once it is complete, the
+// converter inherits the handle the probe opened, and no other handle of
+// this program's.
+TEST(Win32WriteProbe, AFileWaitsWhileAnotherProcessWritesItAndIsThenTheConvertersOneHandle) {
     TempFolder folder;
     const std::string path = folder / "rec.flv";
+    const std::string log = folder / "log.txt";
     WriteFile(path, "flv");
-    SetTimes(path, std::time(nullptr) - 100);
-    const auto recorder = ThePlatform().StartHidden(ConverterProgram("hold-open", path), "", {});
+    const auto recorder =
+        ThePlatform().StartHidden(ConverterProgram("hold-open", path), "", {}, nullptr);
     ASSERT_TRUE(recorder.process);
     ASSERT_TRUE(WaitFor([&] { return Exists(path + ".held"); }));
-    EXPECT_EQ(ThePlatform().ProbeWriting(path), WriteState::Writing);
-
+    EXPECT_EQ(ThePlatform().ProbeRecording(path).state, WriteState::Writing);
     folder.Touch("rec.flv.release");
     recorder.process->Wait();
-    EXPECT_EQ(ThePlatform().ProbeWriting(path), WriteState::Closed);
-    EXPECT_EQ(ThePlatform().ProbeWriting(folder / "missing.flv"), WriteState::Unknown);
+
+    RecordingProbe probe = ThePlatform().ProbeRecording(path);
+    ASSERT_EQ(probe.state, WriteState::Closed);
+    const auto* recording = dynamic_cast<const RecordingFile*>(probe.opened.get());
+    ASSERT_TRUE(recording);
+    SECURITY_ATTRIBUTES inheritable{sizeof inheritable, nullptr, TRUE};
+    const HANDLE other = CreateFileA((folder / "other.txt").c_str(), GENERIC_WRITE, 0, &inheritable,
+                                     CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+    const std::string handles = std::to_string(recording->Native()) + " " +
+                                std::to_string(reinterpret_cast<std::intptr_t>(other));
+    ThePlatform()
+        .StartHidden(ConverterProgram("handles", log), handles, {}, recording)
+        .process->Wait();
+    CloseHandle(other);
+    EXPECT_EQ(ReadFile(log), "1 0");
+
+    EXPECT_EQ(ThePlatform().ProbeRecording(folder / "missing.flv").state, WriteState::Gone);
+}
+
+// Neither a link named .flv (a junction, a symbolic link) nor an upload
+// whose .mp4 would name another file through its 8.3 short name is handed
+// over: each counts as failed, and the others go.
+TEST(Win32Worker, NoLinkNorUploadNamedLikeAnotherFilesShortNameIsHandedOver) {
+    const TempFolder outside; // removed after the link to it
+    TempFolder folder("watch");
+    const std::string log = folder / "log.txt";
+    WriteFile(folder / "conv.bat", "@echo %~1>>\"" + log + "\"\r\n@del /q \"%KOVALIN_FILE%\"\r\n");
+    WriteFile(folder / "recording-2024.mp4", "an earlier recording");
+    const std::string alias = ShortName(folder / "recording-2024.mp4");
+    ASSERT_NE(alias, "recording-2024.mp4") << "the file system gives no short names";
+    const std::string upload = alias.substr(0, alias.rfind('.'));
+    WriteFile(folder / (upload + ".flv"), "upload");
+    MakeFolderLink(folder / "junction.flv", outside.Path());
+    WriteFile(folder / "plain.flv", "flv");
+
+    SharedState state;
+    PublishSettings(state, folder.Prefix(), folder / "conv.bat", 0);
+    TestPlatform platform; // its clock runs ahead: every file counts as old
+    ConvertWorker worker(platform, state);
+    worker.RunCycle();
+    worker.RunCycle();
+    EXPECT_EQ(ReadFile(log), "plain\r\n");
+    std::vector<std::string> failed = state.g_failedTitles.TakeAll();
+    std::sort(failed.begin(), failed.end());
+    EXPECT_EQ(failed, (std::vector<std::string>{upload, "junction"}));
+    EXPECT_EQ(ReadFile(folder / "recording-2024.mp4"), "an earlier recording");
 }
 
 // The listing tells a read-only .mp4, which is never deleted, nor its .jpg:

@@ -412,6 +412,15 @@ TEST_F(QtViewTest, TheTooltipHoldsTheWholeStatus) {
     EXPECT_EQ(shown.toPlainText(), QString::fromStdString(markup + "を変換中\n変換動画数 1"));
 }
 
+TEST_F(QtViewTest, ANoticeShowsTheMarkupOfAFailedTitleAsItStands) {
+    const std::string markup = "<img src=x>&<a href=y>";
+    state.g_failedTitles.Push(markup);
+    dlg->OnTimer();
+    QTextDocument shown;
+    shown.setHtml(view->LastNotice().text);
+    EXPECT_EQ(shown.toPlainText(), QString::fromStdString(texts::FailedNotice(markup)));
+}
+
 TEST_F(QtViewTest, EveryStopRequestEndsTheProgramWithTheSettingsWritten) {
     std::function<void()> request;
     static StopBridge& bridge = *new StopBridge; // as the process's, never destroyed

@@ -170,18 +170,27 @@ TEST(SettingsFaultTest, DirectoryInPlaceOfTheFile) {
 }
 
 TEST(SettingsFaultTest, UnreadableFileGivesTheDefaults) {
+    // The user's own file, writable but not readable (chmod 200), in a
+    // folder the user may write: only the rule keeps the defaults off it.
     TempFolder scratch;
     const std::string path = scratch / kSettingsFileName;
     ASSERT_TRUE(SaveSettings(path, kOld));
-    chmod(path.c_str(), 0);
+    chmod(scratch.Path().c_str(), 0777);
+    ASSERT_EQ(chown(path.c_str(), 65534, 65534), 0);
+    chmod(path.c_str(), 0200);
     const int status = RunAsNobody([&] {
+        SettingsStore store(TheFileSystem(), path); // one store, as both programs keep it
         SettingsRecord loaded = DefaultSettings();
-        LoadSettings(path, loaded);
-        return loaded == DefaultSettings() ? 0 : 1;
+        if (store.Load(loaded).status != LoadStatus::Unreadable || loaded != DefaultSettings())
+            return 1;
+        const WriteOutcome saved = store.Save(loaded);
+        return !saved && saved.failure == WriteFailure::NotRead ? 0 : 2;
     });
     if (status < 0)
         GTEST_SKIP() << "needs root to read as another user";
     EXPECT_EQ(status, 0);
+    EXPECT_EQ(ReadFile(path), FormatSettings(kOld));
+    EXPECT_TRUE(Strays(scratch.Path()).empty());
 }
 
 TEST(SettingsFaultTest, FolderRefusingNewFilesIsWrittenInPlace) {

@@ -2,6 +2,7 @@
 #include <dirent.h>
 #include <fcntl.h>
 #include <signal.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cstdlib>
@@ -56,12 +57,29 @@ std::string Link(const std::string& path) {
     return n > 0 ? std::string(target, static_cast<std::size_t>(n)) : std::string();
 }
 
+// The recording that KOVALIN_FILE_FD names: "-" without the variable,
+// else "f:" for a regular file or "o:" for anything else, then its first
+// bytes.
+std::string HandedRecording() {
+    const char* number = std::getenv("KOVALIN_FILE_FD");
+    struct stat info;
+    if (!number)
+        return "-";
+    const int fd = std::atoi(number);
+    if (fstat(fd, &info) != 0)
+        return "?";
+    char bytes[64];
+    const ssize_t n = pread(fd, bytes, sizeof bytes, 0);
+    return (S_ISREG(info.st_mode) ? "f:" : "o:") +
+           std::string(bytes, static_cast<std::size_t>(n > 0 ? n : 0));
+}
+
 // A "record" run: fields ended by NUL, the arguments length-prefixed so that
 // any byte survives. One write, so concurrent records never interleave.
 void Record(const std::string& log, int argc, char** argv, int ownArgs) {
     std::string record = getsid(0) == getpid() ? "S" : "-";
     record += '\0' + Link("/proc/self/fd/0") + '\0' + OpenDescriptorsAbove2() + '\0' +
-              std::to_string(ownArgs) + '\0';
+              HandedRecording() + '\0' + std::to_string(ownArgs) + '\0';
     for (int i = 0; i < argc; ++i)
         record += std::to_string(std::strlen(argv[i])) + ':' + argv[i];
     AppendToLog(log, record + '\0' + '\n');
@@ -135,6 +153,7 @@ std::vector<ConverterRun> ReadConverterLog(const std::string& log) {
         std::istringstream fds(field());
         for (std::string fd; std::getline(fds, fd, ',');)
             run.extraFds.push_back(std::stoi(fd));
+        run.recording = field();
         const std::size_t ownArgs = std::stoul(field());
         const std::string args = field();
         for (std::size_t i = 0; i < args.size();) {

@@ -1,6 +1,7 @@
 // The converter modes on Win32.
 #include <windows.h>
 
+#include <cstdint>
 #include <cstdlib>
 #include <cstring>
 #include <fstream>
@@ -39,6 +40,26 @@ int HoldOpen(const std::string& file) {
     return 0;
 }
 
+// A converter that runs until told: appends "start" to LOG, then waits
+// for LOG.release.
+int WaitForRelease(const std::string& log) {
+    std::ofstream(log, std::ios::binary | std::ios::app) << "start\n";
+    return WaitFor([&] { return Exists(log + ".release"); }, std::chrono::seconds(60)) ? 0 : 1;
+}
+
+// Logs, for each argument (a handle's value in decimal), 1 when it names a
+// handle of this process and 0 otherwise.
+int CheckHandles(const std::string& log, int argc, char** argv) {
+    std::ofstream out(log, std::ios::binary);
+    for (int i = 3; i < argc; ++i) {
+        DWORD flags = 0;
+        const auto value = static_cast<std::uintptr_t>(std::strtoull(argv[i], nullptr, 10));
+        out << (i > 3 ? " " : "")
+            << (GetHandleInformation(reinterpret_cast<HANDLE>(value), &flags) ? 1 : 0);
+    }
+    return 0;
+}
+
 } // namespace
 
 int RunAsConverter(int argc, char** argv) {
@@ -48,6 +69,10 @@ int RunAsConverter(int argc, char** argv) {
         return Record(log, argc, argv);
     if (mode == "hold-open")
         return HoldOpen(log);
+    if (mode == "wait")
+        return WaitForRelease(log);
+    if (mode == "handles")
+        return CheckHandles(log, argc, argv);
     if (mode == "remove-named") {
         const char* file = std::getenv("KOVALIN_FILE");
         return file && DeleteFileA(file) ? 0 : 1;

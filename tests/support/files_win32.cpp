@@ -2,8 +2,11 @@
 // stay in the ANSI code page from end to end.
 #include <windows.h>
 
+#include <functional>
 #include <stdexcept>
+#include <vector>
 
+#include "platform/lead_bytes.h"
 #include "support.h"
 #include "win32_files.h"
 
@@ -14,6 +17,37 @@ namespace {
 void Check(bool ok, const std::string& what) {
     if (!ok)
         throw std::runtime_error(what + " failed, error " + std::to_string(GetLastError()));
+}
+
+// Wine lists a Unix link to a folder with the reparse-point attribute, but
+// makes and removes none itself. Wine runs a Unix program as it runs a
+// Windows one; its process handle does not tell when the program ends, so
+// `done` does. False outside Wine.
+bool RunUnixOnWine(const std::string& program, const std::string& options,
+                   const std::vector<std::wstring>& paths, const std::function<bool()>& done) {
+    using UnixName = char*(CDECL*)(const wchar_t*);
+    const auto unixName = reinterpret_cast<UnixName>(reinterpret_cast<void*>(
+        GetProcAddress(GetModuleHandleA("kernel32"), "wine_get_unix_file_name")));
+    if (!unixName)
+        return false;
+    std::string line = program + " " + options;
+    for (const std::wstring& path : paths) {
+        char* name = unixName(path.c_str());
+        if (!name)
+            return false;
+        line += " \"" + std::string(name) + "\"";
+        HeapFree(GetProcessHeap(), 0, name);
+    }
+    STARTUPINFOA startup{};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION started{};
+    const std::string path = "Z:\\bin\\" + program;
+    if (!CreateProcessA(path.c_str(), line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
+                        &startup, &started))
+        return false;
+    CloseHandle(started.hProcess);
+    CloseHandle(started.hThread);
+    return WaitFor(done);
 }
 
 } // namespace
@@ -59,6 +93,16 @@ void RemoveTreeW(const std::wstring& path) {
     SetFileAttributesW(path.c_str(), FILE_ATTRIBUTE_NORMAL);
     if (!(attributes & FILE_ATTRIBUTE_DIRECTORY)) {
         DeleteFileW(path.c_str());
+        return;
+    }
+    // A link to a folder goes itself, never what it leads to (Wine's
+    // RemoveDirectoryW would remove an empty folder it leads to).
+    if (attributes & FILE_ATTRIBUTE_REPARSE_POINT) {
+        const auto gone = [&] {
+            return GetFileAttributesW(path.c_str()) == INVALID_FILE_ATTRIBUTES;
+        };
+        if (!RunUnixOnWine("rm", "-f --", {path}, gone))
+            RemoveDirectoryW(path.c_str());
         return;
     }
     WIN32_FIND_DATAW found;
@@ -149,6 +193,23 @@ void MakeFileW(const std::string& folder, const std::wstring& name, std::uint64_
                     SetFileTime(file, &time, nullptr, &time);
     CloseHandle(file);
     Check(ok, "sizing a file in " + folder);
+}
+
+void MakeFolderLink(const std::string& link, const std::string& target) {
+    constexpr DWORD kAllowUnprivileged = 0x2; // SYMBOLIC_LINK_FLAG_ALLOW_UNPRIVILEGED_CREATE
+    CreateSymbolicLinkA(link.c_str(), target.c_str(),
+                        SYMBOLIC_LINK_FLAG_DIRECTORY | kAllowUnprivileged);
+    Check(Exists(link) || RunUnixOnWine("ln", "-s --", {Wide(target), Wide(link)},
+                                        [&] { return Exists(link); }),
+          "making the link " + link);
+}
+
+std::string ShortName(const std::string& path) {
+    char shortPath[MAX_PATH];
+    const DWORD length = GetShortPathNameA(path.c_str(), shortPath, MAX_PATH);
+    Check(length > 0 && length < MAX_PATH, "the short name of " + path);
+    const std::string whole(shortPath, length);
+    return whole.substr(FolderOf(whole, SystemLeadBytes()).size());
 }
 
 void MakeFolder(const std::string& path) {

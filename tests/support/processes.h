@@ -18,6 +18,9 @@ struct ConverterRun {
     std::string stdinTarget;       // what descriptor 0 is
     bool ownSession = false;
     std::vector<int> extraFds; // open descriptors above 2
+    // The recording it was handed: "-" for none, else "f:" (a regular file)
+    // or "o:" (anything else) and its first bytes.
+    std::string recording;
 };
 std::vector<ConverterRun> ReadConverterLog(const std::string& log);
 // The process ids that "hang" and "orphan" converters logged.

@@ -73,7 +73,10 @@ inline constexpr char kConverterFlag[] = "--test-converter=";
 //   Win32: "record" waits 300 ms first, then appends one line: "show=N" or
 //     "noshow=N" (whether it was given a window state, and which), then its
 //     arguments; "hold-open" holds LOG open for writing until LOG.release
-//     exists, after writing LOG.held; "print-exe-dir" writes
+//     exists, after writing LOG.held; "wait" appends "start" to LOG and
+//     waits until LOG.release exists; "handles" writes, for each argument
+//     (a handle's value), 1 if the handle is open in it and 0 if not;
+//     "print-exe-dir" writes
 //     ExecutableDirectory() to LOG; "remove-named" deletes the file that
 //     KOVALIN_FILE names.
 std::string ConverterProgram(const std::string& mode, const std::string& log,

@@ -28,6 +28,8 @@ class TestPlatform : public Platform {
     std::function<void(DirEntry&)> adjustEntry;
     // Called after the wait for each converter, with its command line.
     std::function<void(const std::string&)> afterConvert;
+    // Called after each probe, with the path probed.
+    std::function<void(const std::string&)> afterProbe;
     // False keeps only the counts below, so that a long run holds no growing
     // record of its own.
     bool keepRecords = true;
@@ -64,12 +66,20 @@ class TestPlatform : public Platform {
         }
     }
 
-    WriteState ProbeWriting(const std::string& path) override {
-        return ThePlatform().ProbeWriting(path);
+    RecordingProbe ProbeRecording(const std::string& path) override {
+        RecordingProbe probe = ThePlatform().ProbeRecording(path);
+        if (afterProbe)
+            afterProbe(path);
+        return probe;
+    }
+
+    bool NamesAnotherEntry(const std::string& path) override {
+        return ThePlatform().NamesAnotherEntry(path);
     }
 
     ConverterStart StartHidden(const std::string& program, const std::string& title,
-                               const ConverterEnvironment& environment) override {
+                               const ConverterEnvironment& environment,
+                               const OpenedRecording* recording) override {
         const std::string commandLine = program + " " + title;
         {
             std::lock_guard lock(m_mutex);
@@ -77,7 +87,7 @@ class TestPlatform : public Platform {
             if (keepRecords)
                 m_starts.push_back(commandLine);
         }
-        ConverterStart start = ThePlatform().StartHidden(program, title, environment);
+        ConverterStart start = ThePlatform().StartHidden(program, title, environment, recording);
         if (start.process)
             start.process =
                 std::make_unique<Watched>(std::move(start.process), commandLine, afterConvert);

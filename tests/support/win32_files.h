@@ -18,5 +18,11 @@ std::wstring Wide(const std::string& path);
 // the ANSI code page may lack, created and last written at `seconds`.
 void MakeFileW(const std::string& folder, const std::wstring& name, std::uint64_t size,
                std::int64_t seconds);
+// Makes `link` a symbolic link to the folder `target`, an entry with the
+// reparse-point attribute. Wine's CreateSymbolicLinkW makes nothing; there
+// the link is made as a Unix one, which Wine lists with that attribute too.
+void MakeFolderLink(const std::string& link, const std::string& target);
+// The 8.3 short name that the system gives the entry at `path`.
+std::string ShortName(const std::string& path);
 
 } // namespace test_support

@@ -184,8 +184,12 @@ TEST_F(ConvertWorkerTest, FileThatKeepsChangingNeitherStallsTheQueueNorSkipsItsB
     EXPECT_EQ(state.g_failedTitles.TakeAll(), std::vector<std::string>{"junk"});
 }
 
-TEST_F(ConvertWorkerTest, FileBeingWrittenWaitsAndTheOldestCompleteOneGoes) {
+TEST_F(ConvertWorkerTest, FileBeingWrittenOrStillHeldWaitsAndTheOldestCompleteOneGoes) {
     platform.Add("recording.flv", 10).writing = WriteState::Writing;
+    // Held by a converter it was handed to earlier, in this run or another.
+    platform.Add("held.flv", 11).writing = WriteState::Claimed;
+    // Gone between the listing and the probe: neither waiting nor failed.
+    platform.Add("vanished.flv", 12).writing = WriteState::Gone;
     // Where the probe cannot tell, 10 quiet seconds make a file complete.
     for (const auto& [name, quiet] :
          {std::pair{"unknown-fresh.flv", 9}, {"unknown-quiet.flv", 10}}) {
@@ -198,15 +202,24 @@ TEST_F(ConvertWorkerTest, FileBeingWrittenWaitsAndTheOldestCompleteOneGoes) {
 
     platform.files.pop_back();
     worker.RunCycle();
-    EXPECT_EQ(state.g_strStatus.Get(), "待機中\r\n書き込み終了待ち 2件");
+    EXPECT_EQ(state.g_strStatus.Get(), "待機中\r\n書き込み終了待ち 2件、使用終了待ち 1件");
+    platform.Find("held.flv")->writing = WriteState::Closed;
+    worker.RunCycle();
+    EXPECT_EQ(platform.started.back(), "conv held");
     platform.Find("recording.flv")->writing = WriteState::Closed;
     worker.RunCycle();
     EXPECT_EQ(platform.started.back(), "conv recording");
 }
 
-TEST_F(ConvertWorkerTest, ConverterGetsTheFileByNameInItsEnvironment) {
+// The converter is handed the file the probe opened, and this program's
+// copy is closed before the wait: the claim is the converter's alone.
+TEST_F(ConvertWorkerTest, ConverterIsHandedTheCheckedFileAndItsNameInItsEnvironment) {
     platform.Add("say \"hi\"  twice.flv", 10);
+    int openWhileConverting = -1;
+    platform.onConvert = [&](const std::string&) { openWhileConverting = platform.openRecordings; };
     worker.RunCycle();
+    EXPECT_EQ(platform.handed, std::vector<std::string>{"/w/say \"hi\"  twice.flv"});
+    EXPECT_EQ(openWhileConverting, 0);
     EXPECT_EQ(platform.environment,
               (ConverterEnvironment{{"KOVALIN_FILE", "/w/say \"hi\"  twice.flv"},
                                     {"KOVALIN_TITLE", "say \"hi\"  twice"},
@@ -214,8 +227,10 @@ TEST_F(ConvertWorkerTest, ConverterGetsTheFileByNameInItsEnvironment) {
 }
 
 // Names the system cannot give exactly (two of them shown alike, as code
-// page 932 shows ä.flv and ö.flv), a FIFO, and a title the start refuses:
-// never handed over, shown and announced as failed, once, in nobody's way.
+// page 932 shows ä.flv and ö.flv), a FIFO, a link, a file this program may
+// not read, uploads whose .mp4 or .jpg would be another file's short name,
+// and a title the start refuses: never handed over, shown and announced as
+// failed, once, in nobody's way.
 TEST_F(ConvertWorkerTest, FilesThatMustNeverBeHandedOverFailAndBlockNothing) {
     platform.Add("..?..?x.flv", 10).usableName = false;
     for (const char* identity : {"\xe4.flv", "\xf6.flv"}) {
@@ -224,6 +239,11 @@ TEST_F(ConvertWorkerTest, FilesThatMustNeverBeHandedOverFailAndBlockNothing) {
         file.identity = identity;
     }
     platform.Add("fifo.flv", 20).writing = WriteState::NotAFile;
+    platform.Add("link.flv", 21).link = true;
+    platform.Add("secret.flv", 22).writing = WriteState::Unreadable;
+    platform.Add("RECORD~1.flv", 23);
+    platform.Add("THUMB~1.flv", 24);
+    platform.aliases = {"/w/RECORD~1.mp4", "/w/THUMB~1.jpg"};
     platform.Add("a&b.flv", 30);
     platform.refusedTitle = "a&b";
     platform.Add("plain.flv", 40);
@@ -231,12 +251,13 @@ TEST_F(ConvertWorkerTest, FilesThatMustNeverBeHandedOverFailAndBlockNothing) {
     for (int i = 0; i < 3; ++i)
         worker.RunCycle();
     EXPECT_EQ(platform.started, std::vector<std::string>{"conv plain"});
-    EXPECT_EQ(state.g_strStatus.Get(), "待機中\r\n変換できなかったファイル 5件");
+    EXPECT_EQ(state.g_strStatus.Get(), "待機中\r\n変換できなかったファイル 9件");
     platform.now += 3600; // their back-offs pass, and they are refused again
     for (int i = 0; i < 3; ++i)
         worker.RunCycle();
     EXPECT_EQ(state.g_failedTitles.TakeAll(),
-              (std::vector<std::string>{"..?..?x", "?", "?", "fifo", "a&b"}));
+              (std::vector<std::string>{"..?..?x", "?", "?", "fifo", "link", "secret", "RECORD~1",
+                                        "THUMB~1", "a&b"}));
     // An unusable name is never joined to the folder, not even to probe it.
     for (const std::string& path : platform.probed)
         EXPECT_EQ(path.find("..?"), std::string::npos);
@@ -278,7 +299,7 @@ TEST_F(ConvertWorkerTest, ASettingChangeEndsAnyPauseAndAFolderChangeOnlyAnIdleOn
     EXPECT_EQ(platform.changes.size(), 1u);
 }
 
-TEST(IdleStatusTest, LinesNameAnUnreachableLimitAndWaitingAndFailedFiles) {
+TEST(IdleStatusTest, LinesNameAnUnreachableLimitAndWaitingHeldAndFailedFiles) {
     EXPECT_EQ(texts::Idle(0, 0, false), "待機中");
     EXPECT_EQ(texts::Idle(0, 3, false), "待機中\r\n変換できなかったファイル 3件");
     EXPECT_EQ(texts::Idle(99999, 99999, false),
@@ -286,6 +307,9 @@ TEST(IdleStatusTest, LinesNameAnUnreachableLimitAndWaitingAndFailedFiles) {
     EXPECT_EQ(texts::Idle(0, 0, true), "待機中\r\n削除しても上限を超えます");
     EXPECT_EQ(texts::Idle(1, 0, true),
               "待機中\r\n削除しても上限を超えます\r\n書き込み終了待ち 1件");
+    EXPECT_EQ(texts::Idle(0, 0, false, 1), "待機中\r\n使用終了待ち 1件");
+    EXPECT_EQ(texts::Idle(1, 2, false, 3),
+              "待機中\r\n書き込み終了待ち 1件、使用終了待ち 3件、変換できなかったファイル 2件");
 }
 
 TEST(DisplayedTitleTest, ControlCharactersBecomeQuestionMarks) {

@@ -2,6 +2,7 @@
 // the quota pass without an operating system.
 #pragma once
 
+#include <algorithm>
 #include <functional>
 #include <map>
 #include <string>
@@ -21,8 +22,9 @@ class FakePlatform : public Platform {
         std::int64_t modified = 0;
         WriteState writing = WriteState::Closed; // what the probe answers
         bool usableName = true;
-        std::string identity = {};                   // empty: the name
-        bool locked = false;                         // deleting fails, as for a file in use
+        std::string identity = {}; // empty: the name
+        bool locked = false;       // deleting fails, as for a file in use
+        bool link = false;
         std::uint64_t allocated = ~std::uint64_t{0}; // set aside on disk; unknown by default
         std::string fileId = {};                     // shared by the names of one file
     };
@@ -35,6 +37,7 @@ class FakePlatform : public Platform {
     bool startFails = false;
     std::string refusedTitle; // a title the start refuses to pass
     LeadByteTest leadBytes = nullptr;
+    std::vector<std::string> aliases; // paths that name an entry of another name
 
     // Called while the worker waits for a converter, with its command line.
     std::function<void(const std::string&)> onConvert;
@@ -46,6 +49,8 @@ class FakePlatform : public Platform {
     ConverterEnvironment environment;  // that of the last start
     std::vector<std::string> removed;  // every path deleted
     std::vector<std::string> probed;   // every path probed for writers
+    std::vector<std::string> handed;   // the recording handed to each start, "" for none
+    int openRecordings = 0;            // recordings opened by the probe and not yet closed
     std::vector<unsigned> sleeps;      // every pause and sleep, in milliseconds
     std::vector<std::string> watched;  // every folder watched, in order
     int wakes = 0;                     // calls of WakePause
@@ -87,7 +92,7 @@ class FakePlatform : public Platform {
             if (MatchesMask(f.name, mask))
                 visit({f.name, f.identity.empty() ? f.name : f.identity, f.created,
                        f.directory ? 0 : f.size, f.directory, f.modified, f.usableName,
-                       f.readOnly && !f.directory, f.allocated, f.fileId});
+                       f.readOnly && !f.directory, f.link, f.allocated, f.fileId});
     }
 
     bool RemoveWritableFile(const std::string& path) override {
@@ -134,14 +139,23 @@ class FakePlatform : public Platform {
 
     void WakePause() override { ++wakes; }
 
-    WriteState ProbeWriting(const std::string& path) override {
+    RecordingProbe ProbeRecording(const std::string& path) override {
         probed.push_back(path);
         const File* file = Find(path.substr(folder.size()));
-        return file ? file->writing : WriteState::Unknown;
+        if (!file)
+            return {WriteState::Gone};
+        if (file->writing != WriteState::Closed && file->writing != WriteState::Unknown)
+            return {file->writing};
+        return {file->writing, std::make_unique<Recording>(*this, path)};
+    }
+
+    bool NamesAnotherEntry(const std::string& path) override {
+        return std::find(aliases.begin(), aliases.end(), path) != aliases.end();
     }
 
     ConverterStart StartHidden(const std::string& program, const std::string& title,
-                               const ConverterEnvironment& env) override {
+                               const ConverterEnvironment& env,
+                               const OpenedRecording* recording) override {
         if (title == refusedTitle)
             return {nullptr, true};
         if (startFails)
@@ -149,12 +163,24 @@ class FakePlatform : public Platform {
         const std::string commandLine = program + " " + title;
         started.push_back(commandLine);
         environment = env;
+        const auto* opened = dynamic_cast<const Recording*>(recording);
+        handed.push_back(opened ? opened->path : "");
         return {std::make_unique<Process>(*this, commandLine)};
     }
 
     LeadByteTest LeadBytes() const override { return leadBytes; }
 
   private:
+    struct Recording : OpenedRecording {
+        Recording(FakePlatform& owner, std::string openedPath)
+            : owner(owner), path(std::move(openedPath)) {
+            ++owner.openRecordings;
+        }
+        ~Recording() override { --owner.openRecordings; }
+        FakePlatform& owner;
+        std::string path;
+    };
+
     class Process : public ConverterProcess {
       public:
         Process(FakePlatform& owner, std::string commandLine)

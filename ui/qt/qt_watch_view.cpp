@@ -211,7 +211,8 @@ void QtWatchView::ModifyTrayIcon(TrayIcon icon, const std::string& tip) {
 }
 
 void QtWatchView::ShowTrayNotice(const std::string& caption, const std::string& text) {
-    m_trayIcon.showMessage(ToQt(caption), TrayText(text), QSystemTrayIcon::Warning);
+    m_lastNotice = {ToQt(caption), TrayText(text)};
+    m_trayIcon.showMessage(m_lastNotice.caption, m_lastNotice.text, QSystemTrayIcon::Warning);
 }
 
 void QtWatchView::DeleteTrayIcon() {

@@ -47,6 +47,11 @@ class QtWatchView : public IWatchView {
     QMenu& TrayMenu() { return m_menuTray; }
     const QTimer& Timer() const { return m_timer; }
     const QIcon& Icon(TrayIcon icon) const { return m_trayIcons[static_cast<std::size_t>(icon)]; }
+    // The last notice as it went to the tray, which keeps no copy.
+    struct Notice {
+        QString caption, text;
+    };
+    const Notice& LastNotice() const { return m_lastNotice; }
 
   private:
     void ConnectDialog();
@@ -57,5 +62,6 @@ class QtWatchView : public IWatchView {
     QMenu m_menuTray;
     QSystemTrayIcon m_trayIcon;
     TrayIcon m_shownIcon = TrayIcon::Idle;
+    Notice m_lastNotice;
     QTimer m_timer;
 };
