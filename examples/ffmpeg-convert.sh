@@ -99,7 +99,8 @@ outputs_are_free() {
 }
 outputs_are_free || exit 1
 
-# The recording: Kovalin's descriptor, else opened here. ffmpeg reads it as
+# The recording: Kovalin's descriptor, else opened here for reading and
+# writing, an open that never waits on a FIFO. ffmpeg reads it as
 # /dev/fd/N, so it never sees the title and cannot read a protocol or an
 # image sequence pattern (%d) out of it, nor print it. The file must be the
 # regular file that the name itself is (same device and inode): a link or a
