@@ -3,6 +3,7 @@
 
 #include <algorithm>
 #include <cstdint>
+#include <limits>
 #include <string>
 #include <vector>
 
@@ -27,7 +28,21 @@ struct DirEntry {
     // A symbolic link, or on Windows any entry with the reparse-point
     // attribute (a junction among them): the entry itself, never its target.
     bool isLink = false;
+    // The bytes the system has set aside for the file on disk, where it
+    // tells (POSIX: every file; Windows: a file marked sparse); otherwise the
+    // largest value, so that the size counts.
+    std::uint64_t allocated = std::numeric_limits<std::uint64_t>::max();
+    // The same for every name of one file (POSIX: device and inode of a file
+    // with several names); empty for a file with one name, or where the
+    // system does not tell.
+    std::string fileId;
 };
+
+// The space the entry takes: its size, or what is set aside for it on disk
+// where that is less (a sparse or compressed file). What the quota counts.
+inline std::uint64_t SpaceTaken(const DirEntry& entry) {
+    return std::min(entry.size, entry.allocated);
+}
 
 // Oldest first by creation time; of equal times the entry listed first.
 inline void SortOldestFirst(std::vector<DirEntry>& entries) {

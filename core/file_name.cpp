@@ -71,10 +71,23 @@ bool EqualsIgnoringAsciiCase(std::string_view a, std::string_view b) {
     return true;
 }
 
-std::string AsciiLowered(std::string text) {
-    for (char& c : text)
-        c = AsciiLower(c);
-    return text;
+int CompareIgnoringAsciiCase(std::string_view a, std::string_view b, LeadByteTest isLeadByte) {
+    std::size_t i = 0, j = 0;
+    while (i < a.size() && j < b.size()) {
+        const std::size_t nextA = NextChar(a, i, isLeadByte);
+        const std::size_t nextB = NextChar(b, j, isLeadByte);
+        int order = 0;
+        if (nextA - i == 1 && nextB - j == 1)
+            order = static_cast<unsigned char>(AsciiLower(a[i])) -
+                    static_cast<unsigned char>(AsciiLower(b[j]));
+        else
+            order = a.substr(i, nextA - i).compare(b.substr(j, nextB - j));
+        if (order != 0)
+            return order < 0 ? -1 : 1;
+        i = nextA;
+        j = nextB;
+    }
+    return (i < a.size() ? 1 : 0) - (j < b.size() ? 1 : 0);
 }
 
 bool HasExtension(std::string_view name, std::string_view extension) {

@@ -37,8 +37,10 @@ std::size_t FindLastChar(std::string_view text, char c, LeadByteTest isLeadByte)
 
 bool EqualsIgnoringAsciiCase(std::string_view a, std::string_view b);
 
-// The text with ASCII capitals made small; other bytes stay.
-std::string AsciiLowered(std::string text);
+// Orders two texts byte by byte with the case of ASCII letters ignored:
+// negative, 0 or positive. With a lead-byte test a double-byte character
+// compares whole and as it is, so that its second byte is never folded.
+int CompareIgnoringAsciiCase(std::string_view a, std::string_view b, LeadByteTest isLeadByte);
 
 // True when the name ends in the extension (".mp4"), ASCII case ignored: what
 // the mask "*.mp4" matches, told without a wildcard match.

@@ -1,84 +1,110 @@
 #include "core/size_limit.h"
 
+#include <algorithm>
 #include <unordered_map>
+#include <unordered_set>
 #include <vector>
 
+#include "core/jpg_partners.h"
 #include "core/platform_port.h"
 #include "core/shared_state.h"
 
 namespace {
 
+// A file of the folder, counted once however many of its names are listed:
+// its space leaves the total only with the last of them.
+struct FileSpace {
+    double bytes = 0.0;
+    std::size_t names = 0; // listed names not deleted yet
+    bool kept = false;     // some name of it stays, whatever the pass deletes
+};
+
+// A name the pass may delete, and the file it names.
+struct Name {
+    DirEntry entry;
+    std::size_t file = 0; // index in Survey::files
+};
+
 struct Survey {
     double totalBytes = 0.0;
-    // What no deletion can remove: entries that are directories, read-only
-    // or without a usable name, and the .mp4 without a title.
+    // What no deletion can remove: the files of which some name is a
+    // directory, read-only, without a usable name, the .mp4 without a
+    // title, or a .jpg that no .mp4 takes with it.
     double keptBytes = 0.0;
-    std::vector<DirEntry> mp4s;  // candidates: created before the pass, with a title
-    std::vector<DirEntry> later; // deletable, but created in the pass's second
-    std::vector<DirEntry> jpgs;  // deletable
+    std::vector<FileSpace> files;
+    std::vector<Name> mp4s;                    // candidates: created before the pass, with a title
+    std::vector<Name> later;                   // deletable, but created in the pass's second
+    std::vector<DirEntry> jpgs;                // deletable
+    std::vector<std::size_t> jpgFiles;         // the file of each of them
+    std::unordered_set<std::string> mp4Titles; // of every .mp4 listed
+
+    void Keep(std::size_t file) {
+        if (!files[file].kept)
+            keptBytes += files[file].bytes;
+        files[file].kept = true;
+    }
+    // One name of the file was deleted.
+    void Forget(std::size_t file) {
+        if (--files[file].names == 0)
+            totalBytes -= files[file].bytes;
+    }
 };
-
-// The deletable .jpg files named like one title, ASCII case ignored, in
-// listing order; `claimed` when some deletable .mp4 has that title.
-struct Partners {
-    std::vector<DirEntry> files;
-    bool claimed = false;
-};
-
-// By the .jpg name in lower case.
-using PartnerIndex = std::unordered_map<std::string, Partners>;
-
-std::string PartnerKey(const DirEntry& mp4, LeadByteTest leadBytes) {
-    return AsciiLowered(FileTitle(mp4.name, leadBytes) + ".jpg");
-}
 
 // One listing of the folder gives the total and every candidate.
 Survey SurveyFolder(Platform& platform, const std::string& folder) {
     const std::int64_t start = platform.Now();
     const LeadByteTest leadBytes = platform.LeadBytes();
     Survey survey;
+    std::unordered_map<std::string, std::size_t> fileOfId;
     platform.FindEntries(folder + "*", [&](const DirEntry& entry) {
         const bool mp4 = HasExtension(entry.name, ".mp4");
         if (!mp4 && !HasExtension(entry.name, ".jpg"))
             return;
-        const double size = static_cast<double>(entry.size);
-        survey.totalBytes += size;
+        std::size_t file = survey.files.size();
+        if (!entry.fileId.empty())
+            file = fileOfId.try_emplace(entry.fileId, file).first->second;
+        if (file == survey.files.size()) {
+            survey.files.push_back({static_cast<double>(SpaceTaken(entry))});
+            survey.totalBytes += survey.files.back().bytes;
+        }
+        ++survey.files[file].names;
+        if (mp4)
+            survey.mp4Titles.insert(FileTitle(entry.name, leadBytes));
         // A name the system could not give exactly counts, but is never
         // joined to the folder: it might name another file. No name is
         // formed from an empty title.
         if (!entry.usableName || entry.isDirectory || entry.readOnly ||
             (mp4 && FindLastChar(entry.name, '.', leadBytes) == 0)) {
-            survey.keptBytes += size;
-            return;
-        }
-        if (!mp4)
+            survey.Keep(file);
+        } else if (!mp4) {
             survey.jpgs.push_back(entry);
-        else if (entry.creationTime < start)
-            survey.mp4s.push_back(entry);
-        else
-            survey.later.push_back(entry);
+            survey.jpgFiles.push_back(file);
+        } else {
+            (entry.creationTime < start ? survey.mp4s : survey.later).push_back({entry, file});
+        }
     });
     return survey;
 }
 
-// Indexes the .jpg files and returns the bytes of those that no deletable
-// .mp4 takes with it: they stay, whatever the pass deletes.
-double IndexPartners(const Survey& survey, LeadByteTest leadBytes, PartnerIndex& index) {
-    for (const DirEntry& jpg : survey.jpgs)
-        index[AsciiLowered(jpg.name)].files.push_back(jpg);
-    for (const std::vector<DirEntry>* mp4s : {&survey.mp4s, &survey.later}) {
-        for (const DirEntry& mp4 : *mp4s) {
-            const auto found = index.find(PartnerKey(mp4, leadBytes));
-            if (found != index.end())
-                found->second.claimed = true;
+// The partners of each .mp4 that may be deleted, as indices into
+// survey.jpgs: the candidates' first, in their order, then the later ones'.
+// A .jpg that none of them takes with it counts as kept.
+std::vector<std::vector<std::size_t>> ClaimPartners(const Platform& platform, Survey& survey) {
+    const JpgPartners partners(platform, survey.jpgs, survey.mp4Titles);
+    std::vector<std::vector<std::size_t>> partnersOf;
+    std::vector<bool> claimed(survey.jpgs.size());
+    for (const std::vector<Name>* mp4s : {&survey.mp4s, &survey.later}) {
+        for (const Name& mp4 : *mp4s) {
+            partnersOf.push_back(partners.Of(mp4.entry));
+            for (const std::size_t jpg : partnersOf.back())
+                claimed[jpg] = true;
         }
     }
-    double unclaimed = 0.0;
-    for (const auto& [key, partners] : index) {
-        for (const DirEntry& jpg : partners.files)
-            unclaimed += partners.claimed ? 0.0 : static_cast<double>(jpg.size);
+    for (std::size_t jpg = 0; jpg < survey.jpgs.size(); ++jpg) {
+        if (!claimed[jpg])
+            survey.Keep(survey.jpgFiles[jpg]);
     }
-    return unclaimed;
+    return partnersOf;
 }
 
 // The one place of the rule that a limit of 0 or below is off.
@@ -95,41 +121,42 @@ QuotaResult EnforceSizeLimit(Platform& platform, SharedState& state) {
         return QuotaResult::Done;
     // The files deleted are always in the folder that was listed.
     const std::string folder = state.g_strWatchDir.Get();
-    const LeadByteTest leadBytes = platform.LeadBytes();
     Survey survey = SurveyFolder(platform, folder);
     if (!over(survey.totalBytes))
         return QuotaResult::Done;
-    PartnerIndex partners;
-    double keptBytes = survey.keptBytes + IndexPartners(survey, leadBytes, partners);
+
+    // Oldest first by creation time; of equal times the one listed first.
+    std::stable_sort(survey.mp4s.begin(), survey.mp4s.end(), [](const Name& a, const Name& b) {
+        return a.entry.creationTime < b.entry.creationTime;
+    });
+    const std::vector<std::vector<std::size_t>> partnersOf = ClaimPartners(platform, survey);
     // Deleting recordings could not bring the folder under the limit: they
     // would be lost for nothing.
-    if (over(keptBytes))
+    if (over(survey.keptBytes))
         return QuotaResult::LimitOutOfReach;
 
-    SortOldestFirst(survey.mp4s);
-    for (const DirEntry& mp4 : survey.mp4s) {
+    std::vector<bool> jpgGone(survey.jpgs.size());
+    for (std::size_t i = 0; i < survey.mp4s.size(); ++i) {
         if (!over(survey.totalBytes))
             return QuotaResult::Done;
         // A candidate that cannot be deleted (a file in use) is passed over,
         // and its partners stay with it: they count as kept from now on.
-        const bool removed = platform.RemoveWritableFile(folder + mp4.name);
+        const Name& mp4 = survey.mp4s[i];
+        const bool removed = platform.RemoveWritableFile(folder + mp4.entry.name);
         if (removed)
-            survey.totalBytes -= static_cast<double>(mp4.size);
+            survey.Forget(mp4.file);
         else
-            keptBytes += static_cast<double>(mp4.size);
-        const auto found = partners.find(PartnerKey(mp4, leadBytes));
-        if (found != partners.end()) {
-            std::erase_if(found->second.files, [&](const DirEntry& jpg) {
-                const double size = static_cast<double>(jpg.size);
-                if (removed && platform.RemoveWritableFile(folder + jpg.name)) {
-                    survey.totalBytes -= size;
-                    return true;
-                }
-                keptBytes += size;
-                return false;
-            });
+            survey.Keep(mp4.file);
+        for (const std::size_t jpg : partnersOf[i]) {
+            if (jpgGone[jpg])
+                continue;
+            jpgGone[jpg] = removed && platform.RemoveWritableFile(folder + survey.jpgs[jpg].name);
+            if (jpgGone[jpg])
+                survey.Forget(survey.jpgFiles[jpg]);
+            else
+                survey.Keep(survey.jpgFiles[jpg]);
         }
-        if (over(keptBytes))
+        if (over(survey.keptBytes))
             return QuotaResult::LimitOutOfReach;
     }
     return QuotaResult::Done;

@@ -76,6 +76,15 @@ void CheckCaseFolding(std::string_view a, std::string_view b) {
         if (c >= 'a' && c <= 'z')
             c = static_cast<char>(c - 'a' + 'A');
     FUZZ_CHECK(EqualsIgnoringAsciiCase(a, upper));
+    // The order of titles: without double-byte characters the same rule;
+    // with them, a second byte is never folded, so no two texts are joined
+    // that differ beyond ASCII case.
+    FUZZ_CHECK((CompareIgnoringAsciiCase(a, b, nullptr) == 0) == EqualsIgnoringAsciiCase(a, b));
+    for (const LeadByteTest leadBytes : {LeadByteTest{nullptr}, LeadByteTest{IsCp932LeadByte}}) {
+        const int order = CompareIgnoringAsciiCase(a, b, leadBytes);
+        FUZZ_CHECK(order == -CompareIgnoringAsciiCase(b, a, leadBytes));
+        FUZZ_CHECK(order != 0 || EqualsIgnoringAsciiCase(a, b));
+    }
 }
 
 void CheckWatchDir(std::string_view text, LeadByteTest leadBytes) {

@@ -11,12 +11,14 @@
 // of time() and whole 64-bit sizes, links not followed. Only names that
 // match the mask themselves are kept.
 // - POSIX: the birth time, or the modification time where the file system
-//   keeps none; the identity is the name.
+//   keeps none; the identity is the name; the blocks allocated, and device
+//   and inode of a file with several names.
 // - Windows: FindFirstFileW/FindNextFileW, the names in the ANSI code page,
 //   marked unusable where it cannot carry them exactly or where they could
 //   name another file (platform/windows_names.h); the identity is the UTF-16
 //   name. The system also matches 8.3 short names ("*.flv" finds
-//   "x.flvx"), hence the mask is matched again.
+//   "x.flvx"), hence the mask is matched again. A file marked sparse tells
+//   its allocated size (GetCompressedFileSizeW); no other file does.
 void FindDirEntries(const std::string& pattern, const std::function<void(const DirEntry&)>& visit);
 
 // Platform::NamesAnotherEntry for a folder prefix and a name without

@@ -10,6 +10,7 @@
 #include "platform/folder_lock.h"
 #include "platform/folder_watch.h"
 #include "platform/lead_bytes.h"
+#include "platform/name_order.h"
 #include "platform/process.h"
 #include "platform/remove_file.h"
 #include "platform/sleep.h"
@@ -55,6 +56,10 @@ class SystemPlatform final : public Platform {
     FolderClaim ClaimFolder(const std::string& folder) override { return ClaimWatchFolder(folder); }
 
     LeadByteTest LeadBytes() const override { return SystemLeadBytes(); }
+
+    int CompareTitles(const DirEntry& a, const DirEntry& b) const override {
+        return CompareTitlesAsTheSystem(a, b);
+    }
 
   private:
     FolderWatch m_watch;

@@ -5,6 +5,7 @@
 #include <sys/stat.h>
 
 #include <cstring>
+#include <limits>
 #include <memory>
 
 #include "core/file_name.h"
@@ -19,7 +20,9 @@ struct DirCloser {
 bool Describe(int dirFd, const char* name, DirEntry& entry) {
     struct statx info;
     if (statx(dirFd, name, AT_SYMLINK_NOFOLLOW | AT_NO_AUTOMOUNT,
-              STATX_TYPE | STATX_MODE | STATX_SIZE | STATX_BTIME | STATX_MTIME, &info) != 0)
+              STATX_TYPE | STATX_MODE | STATX_SIZE | STATX_BTIME | STATX_MTIME | STATX_BLOCKS |
+                  STATX_NLINK | STATX_INO,
+              &info) != 0)
         return false;
     const bool hasBirth = (info.stx_mask & STATX_BTIME) != 0;
     entry.name = name;
@@ -31,6 +34,15 @@ bool Describe(int dirFd, const char* name, DirEntry& entry) {
     // The rule of RemoveWritableFile: a regular file that nobody may write is kept.
     entry.readOnly = S_ISREG(info.stx_mode) && (info.stx_mode & 0222) == 0;
     entry.isLink = S_ISLNK(info.stx_mode);
+    // A sparse file takes only its blocks; a file with several names is
+    // told by its device and inode.
+    entry.allocated = (info.stx_mask & STATX_BLOCKS) != 0
+                          ? info.stx_blocks * 512
+                          : std::numeric_limits<std::uint64_t>::max();
+    entry.fileId.clear();
+    if ((info.stx_mask & STATX_INO) != 0 && info.stx_nlink > 1 && !entry.isDirectory)
+        entry.fileId = std::to_string(info.stx_dev_major) + ":" +
+                       std::to_string(info.stx_dev_minor) + ":" + std::to_string(info.stx_ino);
     return true;
 }
 

@@ -62,7 +62,22 @@ std::string Narrow(const std::wstring& name, bool& exact) {
     return narrow;
 }
 
-DirEntry Describe(const WIN32_FIND_DATAW& found) {
+// The bytes set aside on disk for a file marked sparse, which may be far
+// fewer than its size; unknown (the largest value) for any other file or
+// where the system does not tell.
+std::uint64_t AllocatedSize(const std::wstring& folder, const WIN32_FIND_DATAW& found) {
+    constexpr std::uint64_t kUnknown = ~std::uint64_t{0};
+    if ((found.dwFileAttributes & FILE_ATTRIBUTE_SPARSE_FILE) == 0)
+        return kUnknown;
+    DWORD high = 0;
+    SetLastError(NO_ERROR);
+    const DWORD low = GetCompressedFileSizeW((folder + found.cFileName).c_str(), &high);
+    if (low == INVALID_FILE_SIZE && GetLastError() != NO_ERROR)
+        return kUnknown;
+    return (static_cast<std::uint64_t>(high) << 32) | low;
+}
+
+DirEntry Describe(const std::wstring& folder, const WIN32_FIND_DATAW& found) {
     DirEntry entry;
     bool exact = false;
     const std::wstring_view wide = found.cFileName;
@@ -84,6 +99,7 @@ DirEntry Describe(const WIN32_FIND_DATAW& found) {
     entry.size = entry.isDirectory
                      ? 0
                      : (static_cast<std::uint64_t>(found.nFileSizeHigh) << 32) | found.nFileSizeLow;
+    entry.allocated = AllocatedSize(folder, found);
     return entry;
 }
 
@@ -93,7 +109,9 @@ void FindDirEntries(const std::string& pattern, const std::function<void(const D
     const std::wstring widePattern = Widen(pattern);
     if (widePattern.empty())
         return;
-    const std::string mask = pattern.substr(FolderOf(pattern, SystemLeadBytes()).size());
+    const std::string folder = FolderOf(pattern, SystemLeadBytes());
+    const std::string mask = pattern.substr(folder.size());
+    const std::wstring wideFolder = Widen(folder);
     // The wide calls give every name whole, whatever its length in the code
     // page, so no entry can end the listing early.
     WIN32_FIND_DATAW found;
@@ -104,7 +122,7 @@ void FindDirEntries(const std::string& pattern, const std::function<void(const D
     do {
         if (IsDotEntry(found.cFileName))
             continue;
-        const DirEntry entry = Describe(found);
+        const DirEntry entry = Describe(wideFolder, found);
         if (MatchesMask(entry.name, mask))
             visit(entry);
     } while (FindNextFileW(search.get(), &found));

@@ -72,6 +72,55 @@ expect_listing broken.flv taken.flv taken.mp4 "$forged.flv" playlist.flv link.fl
 [ -z "$(ls -A "$watch/taken.mp4")" ] || fail "something was put inside the directory taken.mp4"
 ! grep -q '^<0>' "$work/stderr.log" || fail "a name reached the log as it stands: $(cat "$work/stderr.log")"
 
+# Through an ffmpeg that logs how it is run, then runs the real one (or plays
+# ffmpeg 4.1, which knows no -fps_mode, or makes a folder at an output's
+# name meanwhile).
+rm -rf -- "${watch:?}"/*
+real_ffmpeg=$(command -v ffmpeg)
+mkdir "$work/wrap"
+cat >"$work/wrap/ffmpeg" <<EOF
+#!/bin/sh
+printf '%s\n' "\$*" >>"$work/args.log"
+[ -z "\${KOVALIN_FILE_FD:-}" ] || readlink "/proc/\$PPID/fd/\$KOVALIN_FILE_FD" >>"$work/fd.log"
+case " \$* " in *" -fps_mode "*) [ -z "\${AS_FFMPEG_4_1:-}" ] || exit 1 ;; esac
+[ -z "\${FOLDER_AT:-}" ] || mkdir -p -- "\$FOLDER_AT"
+exec "$real_ffmpeg" "\$@"
+EOF
+chmod +x "$work/wrap/ffmpeg"
+# wrapped TITLE [VARIABLE=VALUE...]: converts TITLE as Kovalin would, with
+# the recording handed over as descriptor 3, already open; at most 60 s.
+wrapped() {
+    local title=$1
+    shift
+    env PATH="$work/wrap:$PATH" KOVALIN_FILE="$watch/$title.flv" KOVALIN_TITLE="$title" \
+        KOVALIN_FOLDER="$watch/" KOVALIN_FILE_FD=3 "$@" \
+        timeout 60 "$EXAMPLES/ffmpeg-convert.sh" "$watch" 2>>"$work/stderr.log"
+}
+for title in handed old taken2 swapped; do cp -- "$work/sample.flv" "$watch/$title.flv"; done
+size=$(stat -c %s -- "$work/sample.flv")
+wrapped handed 3<"$watch/handed.flv" || fail "a recording handed over as a descriptor was not converted"
+grep -qF -- "-fps_mode passthrough -frames:v $((size / 10)) " "$work/args.log" ||
+    fail "timestamps not passed through or frames not bounded: $(cat "$work/args.log")"
+if [ "$(uniq "$work/fd.log")" != "$watch/handed.flv" ] || [ "$(wc -l <"$work/fd.log")" -ne 3 ]; then
+    fail "the descriptor was not open through every ffmpeg run: $(cat "$work/fd.log")"
+fi
+wrapped old AS_FFMPEG_4_1=1 3<"$watch/old.flv" || fail "not converted with ffmpeg 4.1"
+grep -qF -- "-vsync passthrough" "$work/args.log" || fail "ffmpeg 4.1 was not given -vsync"
+wrapped taken2 FOLDER_AT="$watch/taken2.mp4" 3<"$watch/taken2.flv"
+[ $? -eq 1 ] || fail "a folder made at the output's name did not fail the conversion"
+# A FIFO put at the name after Kovalin opened the recording, or before the
+# script is run by hand: refused at once, never waited on.
+exec 3<"$watch/swapped.flv"
+rm -- "$watch/swapped.flv" && mkfifo -- "$watch/swapped.flv"
+wrapped swapped
+[ $? -eq 1 ] || fail "a FIFO swapped in for a handed-over recording was not refused at once"
+exec 3<&-
+mkfifo -- "$watch/fifo.flv"
+timeout 60 "$EXAMPLES/ffmpeg-convert.sh" "$watch" fifo 2>>"$work/stderr.log"
+[ $? -eq 1 ] || fail "a FIFO named as the recording was not refused at once"
+expect_listing handed.mp4 handed.jpg old.mp4 old.jpg taken2.flv taken2.mp4 swapped.flv fifo.flv
+[ -z "$(ls -A "$watch/taken2.mp4")" ] || fail "something was put inside the folder taken2.mp4"
+
 # A stop in the middle, as systemd stops a service: SIGTERM to every process.
 # An ffmpeg of the test's own holds the conversion until then.
 rm -rf -- "${watch:?}"/*

@@ -4,9 +4,10 @@
 # title with quotes and two blanks too), a corrupt recording older than them
 # all holds none of them back and stays, so do a playlist named .flv that
 # lists a file outside the folder and a link to a recording outside, with
-# nothing published for them, the oldest older pair goes to make room,
-# nothing else is touched, and SIGTERM ends the program with exit code 0 and
-# the settings file as it was.
+# nothing published for them, a recording whose timestamps jump by hours
+# holds the one queued behind it for seconds, not days, the oldest older
+# pair goes to make room, nothing else is touched, and SIGTERM ends the
+# program with exit code 0 and the settings file as it was.
 #
 # Given a unit and the syscall_filter program, kovalin-headless and its
 # converter run in that unit's sandbox as unit_sandbox.sh applies it: as
@@ -75,6 +76,15 @@ ffmpeg -nostdin -hide_banner -loglevel error -i "file:$work/private/real.flv" -c
 printf '#EXTM3U\n#EXTINF:2,\n%s\n#EXT-X-ENDLIST\n' "$work/private/private.ts" >"$watch/playlist.flv"
 ln -s -- "$work/private/real.flv" "$watch/link.flv"
 wait_until_past "$watch/link.flv"
+# 2,002 frames of a still picture whose timestamps tests/e2e/stretch_flv.py
+# spreads over five hours, at a frame rate of 1000: filled with copies,
+# about 19 million frames.
+ffmpeg -nostdin -hide_banner -loglevel error -y -f lavfi -i color=c=gray:s=640x360:r=1000 \
+    -frames:v 2002 -c:v libx264 -preset ultrafast -f flv "file:$work/still.flv" ||
+    fail "cannot make a still recording"
+python3 "$(dirname "$0")/stretch_flv.py" "$work/still.flv" "$watch/stretched.flv" ||
+    fail "cannot stretch the still recording"
+wait_until_past "$watch/stretched.flv"
 titles=("first" 'my "clip"  two' "Loud")
 make_flv "$watch/first.flv"
 make_flv "$watch/my \"clip\"  two.flv"
@@ -89,6 +99,8 @@ only_refused_left() {
     [ "$(find "$watch" -maxdepth 1 -iname '*.flv' -printf '%P\n' | sort | tr '\n' ' ')" = \
         "broken.flv link.flv playlist.flv " ]
 }
+first_converted() { [ -e "$watch/first.mp4" ]; }
+wait_for 90 first_converted || fail "the recording queued behind the stretched one waited over 90 s"
 conversions_done() {
     only_refused_left && tail -n 1 "$work/status.log" | grep -qF '待機中 変換できなかったファイル 3件'
 }
@@ -108,7 +120,7 @@ for title in "${titles[@]}"; do
 done
 
 expect_listing keep.mp4 keep.jpg lone.jpg notes.txt broken.flv playlist.flv link.flv \
-    first.mp4 first.jpg "${titles[1]}.mp4" "${titles[1]}.jpg" Loud.mp4 Loud.jpg
+    stretched.mp4 stretched.jpg first.mp4 first.jpg "${titles[1]}.mp4" "${titles[1]}.jpg" Loud.mp4 Loud.jpg
 [ "$(stat -c %s -- "$watch/keep.mp4")" -eq $((150 * 1024)) ] || fail "keep.mp4 changed"
 
 total=$(find "$watch" -maxdepth 1 \( -iname '*.mp4' -o -iname '*.jpg' \) -printf '%s\n' |

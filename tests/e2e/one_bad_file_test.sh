@@ -4,9 +4,9 @@
 #   its converter runs, and its converter always leaves it: the three
 #   recordings beside it are converted at once, and junk.flv is not tried
 #   again within 10 s;
-# - zz.jpg, a sparse file of 1 TiB without an .mp4 of its title, holds the
-#   folder over the limit alone: no recording is deleted, and the status
-#   says why; cut to 1 MiB, the oldest pairs go until the folder fits.
+# - zz.jpg, 11 MiB without an .mp4 of its title, holds the folder over the
+#   limit alone: no recording is deleted, and the status says why; cut to
+#   1 MiB, the oldest pairs go until the folder fits.
 #
 # Usage: one_bad_file_test.sh KOVALIN-HEADLESS EXAMPLES-FOLDER
 set -u
@@ -31,9 +31,9 @@ write_settings "$work/Kovaset.ini" "$watch" "\"$work/convert.sh\" \"$log\"" 10
 make_bytes "$watch/junk.flv" 100
 wait_until_past "$watch/junk.flv"
 for n in 1 2 3 4 5; do
-    truncate -s 3M "$watch/pair$n.mp4" && make_bytes "$watch/pair$n.jpg" 4
+    fallocate -l 3M "$watch/pair$n.mp4" && make_bytes "$watch/pair$n.jpg" 4
 done
-truncate -s 1T "$watch/zz.jpg"
+fallocate -l 11M "$watch/zz.jpg"
 for n in 1 2 3; do make_bytes "$watch/good$n.flv" 100; done
 wait_until_past "$watch/good3.flv"
 

@@ -6,14 +6,17 @@
 
 #include <algorithm>
 #include <ctime>
+#include <map>
 #include <memory>
 #include <sstream>
 #include <string>
 #include <vector>
 
+#include "core/platform_port.h"
 #include "platform/executable_dir.h"
 #include "platform/folder_lock.h"
 #include "platform/instance_lock.h"
+#include "platform/the_platform.h"
 #include "support.h"
 #include "win32_files.h"
 
@@ -70,6 +73,25 @@ class Headless {
     PROCESS_INFORMATION m_process{};
     bool m_started = false;
 };
+
+// The arguments of each run of the stand-in ffmpeg.exe, from its log.
+std::vector<std::vector<std::string>> StandInRuns(const std::string& log) {
+    std::vector<std::vector<std::string>> runs;
+    std::istringstream lines(ReadFile(log));
+    for (std::string line; std::getline(lines, line);) {
+        std::istringstream words(line);
+        runs.emplace_back();
+        for (std::string arg; std::getline(words, arg, '\t');)
+            runs.back().push_back(arg);
+    }
+    return runs;
+}
+
+// What follows the first `option` in `args`; empty where it is missing.
+std::string ValueOf(const std::vector<std::string>& args, const std::string& option) {
+    const auto found = std::find(args.begin(), args.end(), option);
+    return found != args.end() && found + 1 != args.end() ? *(found + 1) : "";
+}
 
 TEST(Win32Headless, ConvertsWithABatchFileAndPrintsTheStatusInCodePage932) {
     TempFolder folder;
@@ -156,9 +178,9 @@ TEST(Win32Headless, HostileNamesNeitherRunCommandsNorReachOutsideTheFolder) {
 
 // The batch converter of the zip, with a stand-in ffmpeg.exe beside it: no
 // program planted in the watch folder or in Kovalin's current folder runs,
-// each title's own recording is read with its format given and becomes its
-// .mp4 and .jpg, and a failed conversion leaves the recording and nothing
-// else.
+// each title's own recording is read with its format given, its timestamps
+// passed through and its frames bounded by its size, and becomes its .mp4
+// and .jpg, and a failed conversion leaves the recording and nothing else.
 TEST(Win32Headless, ShippedBatchConverterRunsOnlyItsOwnFfmpeg) {
     TempFolder top;
     const std::string bin = top / "bin", watch = top / "watch", current = top / "current";
@@ -182,13 +204,16 @@ TEST(Win32Headless, ShippedBatchConverterRunsOnlyItsOwnFfmpeg) {
     }
     const std::vector<std::string> titles = {"good", "a&b", "(x) y", "ポ表", " lead"};
     const std::int64_t old = std::time(nullptr) - 100;
+    std::map<std::string, std::size_t> sizes; // of each recording, by its path
     for (const std::string& title : titles) {
         WriteFile(watch + "\\" + title + ".flv", "flv " + title);
         SetTimes(watch + "\\" + title + ".flv", old);
+        sizes[watch + "\\" + title + ".flv"] = 4 + title.size();
         listed.insert(listed.end(), {title + ".mp4", title + ".jpg"});
     }
     WriteFile(watch + "\\bad.flv", "bad recording"); // the stand-in fails on it
     SetTimes(watch + "\\bad.flv", old);
+    sizes[watch + "\\bad.flv"] = 13;
     listed.push_back("bad.flv");
     WriteFile(top / "set.ini", watch + "\\\n\"" + bin + "\\ffmpeg-convert.bat\"\n0\n");
 
@@ -216,23 +241,89 @@ TEST(Win32Headless, ShippedBatchConverterRunsOnlyItsOwnFfmpeg) {
     EXPECT_EQ(inWatch, listed);
     EXPECT_EQ(ReadFile(watch + "\\bad.flv"), "bad recording");
 
-    // Every read of a recording names its format first.
-    std::istringstream log(ReadFile(bin + "\\ffmpeg.exe.log"));
+    // Every read of a recording names its format first, passes timestamps
+    // through and writes at most one frame per 10 bytes of it.
     std::size_t recordingsRead = 0;
-    for (std::string line; std::getline(log, line);) {
-        std::vector<std::string> args;
-        std::istringstream words(line);
-        for (std::string arg; std::getline(words, arg, '\t');)
-            args.push_back(arg);
-        for (std::size_t i = 1; i < args.size(); ++i) {
-            if (args[i - 1] != "-i" || args[i].size() < 4 ||
-                args[i].rfind(".flv") != args[i].size() - 4)
-                continue;
-            ++recordingsRead;
-            EXPECT_TRUE(i >= 3 && args[i - 3] == "-f" && args[i - 2] == "flv") << line;
-        }
+    for (const std::vector<std::string>& args : StandInRuns(bin + "\\ffmpeg.exe.log")) {
+        const std::string input = ValueOf(args, "-i");
+        if (input.size() < 4 || input.rfind(".flv") != input.size() - 4)
+            continue;
+        ++recordingsRead;
+        EXPECT_EQ(ValueOf(args, "-f"), "flv") << input;
+        EXPECT_EQ(ValueOf(args, "-fps_mode"), "passthrough") << input;
+        EXPECT_EQ(ValueOf(args, "-frames:v"), std::to_string(sizes[input.substr(5)] / 10)) << input;
     }
     EXPECT_GE(recordingsRead, titles.size() + 1);
+}
+
+// The batch converter alone, started as Kovalin starts it, beside the
+// stand-in: a crash after the output was written, a folder made at the
+// output's name during the run, or an upload named after another .mp4's 8.3
+// short name publishes nothing and keeps the recording; with ffmpeg 4.1 the
+// timestamps pass through with -vsync. (Wine's cmd.exe finds nothing with a
+// wildcard in double quotes, so here an earlier output of the same title,
+// which Windows replaces, fails the conversion as well: not checked.)
+TEST(Win32ShippedBatch, PublishesNothingOnAFailureAndReplacesNoOtherFile) {
+    TempFolder top;
+    const std::string bin = top / "bin";
+    MakeFolder(bin);
+    ASSERT_TRUE(CopyFileA((ExecutableDirectory() + KOVALIN_BATCH_FROM_TESTS).c_str(),
+                          (bin + "\\ffmpeg-convert.bat").c_str(), FALSE));
+    ASSERT_TRUE(CopyFileA((ExecutableDirectory() + "stand_in_ffmpeg.exe").c_str(),
+                          (bin + "\\ffmpeg.exe").c_str(), FALSE));
+    for (const char* folder : {"crash", "taken", "short", "old"})
+        MakeFolder(top / folder);
+    const std::string victim = top / "short\\recording-2024.mp4";
+    WriteFile(victim, "victim");
+    char shortPath[MAX_PATH];
+    ASSERT_NE(GetShortPathNameA(victim.c_str(), shortPath, MAX_PATH), 0u);
+    std::string shortName = shortPath;
+    shortName = shortName.substr(shortName.rfind('\\') + 1);
+    ASSERT_NE(shortName, "recording-2024.mp4");
+
+    const struct {
+        std::string folder, title, contents;
+        bool ffmpeg41;
+        std::vector<std::string> left;
+    } cases[] = {
+        {"crash", "clip", "crash", false, {"clip.flv"}},
+        {"taken", "clip", "folder", false, {"clip.flv", "clip.mp4"}},
+        {"short",
+         shortName.substr(0, shortName.rfind('.')),
+         "flv",
+         false,
+         {shortName.substr(0, shortName.rfind('.')) + ".flv", "recording-2024.mp4"}},
+        {"old", "clip", "flv", true, {"clip.jpg", "clip.mp4"}},
+    };
+    for (const auto& [folder, title, contents, ffmpeg41, left] : cases) {
+        const std::string watch = top / folder;
+        WriteFile(watch + "\\" + title + ".flv", contents + " recording");
+        ConverterEnvironment environment = {{"KOVALIN_FILE", watch + "\\" + title + ".flv"},
+                                            {"KOVALIN_TITLE", title},
+                                            {"KOVALIN_FOLDER", watch + "\\"}};
+        if (ffmpeg41)
+            environment.emplace_back("STAND_IN_FFMPEG_4_1", "1");
+        const ConverterStart start = ThePlatform().StartHidden(
+            "\"" + bin + "\\ffmpeg-convert.bat\"", title, environment, nullptr);
+        ASSERT_TRUE(start.process) << folder;
+        start.process->Wait();
+
+        std::vector<std::string> inWatch = ListFolder(watch);
+        std::sort(inWatch.begin(), inWatch.end());
+        EXPECT_EQ(inWatch, left) << folder;
+        EXPECT_EQ(ReadFile(watch + "\\" + title + ".flv"),
+                  left.front().find(".flv") == std::string::npos ? "" : contents + " recording")
+            << folder;
+    }
+    EXPECT_EQ(ReadFile(victim), "victim");
+    EXPECT_TRUE(ListFolder(top / "taken\\clip.mp4").empty());
+    const auto runs = StandInRuns(bin + "\\ffmpeg.exe.log");
+    const auto old = std::find_if(runs.begin(), runs.end(), [&](const auto& args) {
+        return ValueOf(args, "-i") == "file:" + (top / "old") + "\\clip.flv";
+    });
+    ASSERT_NE(old, runs.end());
+    EXPECT_EQ(ValueOf(*old, "-vsync"), "passthrough");
+    EXPECT_EQ(ValueOf(*old, "-fps_mode"), "");
 }
 
 // A recording moved in just as the worker begins its 10 s idle pause goes

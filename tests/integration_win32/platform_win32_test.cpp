@@ -6,8 +6,10 @@
 #include <algorithm>
 #include <cstdint>
 #include <ctime>
+#include <iterator>
 #include <map>
 #include <string>
+#include <vector>
 
 #include "core/convert_worker.h"
 #include "core/file_name.h"
@@ -76,7 +78,7 @@ TEST(Win32DirSearch, CreationTimesInWholeSecondsOnTheClockOfTimeAndWholeSizes) {
     const std::int64_t before = std::time(nullptr);
     folder.Touch("new.mp4");
     const std::int64_t after = std::time(nullptr);
-    MakeSparseFile(folder / "big.mp4", 5 * 1024 * kMiB); // 5 GiB: both halves of the size
+    MakeLargeFile(folder / "big.mp4", 5 * 1024 * kMiB); // 5 GiB: both halves of the size
     SetTimes(folder / "big.mp4", 1600000000, 9999999);
 
     const auto found = Find(folder.Prefix() + "*.mp4");
@@ -188,9 +190,9 @@ TEST(Win32Worker, NoLinkNorUploadNamedLikeAnotherFilesShortNameIsHandedOver) {
 TEST(Win32SizeLimit, AReadOnlyMp4OverTheLimitAloneKeepsEveryFile) {
     TempFolder folder;
     const std::int64_t now = std::time(nullptr);
-    MakeSparseFile(folder / "old.mp4", 2 * kMiB);
+    MakeLargeFile(folder / "old.mp4", 2 * kMiB);
     WriteFile(folder / "old.JPG", "j");
-    MakeSparseFile(folder / "new.mp4", kMiB - 1);
+    MakeLargeFile(folder / "new.mp4", kMiB - 1);
     SetTimes(folder / "old.mp4", now - 100);
     SetTimes(folder / "new.mp4", now - 50);
     AddAttributes(folder / "old.mp4", FILE_ATTRIBUTE_READONLY);
@@ -234,6 +236,37 @@ TEST_F(Win32CodePage932, AFolderEndingInA5CTrailByteGetsItsBackslash) {
     const auto found = Find(normalised + "*.flv");
     ASSERT_EQ(found.size(), 1u);
     EXPECT_EQ(found.begin()->first, "inner.flv");
+}
+
+// The .jpg that goes with an .mp4 is the one the system takes for its title
+// by its own case rule on the UTF-16 names: "ωx" and "Ωx" are one title,
+// while "アclip" (83 41) and "ヂclip" (83 61), whose bytes differ only where
+// an ASCII letter's case would, are two.
+TEST_F(Win32CodePage932, QuotaTakesThePartnerByTheSystemsCaseRule) {
+    const struct {
+        std::vector<std::string> newer; // beside the oldest .mp4, which goes
+        std::vector<std::string> left;
+    } cases[] = {
+        {{"アclip.jpg", "ヂclip.jpg", "ヂclip.mp4"}, {"ヂclip.jpg", "ヂclip.mp4"}},
+        {{"Ωx.jpg"}, {}},
+    };
+    const std::string oldest[] = {"アclip.mp4", "ωx.mp4"};
+    for (std::size_t i = 0; i < std::size(cases); ++i) {
+        TempFolder folder;
+        const std::int64_t now = std::time(nullptr);
+        MakeLargeFile(folder / oldest[i], 2 * kMiB);
+        SetTimes(folder / oldest[i], now - 100);
+        for (const std::string& name : cases[i].newer) {
+            WriteFile(folder / name, "x");
+            SetTimes(folder / name, now - 50);
+        }
+        SharedState state;
+        PublishSettings(state, folder.Prefix(), "", 1);
+        EXPECT_EQ(EnforceSizeLimit(ThePlatform(), state), QuotaResult::Done);
+        std::vector<std::string> left = ListFolder(folder.Path());
+        std::sort(left.begin(), left.end());
+        EXPECT_EQ(left, cases[i].left) << oldest[i];
+    }
 }
 
 TEST(Win32Settings, SaveReplacesTheFileWholeRemovesLeftoversAndLeavesAReadOnlyFileAlone) {

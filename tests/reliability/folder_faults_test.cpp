@@ -54,7 +54,7 @@ TEST(FolderFaultTest, WorkerIdlesWhileTheFolderIsGoneAndResumesWhenItIsBack) {
     RemoveTree(watch);
     mkdir(watch.c_str(), 0755);
     WriteFile(watch + "/second.flv", "video");
-    MakeSparseFile(watch + "/old.mp4", 4 << 20);
+    MakeLargeFile(watch + "/old.mp4", 4 << 20);
     chmod(watch.c_str(), 0);
     const int status = RunAsNobody([&] {
         SharedState nobodyState;

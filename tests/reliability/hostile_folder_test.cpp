@@ -8,6 +8,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <functional>
 #include <map>
 #include <set>
 
@@ -179,7 +180,7 @@ TEST(HostileFolderTest, QuotaDeletesOnlyCandidatesAndTheirPartners) {
     for (std::size_t i = 0; i < titles.size(); ++i) {
         const std::string& title = titles[i];
         // Each .mp4 alone is over the limit; partners in varied case.
-        MakeSparseFile(folder.In(title + ".mp4"), 2 * kMiB);
+        MakeLargeFile(folder.In(title + ".mp4"), 2 * kMiB);
         WriteFile(folder.In(title + (i % 2 ? ".JPG" : ".jpg")), "thumb");
         WriteFile(folder.In(title + ".flv"), "input");
         times[title + ".mp4"] = age++;
@@ -194,11 +195,11 @@ TEST(HostileFolderTest, QuotaDeletesOnlyCandidatesAndTheirPartners) {
     // A .mp4 whose partner is a directory (the last to go: alone over the
     // limit), .jpg files without an .mp4, and names a glob made from a
     // title would catch.
-    MakeSparseFile(folder.In("dirpartner.mp4"), 2 * kMiB);
+    MakeLargeFile(folder.In("dirpartner.mp4"), 2 * kMiB);
     mkdir(folder.In("dirpartner.jpg").c_str(), 0755);
     times["dirpartner.mp4"] = age++;
     deletableMp4.push_back("dirpartner.mp4");
-    MakeSparseFile(folder.In("lonely.jpg"), kMiB / 2);
+    MakeLargeFile(folder.In("lonely.jpg"), kMiB / 2);
     WriteFile(folder.In("plain.jpg.jpg"), "x");
     WriteFile(folder.In("plainx.jpg"), "x");
     // The directory dir.mp4 is the newest .mp4: the pass ends on it.
@@ -244,9 +245,67 @@ TEST(HostileFolderTest, QuotaDeletesOnlyCandidatesAndTheirPartners) {
         EXPECT_FALSE(MatchesMask(removal.path, "*.flv")) << removal.path;
 }
 
+// What an upload makes of sizes and names: a sparse file counts the blocks
+// it takes, a file with several names counts once, and the .jpg of another
+// title alike but for case stays with its own .mp4.
+TEST(HostileFolderTest, QuotaCountsTheSpaceTakenAndTheExactPartner) {
+    const std::uint64_t kKiB = 1024;
+    const auto pairs = [](const HostileFolder& folder) {
+        for (const char* title : {"p1", "p2", "p3"}) {
+            MakeLargeFile(folder.In(std::string(title) + ".mp4"), 100 * kKiB);
+            WriteFile(folder.In(std::string(title) + ".jpg"), "thumb");
+        }
+    };
+    const struct {
+        const char* what;
+        std::function<void(const HostileFolder&)> make;
+        std::uint32_t limit;
+        std::vector<std::string> left;
+    } cases[] = {
+        {"a sparse .mp4 of 200 GiB",
+         [&](const HostileFolder& folder) {
+             pairs(folder);
+             MakeSparseFile(folder.In("zzz.mp4"), 200 * kMiB * 1024);
+         },
+         100,
+         {"p1.jpg", "p1.mp4", "p2.jpg", "p2.mp4", "p3.jpg", "p3.mp4", "zzz.mp4"}},
+        {"five names of one 9 MB .mp4",
+         [&](const HostileFolder& folder) {
+             pairs(folder);
+             MakeLargeFile(folder.In("l1.mp4"), 9000000);
+             for (const char* name : {"l2.mp4", "l3.mp4", "l4.mp4", "l5.mp4"})
+                 ASSERT_EQ(link(folder.In("l1.mp4").c_str(), folder.In(name).c_str()), 0);
+         },
+         10,
+         {"l1.mp4", "l2.mp4", "l3.mp4", "l4.mp4", "l5.mp4", "p1.jpg", "p1.mp4", "p2.jpg", "p2.mp4",
+          "p3.jpg", "p3.mp4"}},
+        {"a.mp4 beside A.mp4 and its A.JPG",
+         [](const HostileFolder& folder) {
+             MakeLargeFile(folder.In("a.mp4"), 2 * kMiB);
+             WriteFile(folder.In("A.mp4"), "newer");
+             WriteFile(folder.In("A.JPG"), "thumb of A");
+         },
+         1,
+         {"A.JPG", "A.mp4"}},
+    };
+    for (const auto& [what, make, limit, left] : cases) {
+        HostileFolder folder;
+        make(folder);
+        SharedState state;
+        PublishSettings(state, folder.watch + "/", "unused", limit);
+        TestPlatform platform;
+        // The pairs and a.mp4 are the oldest: they would go first.
+        platform.FixCreationTimes({{"p1.mp4", 10}, {"p2.mp4", 20}, {"p3.mp4", 30}, {"a.mp4", 10}});
+        EnforceSizeLimit(platform, state);
+        std::vector<std::string> after = ListFolder(folder.watch);
+        std::sort(after.begin(), after.end());
+        EXPECT_EQ(after, left) << what;
+    }
+}
+
 TEST(HostileFolderTest, FolderNotWritableDeletesNothing) {
     HostileFolder folder;
-    MakeSparseFile(folder.In("a.mp4"), 2 * kMiB);
+    MakeLargeFile(folder.In("a.mp4"), 2 * kMiB);
     WriteFile(folder.In("a.jpg"), "thumb");
     chmod(folder.watch.c_str(), 0555);
     const int status = RunAsNobody([&] {

@@ -111,7 +111,7 @@ Figures Soak(std::size_t conversions, std::size_t warmUp) {
     platform.afterConvert = [&](const std::string& commandLine) {
         const std::string title = commandLine.substr(commandLine.rfind(' ') + 1);
         rename((watch + "/" + title + ".flv").c_str(), (watch + "/" + title + ".mp4").c_str());
-        MakeSparseFile(watch + "/" + title + ".mp4", kMiB);
+        MakeLargeFile(watch + "/" + title + ".mp4", kMiB);
         WriteFile(watch + "/" + title + ".jpg", std::string(1000, 'j'));
         if (made < conversions)
             addFlv();

@@ -29,6 +29,13 @@ TempFolder::TempFolder(const std::string& leaf) {
     }
 }
 
+void MakeLargeFile(const std::string& path, std::uint64_t size) {
+    const int fd = open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
+    if (fd < 0 || posix_fallocate(fd, 0, static_cast<off_t>(size)) != 0)
+        Fail("large file " + path);
+    close(fd);
+}
+
 void MakeSparseFile(const std::string& path, std::uint64_t size) {
     const int fd = open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
     if (fd < 0 || ftruncate(fd, static_cast<off_t>(size)) != 0)

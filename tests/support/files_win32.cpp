@@ -66,7 +66,7 @@ TempFolder::TempFolder(const std::string& leaf) {
     }
 }
 
-void MakeSparseFile(const std::string& path, std::uint64_t size) {
+void MakeLargeFile(const std::string& path, std::uint64_t size) {
     const HANDLE file = CreateFileA(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,
                                     nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
     Check(file != INVALID_HANDLE_VALUE, "creating " + path);

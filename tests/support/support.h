@@ -40,8 +40,10 @@ constexpr std::uint64_t kMiB = 1048576;
 
 void WriteFile(const std::string& path, const std::string& bytes);
 std::string ReadFile(const std::string& path);
-// A file of `size` bytes made without writing them: on POSIX it takes no
-// disk space.
+// A file of `size` bytes made without writing them that takes its space on
+// disk (POSIX: allocated; Win32: its end set, which NTFS allocates).
+void MakeLargeFile(const std::string& path, std::uint64_t size);
+// POSIX: a file of `size` bytes that takes no disk space, a hole.
 void MakeSparseFile(const std::string& path, std::uint64_t size);
 bool Exists(const std::string& path); // the entry itself, links not followed
 // Removes a file, link or folder tree, whatever its permissions.

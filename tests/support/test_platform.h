@@ -96,6 +96,10 @@ class TestPlatform : public Platform {
 
     LeadByteTest LeadBytes() const override { return ThePlatform().LeadBytes(); }
 
+    int CompareTitles(const DirEntry& a, const DirEntry& b) const override {
+        return ThePlatform().CompareTitles(a, b);
+    }
+
     // Gives each listed name a creation time from the table (others keep
     // theirs), so that tests order files without waiting for the clock.
     void FixCreationTimes(std::map<std::string, std::int64_t> times) {

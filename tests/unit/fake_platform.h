@@ -25,6 +25,8 @@ class FakePlatform : public Platform {
         std::string identity = {}; // empty: the name
         bool locked = false;       // deleting fails, as for a file in use
         bool link = false;
+        std::uint64_t allocated = ~std::uint64_t{0}; // set aside on disk; unknown by default
+        std::string fileId = {};                     // shared by the names of one file
     };
 
     // Entries of `folder`, in listing order. Patterns for other folders find
@@ -92,7 +94,7 @@ class FakePlatform : public Platform {
             if (MatchesMask(f.name, mask))
                 visit({f.name, f.identity.empty() ? f.name : f.identity, f.created,
                        f.directory ? 0 : f.size, f.directory, f.modified, f.usableName,
-                       f.readOnly && !f.directory, f.link});
+                       f.readOnly && !f.directory, f.link, f.allocated, f.fileId});
     }
 
     bool RemoveWritableFile(const std::string& path) override {
