@@ -52,7 +52,8 @@ if [ -n "$UNIT" ]; then
     chmod o+x "$work" "$work/run"
     chmod 777 "$watch"
     headless_wrapper=(env ASAN_OPTIONS=detect_leaks=0 bash "$(dirname "$0")/unit_sandbox.sh"
-        "$UNIT" "$FILTER" "$work")
+        "$UNIT" "$FILTER" "$work"
+        "$(dirname "$KOVALIN"):$(dirname "$FILTER"):$EXAMPLES:$(dirname "$0")")
 fi
 settings=$work/Kovaset.ini
 

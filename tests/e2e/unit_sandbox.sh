@@ -30,10 +30,14 @@
 # WatchdogSec=, Restart=. systemd-analyze verify checks that systemd takes
 # them all.
 #
-# Usage: unit_sandbox.sh UNIT FILTER WRITABLE-FOLDER COMMAND ARG...
+# READABLE-FOLDERS, separated by ":", are folders that the command reads
+# although they lie in /tmp or /var/tmp (a clone of the project there, its
+# build): mounted back read-only, as BindReadOnlyPaths= would.
+#
+# Usage: unit_sandbox.sh UNIT FILTER WRITABLE-FOLDER READABLE-FOLDERS COMMAND ARG...
 set -euo pipefail
-unit=$1 filter=$2 writable=$3
-shift 3
+unit=$1 filter=$2 writable=$3 readable=$4
+shift 4
 
 fail() {
     echo "unit_sandbox.sh: $*" >&2
@@ -86,6 +90,19 @@ umask "$(sed -n 's/^UMask=//p' "$unit")"
 mounts='
 set -e
 exec 8<"$1"
+keep() {
+    IFS=:
+    i=10
+    for folder in $1; do
+        case $folder in /tmp/* | /var/tmp/*) "$2" "$i" "$folder" ;; esac
+        i=$((i + 1))
+    done
+    unset IFS
+}
+hold() { eval "exec $1<\"\$2\""; }
+bind_back() { mkdir -p "$2" && mount --no-canonicalize --bind "/proc/self/fd/$1" "$2" &&
+    mount -o remount,bind,ro "$2" && eval "exec $1<&-"; }
+keep "$3" hold
 awk "{ print \$5 }" /proc/self/mountinfo | sort -u | while read -r point; do
     case $point in /proc | /proc/* | /dev | /dev/*) continue ;; esac
     mount -o remount,bind,ro "$point" 2>/dev/null || :
@@ -96,6 +113,7 @@ done
 for tmp in /tmp /var/tmp; do
     [ ! -d "$tmp" ] || mount -t tmpfs -o mode=1777,nosuid,nodev tmpfs "$tmp"
 done
+keep "$3" bind_back
 mkdir -p "$1"
 mount --no-canonicalize --bind /proc/self/fd/8 "$1"
 mount -o remount,bind,rw "$1"
@@ -116,9 +134,9 @@ mount -t tmpfs -o mode=1777,nosuid,nodev tmpfs /dev/shm
 mount -o remount,ro,bind /dev
 mount -t proc -o hidepid=invisible,subset=pid,nosuid,nodev,noexec proc /proc
 cd "$2"
-shift 2
+shift 3
 exec setpriv --reuid=65534 --regid=65534 --clear-groups --bounding-set=-all \
     --inh-caps=-all --ambient-caps=-all --no-new-privs "$@"
 '
 exec unshare --mount --net --uts --propagation private -- \
-    sh -c "$mounts" - "$writable" "$PWD" "$filter" "$list" "$error" "$@"
+    sh -c "$mounts" - "$writable" "$PWD" "$readable" "$filter" "$list" "$error" "$@"
