@@ -139,4 +139,4 @@ exec setpriv --reuid=65534 --regid=65534 --clear-groups --bounding-set=-all \
     --inh-caps=-all --ambient-caps=-all --no-new-privs "$@"
 '
 exec unshare --mount --net --uts --propagation private -- \
-    sh -c "$mounts" - "$writable" "$PWD" "$readable" "$filter" "$list" "$error" "$@"
+    bash -c "$mounts" - "$writable" "$PWD" "$readable" "$filter" "$list" "$error" "$@"
