@@ -100,7 +100,7 @@ keep() {
     unset IFS
 }
 hold() { eval "exec $1<\"\$2\""; }
-bind_back() { mkdir -p "$2" && mount --no-canonicalize --bind "/proc/self/fd/$1" "$2" &&
+bind_back() { (umask 022 && mkdir -p "$2") && mount --no-canonicalize --bind "/proc/self/fd/$1" "$2" &&
     mount -o remount,bind,ro "$2" && eval "exec $1<&-"; }
 keep "$3" hold
 awk "{ print \$5 }" /proc/self/mountinfo | sort -u | while read -r point; do
