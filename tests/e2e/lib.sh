@@ -38,7 +38,9 @@ e2e_cleanup() {
 
 e2e_begin() {
     work=$(mktemp -d "${TMPDIR:-/tmp}/kovalin-e2e.XXXXXX") || exit 1
-    trap e2e_cleanup EXIT
+    # Only this shell cleans up: a child forked for a command in the
+    # background runs these traps too when a signal reaches it before exec.
+    trap '[ "$BASHPID" != "$$" ] || e2e_cleanup' EXIT
     trap 'exit 1' HUP INT TERM
     mkdir "$work/watch" "$work/run"
 }
