@@ -18,19 +18,32 @@
 #
 # Every step has a time limit and is named when it fails; a hang of the
 # prefix's creation is retried once. The prefix is made anew on each run.
-# Usage: scripts/test-windows32.sh [--emulated]
+# The programs are those of the preset windows-release, or with --from the
+# ones that another 32-bit preset built (scripts/test.sh passes "windows",
+# whose programs are the same, so that they are not built twice).
+#
+# Usage: scripts/test-windows32.sh [--emulated] [--from PRESET]
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
-emulated=
-case ${1:-} in
---emulated) emulated=1 ;;
-"") /lib/ld-linux.so.2 --version >/dev/null 2>&1 || emulated=1 ;;
-*)
-  echo "usage: $0 [--emulated]" >&2
+usage() {
+  echo "usage: $0 [--emulated] [--from PRESET]" >&2
   exit 2
-  ;;
-esac
+}
+emulated= programs=windows-release
+/lib/ld-linux.so.2 --version >/dev/null 2>&1 || emulated=1
+while [ $# -gt 0 ]; do
+  case $1 in
+  --emulated) emulated=1 ;;
+  --from)
+    [ $# -ge 2 ] || usage
+    programs=$2
+    shift
+    ;;
+  *) usage ;;
+  esac
+  shift
+done
 
 scripts/setup-debian.sh test
 if [ -n "$emulated" ] && ! command -v qemu-i386 >/dev/null; then
@@ -46,7 +59,7 @@ build() {
   [ -f "build/$preset/CMakeCache.txt" ] || cmake --preset "$preset" >/dev/null
   cmake --build --preset "$preset" --target "$@" >/dev/null
 }
-build windows-release windows-zip kovalin-headless
+build "$programs" windows-zip kovalin-headless
 if [ -n "$emulated" ]; then
   build windows64 kovalin_gui_driver
   driver=build/windows64/tests/e2e_win32/kovalin_gui_driver.exe
@@ -58,10 +71,10 @@ fi
 dir=$PWD/build/windows32-check
 rm -rf "$dir"
 mkdir -p "$dir"
-version=$(sed -n 's/^CMAKE_PROJECT_VERSION:STATIC=//p' build/windows-release/CMakeCache.txt)
-(cd "$dir" && cmake -E tar xf "$OLDPWD/build/windows-release/Kovalin-$version-win32.zip")
+version=$(sed -n 's/^CMAKE_PROJECT_VERSION:STATIC=//p' "build/$programs/CMakeCache.txt")
+(cd "$dir" && cmake -E tar xf "$OLDPWD/build/$programs/Kovalin-$version-win32.zip")
 kovalin=$dir/Kovalin-$version-win32/Kovalin.exe
-headless=build/windows-release/kovalin-headless.exe
+headless=build/$programs/kovalin-headless.exe
 export WINEPREFIX=$dir/wineprefix WINEDEBUG=-all
 export WINEDLLOVERRIDES="winemenubuilder.exe,mscoree,mshtml="
 export KOVALIN_WINE=wine
