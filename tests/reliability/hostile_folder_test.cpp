@@ -18,7 +18,7 @@
 #include "core/size_limit.h"
 #include "core/texts.h"
 #include "hostile_names.h"
-#include "platform/posix/command_line.h"
+#include "platform/posix/word_splitting.h"
 #include "processes.h"
 #include "support.h"
 #include "test_platform.h"

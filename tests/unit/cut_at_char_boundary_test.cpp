@@ -14,7 +14,7 @@ bool FakeLeadByte(unsigned char c) {
     return c >= 0x81 && c <= 0x9F;
 }
 
-TEST(TrayTip, KeepsTextThatFits) {
+TEST(CutAtCharBoundaryTest, KeepsTextThatFits) {
     const std::string text(63, 'a');
     EXPECT_EQ(CutAtCharBoundary(text, kTrayTipBytes, nullptr), text);
     EXPECT_EQ(CutAtCharBoundary("待機中", kTrayTipBytes, nullptr), "待機中");
@@ -26,7 +26,7 @@ constexpr const char* kA = "\xE3\x81\x82"; // あ
 constexpr const char* kI = "\xE3\x81\x84"; // い
 constexpr const char* kU = "\xE3\x81\x86"; // う
 
-TEST(TrayTip, NeverSplitsAUtf8Character) {
+TEST(CutAtCharBoundaryTest, NeverSplitsAUtf8Character) {
     const std::string head(62, 'a');
     EXPECT_EQ(CutAtCharBoundary(head + kA + kI + kU, kTrayTipBytes, nullptr), head);
     EXPECT_EQ(CutAtCharBoundary(std::string(60, 'a') + kA + kI, kTrayTipBytes, nullptr),
@@ -36,12 +36,12 @@ TEST(TrayTip, NeverSplitsAUtf8Character) {
               std::string(61, 'a'));
 }
 
-TEST(TrayTip, CutsBytesThatAreNotUtf8WhereTheyStand) {
+TEST(CutAtCharBoundaryTest, CutsBytesThatAreNotUtf8WhereTheyStand) {
     const std::string text(80, '\x80');
     EXPECT_EQ(CutAtCharBoundary(text, kTrayTipBytes, nullptr).size(), 63u);
 }
 
-TEST(TrayTip, NeverSplitsADoubleByteCharacter) {
+TEST(CutAtCharBoundaryTest, NeverSplitsADoubleByteCharacter) {
     const std::string head(62, 'a');
     EXPECT_EQ(CutAtCharBoundary(head + "\x82\xA0zz", kTrayTipBytes, FakeLeadByte), head);
     EXPECT_EQ(CutAtCharBoundary(std::string(61, 'a') + "\x82\xA0zz", kTrayTipBytes, FakeLeadByte),
