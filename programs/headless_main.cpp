@@ -18,6 +18,7 @@
 #include "kovalin_version.h"
 #include "platform/instance_lock.h"
 #include "platform/journal_stream.h"
+#include "platform/report_line.h"
 #include "platform/settings_places.h"
 #include "platform/stop_request.h"
 #include "platform/the_file_system.h"
@@ -92,8 +93,8 @@ SettingsStore SettingsOf(const Options& options) {
 }
 
 // Prints a status line at once, for a terminal, a file or the journal.
-void PrintStatus(const std::string& status, LineKind kind, bool toJournal) {
-    std::fputs(StatusLine(status, kind, toJournal, std::time(nullptr)).c_str(), stdout);
+void PrintStatus(const std::string& status, Severity severity, bool toJournal) {
+    std::fputs(StatusLine(status, severity, toJournal, std::time(nullptr)).c_str(), stdout);
     std::fflush(stdout);
 }
 
@@ -106,14 +107,6 @@ struct StopLatch {
     bool requested = false;
 };
 
-void SaySettingsFailure(const std::string& line) {
-    std::fprintf(stderr, "kovalin-headless: %s\n", line.c_str());
-}
-
-std::string PidText(long pid) {
-    return pid > 0 ? " (PID " + std::to_string(pid) + ")" : "";
-}
-
 // Claims the watch folder before the worker starts. False when another
 // Kovalin runs it. A folder without a lock (missing, not writable) runs as
 // before; the worker claims it once it can.
@@ -121,8 +114,9 @@ bool ClaimWatchFolderAtStart(const std::string& folder) {
     const FolderClaim claim = ThePlatform().ClaimFolder(folder);
     if (claim.state != FolderClaim::State::HeldElsewhere)
         return true;
-    std::fprintf(stderr, "kovalin-headless: the watch folder %s is in use by another Kovalin%s\n",
-                 folder.empty() ? "." : folder.c_str(), PidText(claim.ownerPid).c_str());
+    // A later start may succeed.
+    ReportLine(Severity::Warning, "the watch folder " + (folder.empty() ? "." : folder) +
+                                      " is in use by another Kovalin" + PidText(claim.ownerPid));
     return false;
 }
 
@@ -155,13 +149,13 @@ void WaitForStop(StopLatch& latch, const SharedState& state) {
 // program must not run.
 bool ReadSettings(SettingsStore& store, bool named, SettingsRecord& settings) {
     if (!store.HasFile()) {
-        SaySettingsFailure(SettingsStore::NoFileLine());
+        ReportLine(Severity::Warning, SettingsStore::NoFileLine());
         return true;
     }
     const LoadResult read = store.Load(settings);
     if (read.status == LoadStatus::Read || (read.status == LoadStatus::Missing && !named))
         return true;
-    SaySettingsFailure(store.LoadFailureLine(read, !named));
+    ReportLine(named ? Severity::Error : Severity::Warning, store.LoadFailureLine(read, !named));
     return !named;
 }
 
@@ -170,8 +164,8 @@ int Run(const Options& options) {
     // A second instance on the same file would hand recordings to a second converter.
     const InstanceLock instance = AcquireInstanceLock(store.Path());
     if (!instance.held) {
-        std::fprintf(stderr, "kovalin-headless: %s is in use by another Kovalin%s\n",
-                     store.Path().c_str(), PidText(instance.ownerPid).c_str());
+        ReportLine(Severity::Error,
+                   store.Path() + " is in use by another Kovalin" + PidText(instance.ownerPid));
         return 2;
     }
     SettingsRecord settings = DefaultSettings();
@@ -192,13 +186,13 @@ int Run(const Options& options) {
     // it differs from the one before; the first one also tells systemd that
     // the worker runs.
     SharedState& state = TheSharedState();
-    const bool toJournal = StdoutIsJournal();
+    const bool toJournal = IsJournalStream(StandardStream::Output);
     state.g_strStatus.SetListener(
         [shown = std::string(), toJournal,
          failed = texts::StartFailed(settings.program)](const std::string& status) mutable {
             if (status == shown)
                 return;
-            PrintStatus(status, status == failed ? LineKind::Failure : LineKind::Status, toJournal);
+            PrintStatus(status, status == failed ? Severity::Error : Severity::Info, toJournal);
             if (shown.empty())
                 service::Ready(status);
             else
@@ -207,8 +201,7 @@ int Run(const Options& options) {
         });
     PublishSettings(state, settings.watchDir, settings.program, settings.limitMB);
     if (!StartConvertThread(ThePlatform(), state)) {
-        std::fprintf(stderr, "%skovalin-headless: cannot start the worker thread\n",
-                     toJournal ? "<3>" : "");
+        ReportLine(Severity::Error, "cannot start the worker thread");
         return 1;
     }
 
@@ -233,7 +226,7 @@ int main(int argc, char** argv) {
         std::printf("kovalin-headless %s\n", KOVALIN_VERSION);
         return 0;
     case Options::Action::Error:
-        std::fprintf(stderr, "kovalin-headless: %s (try --help)\n", options.error.c_str());
+        ReportLine(Severity::Error, options.error + " (try --help)");
         return 2;
     case Options::Action::Run:
         break;
