@@ -66,7 +66,7 @@ void CWatchDlg::OnInitDialog() {
     UpdateData(false);
     m_view.ShowWindow(false);
     m_trayIcon = TrayIcon::Idle;
-    m_view.AddTrayIcon(m_trayIcon, texts::kStarting);
+    m_view.AddTrayIcon(m_trayIcon, texts::Starting().text);
     // The worker must never see the settings unpublished.
     NormaliseAndPublish();
     if (m_env.startWorker)
@@ -84,7 +84,7 @@ void CWatchDlg::OnTimer() {
         m_trayIcon = TrayIcon::Idle;
     }
     NormaliseAndPublish();
-    const std::string status = m_state.g_strStatus.Get();
+    const std::string status = m_state.g_strStatus.Get().text;
     m_view.ModifyTrayIcon(m_trayIcon, status);
     m_view.SetBoxText(EditBox::Status, status);
     for (const std::string& title : m_state.g_failedTitles.TakeAll())

@@ -6,6 +6,7 @@
 #include <cstdio>
 #include <ctime>
 #include <mutex>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -13,7 +14,7 @@
 #include "core/file_name.h"
 #include "core/platform_port.h"
 #include "core/shared_state.h"
-#include "core/texts.h"
+#include "core/status.h"
 #include "core/worker_thread.h"
 #include "kovalin_version.h"
 #include "platform/instance_lock.h"
@@ -93,8 +94,8 @@ SettingsStore SettingsOf(const Options& options) {
 }
 
 // Prints a status line at once, for a terminal, a file or the journal.
-void PrintStatus(const std::string& status, Severity severity, bool toJournal) {
-    std::fputs(StatusLine(status, severity, toJournal, std::time(nullptr)).c_str(), stdout);
+void PrintStatus(const Status& status, bool toJournal) {
+    std::fputs(StatusLine(status, toJournal, std::time(nullptr)).c_str(), stdout);
     std::fflush(stdout);
 }
 
@@ -188,15 +189,14 @@ int Run(const Options& options) {
     SharedState& state = TheSharedState();
     const bool toJournal = IsJournalStream(StandardStream::Output);
     state.g_strStatus.SetListener(
-        [shown = std::string(), toJournal,
-         failed = texts::StartFailed(settings.program)](const std::string& status) mutable {
+        [shown = std::optional<Status>(), toJournal](const Status& status) mutable {
             if (status == shown)
                 return;
-            PrintStatus(status, status == failed ? Severity::Error : Severity::Info, toJournal);
-            if (shown.empty())
-                service::Ready(status);
+            PrintStatus(status, toJournal);
+            if (!shown)
+                service::Ready(status.text);
             else
-                service::Status(status);
+                service::Status(status.text);
             shown = status;
         });
     PublishSettings(state, settings.watchDir, settings.program, settings.limitMB);

@@ -117,7 +117,7 @@ TEST_F(WatchDlgTest, TickShowsStatusInTipAndStatusBox) {
     Start();
     dlg->OnTimer();
     EXPECT_EQ(view.trayTip, "");
-    state.g_strStatus.Set("待機中");
+    state.g_strStatus.Set(texts::Idle(0, 0, false));
     dlg->OnTimer();
     EXPECT_EQ(view.trayTip, "待機中");
     EXPECT_EQ(view.boxes[EditBox::Status], "待機中");
@@ -125,7 +125,7 @@ TEST_F(WatchDlgTest, TickShowsStatusInTipAndStatusBox) {
     // A long status reaches the view whole: only a view whose platform has
     // less room cuts it.
     const std::string longStatus = std::string(62, 'x') + "を変換中\r\n変換動画数 1";
-    state.g_strStatus.Set(longStatus);
+    state.g_strStatus.Set(texts::Converting(std::string(62, 'x'), 1));
     dlg->OnTimer();
     EXPECT_EQ(view.trayTip, longStatus);
     EXPECT_EQ(view.boxes[EditBox::Status], longStatus);
@@ -248,7 +248,7 @@ TEST_F(WatchDlgTest, StatusBoxShowsTheTextTakenAtTheLastApply) {
     EXPECT_EQ(view.boxes[EditBox::Status], "");
     view.boxes[EditBox::Status] = "typed";
     dlg->OnApply();
-    state.g_strStatus.Set("待機中");
+    state.g_strStatus.Set(texts::Idle(0, 0, false));
     dlg->OnTimer();
     dlg->OnTraySettings();
     EXPECT_EQ(view.boxes[EditBox::Status], "typed");

@@ -160,7 +160,7 @@ TEST(HostileFolderTest, NameThatIsOnlyTheExtensionIsNeverConverted) {
     ConvertWorker worker(platform, state);
     worker.RunCycle();
     EXPECT_TRUE(platform.Starts().empty());
-    EXPECT_EQ(state.g_strStatus.Get(), texts::kIdle);
+    EXPECT_EQ(state.g_strStatus.Get(), texts::Idle(0, 0, false));
 }
 
 // Every deletion named an entry directly inside the folder.
