@@ -25,11 +25,11 @@ CWatchDlg::CWatchDlg(IWatchView& view, WatchDlgEnvironment env)
       m_settings(*m_env.files, SettingsPathOf(m_env)) {
     SettingsRecord settings = DefaultSettings();
     if (!m_settings.HasFile()) {
-        Report(SettingsStore::NoFileLine());
+        Report(Severity::Warning, SettingsStore::NoFileLine());
     } else {
         const LoadResult read = m_settings.Load(settings);
         if (read.status == LoadStatus::Unreadable)
-            Report(m_settings.LoadFailureLine(read, true));
+            Report(Severity::Warning, m_settings.LoadFailureLine(read, true));
     }
     m_strWatchDir = settings.watchDir;
     m_strProgram = settings.program;
@@ -43,9 +43,9 @@ CWatchDlg::~CWatchDlg() {
         SaveOrReport();
 }
 
-void CWatchDlg::Report(const std::string& line) {
+void CWatchDlg::Report(Severity severity, const std::string& line) {
     if (m_env.reportLine)
-        m_env.reportLine("kovalin: " + line);
+        m_env.reportLine(severity, line);
 }
 
 WriteOutcome CWatchDlg::Save() {
@@ -55,7 +55,7 @@ WriteOutcome CWatchDlg::Save() {
 void CWatchDlg::SaveOrReport() {
     const WriteOutcome saved = Save();
     if (!saved)
-        Report(m_settings.SaveFailureLine(saved));
+        Report(Severity::Error, m_settings.SaveFailureLine(saved));
 }
 
 std::string CWatchDlg::SettingsPathOf(const WatchDlgEnvironment& env) {
@@ -66,7 +66,7 @@ void CWatchDlg::OnInitDialog() {
     UpdateData(false);
     m_view.ShowWindow(false);
     m_trayIcon = TrayIcon::Idle;
-    m_view.AddTrayIcon(m_trayIcon, texts::kStarting);
+    m_view.AddTrayIcon(m_trayIcon, texts::Starting().text);
     // The worker must never see the settings unpublished.
     NormaliseAndPublish();
     if (m_env.startWorker)
@@ -84,7 +84,7 @@ void CWatchDlg::OnTimer() {
         m_trayIcon = TrayIcon::Idle;
     }
     NormaliseAndPublish();
-    const std::string status = m_state.g_strStatus.Get();
+    const std::string status = m_state.g_strStatus.Get().text;
     m_view.ModifyTrayIcon(m_trayIcon, status);
     m_view.SetBoxText(EditBox::Status, status);
     for (const std::string& title : m_state.g_failedTitles.TakeAll())

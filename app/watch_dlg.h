@@ -71,7 +71,7 @@ class CWatchDlg {
     // text was refused.
     bool UpdateData(bool saveAndValidate);
     void NormaliseAndPublish();
-    void Report(const std::string& line);
+    void Report(Severity severity, const std::string& line);
     WriteOutcome Save();
     void SaveOrReport();
     // Takes the view away and ends the event loop, once.

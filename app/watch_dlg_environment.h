@@ -6,6 +6,7 @@
 #include <string>
 
 #include "core/file_name.h"
+#include "core/severity.h"
 #include "settings/file_system.h"
 
 struct SharedState;
@@ -22,7 +23,7 @@ struct WatchDlgEnvironment {
     std::function<bool()> startWorker;
     // Lead bytes of the text encoding; null for UTF-8.
     LeadByteTest isLeadByte = nullptr;
-    // Writes one line (given without its line end) where a user or a log
-    // sees what the program says without a window: standard error.
-    std::function<void(const std::string&)> reportLine;
+    // Says one line (given without its line end and the program's name)
+    // where a user or a log sees what the program says without a window.
+    std::function<void(Severity, const std::string&)> reportLine;
 };

@@ -56,12 +56,14 @@ class IWatchView {
     // notification) with a warning sign; it asks for no answer.
     virtual void ShowTrayNotice(const std::string& caption, const std::string& text) = 0;
 
-    // Opens the popup menu ("設定", separator, "終了") at the mouse cursor. Its
-    // commands come back as CWatchDlg::OnTraySettings and OnTrayExit.
+    // Opens the popup menu (texts::kMenuSettings, a separator,
+    // texts::kMenuExit) at the mouse cursor. Its commands come back as
+    // CWatchDlg::OnTraySettings and OnTrayExit.
     virtual void OpenTrayMenu() = 0;
 
-    // The message "正の整数を入力してください。" with an OK button and the
-    // exclamation icon, owned by the dialog. Returns when the user has closed it.
+    // The refusal of the limit's text (texts::kLimitRefusal) with an OK
+    // button and the exclamation icon, owned by the dialog. Returns when the
+    // user has closed it.
     virtual void ShowLimitRefusal() = 0;
 
     // A message box titled with the program's name, with `text`, an OK
@@ -74,7 +76,8 @@ class IWatchView {
     // path, or nothing when the user cancelled.
     virtual std::optional<std::string> BrowseProgram(const std::string& startPath) = 0;
 
-    // The folder chooser titled "監視フォルダの指定", opening on `startPath`.
+    // The folder chooser titled texts::kFolderBrowserTitle, opening on
+    // `startPath`.
     // The chosen folder's path without a trailing separator (a root folder is
     // the separator alone, or "C:\"), or nothing when the user cancelled or the
     // choice has no file-system path.

@@ -162,9 +162,8 @@ ConvertWorker::~ConvertWorker() {
     m_state.g_settingsChanged.Install({});
 }
 
-void ConvertWorker::Pause(std::string status, unsigned milliseconds, bool untilFolderChange) {
-    if (!status.empty())
-        m_state.g_strStatus.Set(std::move(status));
+void ConvertWorker::Pause(Status status, unsigned milliseconds, bool untilFolderChange) {
+    m_state.g_strStatus.Set(std::move(status));
     if (m_platform.Pause(milliseconds, untilFolderChange) == Platform::PauseEnd::FolderChanged) {
         // A burst of changes (a copy, a recorder writing in place) gives at
         // most one cycle a second, and a file created in this second counts

@@ -15,6 +15,7 @@
 
 #include "core/failed_files.h"
 #include "core/platform_port.h"
+#include "core/status.h"
 
 struct SharedState;
 
@@ -63,9 +64,9 @@ class ConvertWorker {
     void Fail(const DirEntry& entry, std::int64_t now);
     void Convert(const std::string& folder, const DirEntry& entry, int entryCount,
                  std::unique_ptr<OpenedRecording> recording);
-    // Sets the status (unless empty) and pauses. An idle pause ends early
-    // when the folder changes; every pause ends when a setting changes.
-    void Pause(std::string status, unsigned milliseconds, bool untilFolderChange);
+    // Sets the status and pauses. An idle pause ends early when the folder
+    // changes; every pause ends when a setting changes.
+    void Pause(Status status, unsigned milliseconds, bool untilFolderChange);
     unsigned IdlePauseMs(const Choice& choice);
 
     Platform& m_platform;

@@ -2,26 +2,6 @@
 
 #include <utility>
 
-std::string SharedString::Get() const {
-    std::lock_guard lock(m_mutex);
-    return m_value;
-}
-
-void SharedString::Set(std::string value) {
-    std::unique_lock lock(m_mutex);
-    m_value = std::move(value);
-    if (!m_listener)
-        return;
-    const std::string copy = m_value;
-    lock.unlock();
-    m_listener(copy);
-}
-
-void SharedString::SetListener(std::function<void(const std::string&)> listener) {
-    std::lock_guard lock(m_mutex);
-    m_listener = std::move(listener);
-}
-
 void SharedQueue::Push(std::string text) {
     std::lock_guard lock(m_mutex);
     if (m_texts.size() < kRoom)

@@ -1,5 +1,5 @@
 // The meeting point of the UI thread and the worker: the settings as last
-// published, the status text, the converting flag and the tray frame.
+// published, the status, the converting flag and the tray frame.
 #pragma once
 
 #include <atomic>
@@ -7,23 +7,43 @@
 #include <functional>
 #include <mutex>
 #include <string>
+#include <utility>
 #include <vector>
 
-// A string that one thread replaces whole while another reads it whole.
-class SharedString {
+#include "core/status.h"
+
+// A value that one thread replaces whole while another reads it whole.
+template <typename T> class SharedValue {
   public:
-    std::string Get() const;
-    void Set(std::string value);
+    T Get() const {
+        std::lock_guard lock(m_mutex);
+        return m_value;
+    }
+
+    void Set(T value) {
+        std::unique_lock lock(m_mutex);
+        m_value = std::move(value);
+        if (!m_listener)
+            return;
+        const T copy = m_value;
+        lock.unlock();
+        m_listener(copy);
+    }
 
     // Called on the writing thread after every Set, in the order of the
     // writes. Install it before the writing thread starts.
-    void SetListener(std::function<void(const std::string&)> listener);
+    void SetListener(std::function<void(const T&)> listener) {
+        std::lock_guard lock(m_mutex);
+        m_listener = std::move(listener);
+    }
 
   private:
     mutable std::mutex m_mutex;
-    std::string m_value;
-    std::function<void(const std::string&)> m_listener;
+    T m_value{};
+    std::function<void(const T&)> m_listener;
 };
+
+using SharedString = SharedValue<std::string>;
 
 // Texts that one thread hands to another, taken in the order given. It
 // holds at most kRoom texts; more are dropped, so that a reader that never
@@ -52,9 +72,9 @@ class SharedWakeup {
 
 // The process-wide variables, grouped so that tests can make their own set.
 struct SharedState {
-    SharedString g_strStatus;   // written by the worker
-    SharedString g_strProgram;  // written by the UI thread
-    SharedString g_strWatchDir; // written by the UI thread; empty or ends in a separator
+    SharedValue<Status> g_strStatus; // written by the worker
+    SharedString g_strProgram;       // written by the UI thread
+    SharedString g_strWatchDir;      // written by the UI thread; empty or ends in a separator
     std::atomic<std::int32_t> g_nLimitMB{0};    // published unsigned, read signed
     std::atomic<std::int32_t> g_bConverting{0}; // 1 while the worker waits for a converter
     std::atomic<std::int32_t> g_nAnimFrame{0};  // tray animation frame, 0 to 2

@@ -2,24 +2,27 @@
 
 namespace texts {
 
-const char* const kStarting = "起動中";
-const char* const kIdle = "待機中";
-
-std::string Converting(const std::string& title, int entryCount) {
-    return title + "を変換中\r\n変換動画数 " + std::to_string(entryCount);
+Status Starting() {
+    return {StatusKind::Starting, "起動中"};
 }
 
-std::string StartFailed(const std::string& program) {
-    return "「" + program + "」を起動できません";
+Status Converting(const std::string& title, int entryCount) {
+    return {StatusKind::Converting, title + "を変換中\r\n変換動画数 " + std::to_string(entryCount)};
 }
 
-std::string FolderInUse(long ownerPid) {
+// The failure before the program, whose path may be longer than the tip.
+Status StartFailed(const std::string& program) {
+    return {StatusKind::StartFailed, "実行するプログラムを起動できません\r\n「" + program + "」"};
+}
+
+Status FolderInUse(long ownerPid) {
     const std::string status = "他のKovalinが監視フォルダを使用中";
-    return ownerPid > 0 ? status + "\r\nPID " + std::to_string(ownerPid) : status;
+    return {StatusKind::FolderInUse,
+            ownerPid > 0 ? status + "\r\nPID " + std::to_string(ownerPid) : status};
 }
 
-std::string Idle(std::size_t writingCount, std::size_t failedCount, bool limitOutOfReach,
-                 std::size_t claimedCount) {
+Status Idle(std::size_t writingCount, std::size_t failedCount, bool limitOutOfReach,
+            std::size_t claimedCount) {
     std::string counts;
     const auto count = [&counts](std::size_t number, const char* what) {
         if (number > 0)
@@ -29,12 +32,12 @@ std::string Idle(std::size_t writingCount, std::size_t failedCount, bool limitOu
     count(writingCount, "書き込み終了待ち");
     count(claimedCount, "使用終了待ち");
     count(failedCount, "変換できなかったファイル");
-    std::string status = kIdle;
-    // First: where the Windows tray tip (63 bytes) cuts the status, it cuts
-    // the file counts, not this line.
+    std::string status = "待機中";
+    // Before the counts: where the Windows tray tip cuts the status, it cuts
+    // the counts, not this line.
     if (limitOutOfReach)
         status += "\r\n削除しても上限を超えます";
-    return status + counts;
+    return {StatusKind::Idle, status + counts};
 }
 
 const char* const kNoticeCaption = "Kovalin";

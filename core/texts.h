@@ -7,20 +7,23 @@
 #include <cstddef>
 #include <string>
 
+#include "core/status.h"
+
 namespace texts {
 
-// Statuses, as the tooltip and the status box show them.
-extern const char* const kStarting; // before the worker's first status
-extern const char* const kIdle;
-std::string Converting(const std::string& title, int entryCount);
-std::string StartFailed(const std::string& program);
+// Statuses, each with its kind, as the tooltip and the status box show
+// them. What matters most comes first: the Windows tray tip keeps only the
+// first kTrayTipBytes bytes.
+Status Starting(); // before the worker's first status
+Status Converting(const std::string& title, int entryCount);
+Status StartFailed(const std::string& program);
 // Another Kovalin runs the watch folder; its PID where it is known (not 0).
-std::string FolderInUse(long ownerPid);
-// kIdle, with a line when the quota pass cannot bring the folder under the
+Status FolderInUse(long ownerPid);
+// "待機中", with a line when the quota pass cannot bring the folder under the
 // limit by deleting, and one when files wait to be completed, wait for an
 // earlier converter of theirs to end, or have failed.
-std::string Idle(std::size_t writingCount, std::size_t failedCount, bool limitOutOfReach,
-                 std::size_t claimedCount = 0);
+Status Idle(std::size_t writingCount, std::size_t failedCount, bool limitOutOfReach,
+            std::size_t claimedCount = 0);
 
 // The tray notice for a file that failed.
 extern const char* const kNoticeCaption;

@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "fuzz_check.h"
-#include "platform/posix/command_line.h"
+#include "platform/posix/word_splitting.h"
 
 namespace {
 

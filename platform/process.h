@@ -10,7 +10,7 @@
 // environment this process's with `environment` added, handing it
 // `recording` where one is given.
 // - POSIX: no shell; the line is split by the Windows C runtime's rules
-//   (platform/posix/command_line.h) and the program looked up like execvp; a
+//   (platform/posix/word_splitting.h) and the program looked up like execvp; a
 //   program file without "#!" runs through /bin/sh, as execvp runs it. The
 //   converter reads /dev/null, runs in a session of its own with default
 //   signal handling, and inherits no descriptor beyond 0, 1 and 2, but for
@@ -25,7 +25,7 @@
 //   command line, and named to CreateProcessA, so that no title can choose
 //   what runs; a setting that is empty or starts with a blank finds none. A
 //   batch file runs through cmd.exe with the title made inert
-//   (platform/cmd_line.h), or the title is refused. The environment also
+//   (platform/cmd_escaping.h), or the title is refused. The environment also
 //   holds no program search in the current folder and this program's folder
 //   at the end of PATH (platform/environment_block.h); this process's own is
 //   left unchanged.

@@ -6,6 +6,7 @@
 #include <cstdio>
 #include <ctime>
 #include <mutex>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -13,11 +14,12 @@
 #include "core/file_name.h"
 #include "core/platform_port.h"
 #include "core/shared_state.h"
-#include "core/texts.h"
+#include "core/status.h"
 #include "core/worker_thread.h"
 #include "kovalin_version.h"
 #include "platform/instance_lock.h"
 #include "platform/journal_stream.h"
+#include "platform/report_line.h"
 #include "platform/settings_places.h"
 #include "platform/stop_request.h"
 #include "platform/the_file_system.h"
@@ -92,8 +94,8 @@ SettingsStore SettingsOf(const Options& options) {
 }
 
 // Prints a status line at once, for a terminal, a file or the journal.
-void PrintStatus(const std::string& status, LineKind kind, bool toJournal) {
-    std::fputs(StatusLine(status, kind, toJournal, std::time(nullptr)).c_str(), stdout);
+void PrintStatus(const Status& status, bool toJournal) {
+    std::fputs(StatusLine(status, toJournal, std::time(nullptr)).c_str(), stdout);
     std::fflush(stdout);
 }
 
@@ -106,14 +108,6 @@ struct StopLatch {
     bool requested = false;
 };
 
-void SaySettingsFailure(const std::string& line) {
-    std::fprintf(stderr, "kovalin-headless: %s\n", line.c_str());
-}
-
-std::string PidText(long pid) {
-    return pid > 0 ? " (PID " + std::to_string(pid) + ")" : "";
-}
-
 // Claims the watch folder before the worker starts. False when another
 // Kovalin runs it. A folder without a lock (missing, not writable) runs as
 // before; the worker claims it once it can.
@@ -121,8 +115,9 @@ bool ClaimWatchFolderAtStart(const std::string& folder) {
     const FolderClaim claim = ThePlatform().ClaimFolder(folder);
     if (claim.state != FolderClaim::State::HeldElsewhere)
         return true;
-    std::fprintf(stderr, "kovalin-headless: the watch folder %s is in use by another Kovalin%s\n",
-                 folder.empty() ? "." : folder.c_str(), PidText(claim.ownerPid).c_str());
+    // A later start may succeed.
+    ReportLine(Severity::Warning, "the watch folder " + (folder.empty() ? "." : folder) +
+                                      " is in use by another Kovalin" + PidText(claim.ownerPid));
     return false;
 }
 
@@ -155,13 +150,13 @@ void WaitForStop(StopLatch& latch, const SharedState& state) {
 // program must not run.
 bool ReadSettings(SettingsStore& store, bool named, SettingsRecord& settings) {
     if (!store.HasFile()) {
-        SaySettingsFailure(SettingsStore::NoFileLine());
+        ReportLine(Severity::Warning, SettingsStore::NoFileLine());
         return true;
     }
     const LoadResult read = store.Load(settings);
     if (read.status == LoadStatus::Read || (read.status == LoadStatus::Missing && !named))
         return true;
-    SaySettingsFailure(store.LoadFailureLine(read, !named));
+    ReportLine(named ? Severity::Error : Severity::Warning, store.LoadFailureLine(read, !named));
     return !named;
 }
 
@@ -170,8 +165,8 @@ int Run(const Options& options) {
     // A second instance on the same file would hand recordings to a second converter.
     const InstanceLock instance = AcquireInstanceLock(store.Path());
     if (!instance.held) {
-        std::fprintf(stderr, "kovalin-headless: %s is in use by another Kovalin%s\n",
-                     store.Path().c_str(), PidText(instance.ownerPid).c_str());
+        ReportLine(Severity::Error,
+                   store.Path() + " is in use by another Kovalin" + PidText(instance.ownerPid));
         return 2;
     }
     SettingsRecord settings = DefaultSettings();
@@ -192,23 +187,21 @@ int Run(const Options& options) {
     // it differs from the one before; the first one also tells systemd that
     // the worker runs.
     SharedState& state = TheSharedState();
-    const bool toJournal = StdoutIsJournal();
+    const bool toJournal = IsJournalStream(StandardStream::Output);
     state.g_strStatus.SetListener(
-        [shown = std::string(), toJournal,
-         failed = texts::StartFailed(settings.program)](const std::string& status) mutable {
+        [shown = std::optional<Status>(), toJournal](const Status& status) mutable {
             if (status == shown)
                 return;
-            PrintStatus(status, status == failed ? LineKind::Failure : LineKind::Status, toJournal);
-            if (shown.empty())
-                service::Ready(status);
+            PrintStatus(status, toJournal);
+            if (!shown)
+                service::Ready(status.text);
             else
-                service::Status(status);
+                service::Status(status.text);
             shown = status;
         });
     PublishSettings(state, settings.watchDir, settings.program, settings.limitMB);
     if (!StartConvertThread(ThePlatform(), state)) {
-        std::fprintf(stderr, "%skovalin-headless: cannot start the worker thread\n",
-                     toJournal ? "<3>" : "");
+        ReportLine(Severity::Error, "cannot start the worker thread");
         return 1;
     }
 
@@ -233,7 +226,7 @@ int main(int argc, char** argv) {
         std::printf("kovalin-headless %s\n", KOVALIN_VERSION);
         return 0;
     case Options::Action::Error:
-        std::fprintf(stderr, "kovalin-headless: %s (try --help)\n", options.error.c_str());
+        ReportLine(Severity::Error, options.error + " (try --help)");
         return 2;
     case Options::Action::Run:
         break;

@@ -1,9 +1,8 @@
 #include "programs/process_environment.h"
 
-#include <cstdio>
-
 #include "core/shared_state.h"
 #include "core/worker_thread.h"
+#include "platform/report_line.h"
 #include "platform/settings_places.h"
 #include "platform/the_file_system.h"
 #include "platform/the_platform.h"
@@ -15,9 +14,6 @@ WatchDlgEnvironment ProcessEnvironment() {
     env.files = &TheFileSystem();
     env.startWorker = [] { return StartConvertThread(ThePlatform(), TheSharedState()); };
     env.isLeadByte = ThePlatform().LeadBytes();
-    env.reportLine = [](const std::string& line) {
-        std::fprintf(stderr, "%s\n", line.c_str());
-        std::fflush(stderr);
-    };
+    env.reportLine = ReportLine;
     return env;
 }

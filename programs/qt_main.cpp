@@ -5,9 +5,8 @@
 #include <QSessionManager>
 #include <QTranslator>
 
-#include <cstdio>
-
 #include "app/watch_dlg.h"
+#include "platform/report_line.h"
 #include "platform/stop_request.h"
 #include "programs/process_environment.h"
 #include "ui/qt/qt_watch_view.h"
@@ -26,8 +25,8 @@ int CWatchApp::InitInstance(int argc, char** argv) {
     // Without it SIGTERM and Ctrl+C would end the program unsaved.
     StopBridge& stop = TheStopBridge();
     if (!stop.Watch(WatchForStopRequest)) {
-        std::fprintf(stderr, "kovalin: cannot watch for SIGINT and SIGTERM, which would then end "
-                             "it without saving the settings: not started\n");
+        ReportLine(Severity::Error, "cannot watch for SIGINT and SIGTERM, which would then end it "
+                                    "without saving the settings: not started");
         return 1;
     }
 

@@ -1,6 +1,6 @@
 #include "programs/service_notify.h"
 
-#include "programs/status_line.h"
+#include "platform/report_line.h"
 
 #ifdef KOVALIN_WITH_SYSTEMD
 #include <systemd/sd-daemon.h>

@@ -6,12 +6,13 @@
 #include <cstdio>
 #include <cstdlib>
 
-bool StdoutIsJournal() {
-    const char* stream = std::getenv("JOURNAL_STREAM");
-    if (!stream)
+bool IsJournalStream(StandardStream stream) {
+    const char* journal = std::getenv("JOURNAL_STREAM");
+    if (!journal)
         return false;
     unsigned long long device = 0, inode = 0;
-    struct stat out;
-    return std::sscanf(stream, "%llu:%llu", &device, &inode) == 2 &&
-           fstat(STDOUT_FILENO, &out) == 0 && out.st_dev == device && out.st_ino == inode;
+    struct stat opened;
+    const int descriptor = stream == StandardStream::Output ? STDOUT_FILENO : STDERR_FILENO;
+    return std::sscanf(journal, "%llu:%llu", &device, &inode) == 2 &&
+           fstat(descriptor, &opened) == 0 && opened.st_dev == device && opened.st_ino == inode;
 }

@@ -12,7 +12,7 @@
 #include <string_view>
 #include <vector>
 
-#include "platform/posix/command_line.h"
+#include "platform/posix/word_splitting.h"
 
 extern char** environ;
 

@@ -1,6 +1,6 @@
 #include "platform/journal_stream.h"
 
 // Windows has no journal.
-bool StdoutIsJournal() {
+bool IsJournalStream(StandardStream) {
     return false;
 }

@@ -6,7 +6,7 @@
 #include <optional>
 #include <vector>
 
-#include "platform/cmd_line.h"
+#include "platform/cmd_escaping.h"
 #include "platform/environment_block.h"
 #include "platform/executable_dir.h"
 #include "platform/lead_bytes.h"
@@ -130,7 +130,7 @@ ConverterStart StartConverter(const std::string& program, const std::string& tit
     std::string commandLine = program + " " + title;
     const bool isCmd = IsCmd(found->path, SystemLeadBytes());
     if (isCmd || RunsThroughCmd(found->path, SystemLeadBytes())) {
-        // cmd.exe would read the title as commands: see platform/cmd_line.h.
+        // cmd.exe would read the title as commands: see platform/cmd_escaping.h.
         const std::optional<std::string> inert = InertForCmd(title, SystemLeadBytes());
         if (!inert)
             return {nullptr, true};

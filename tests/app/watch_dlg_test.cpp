@@ -38,7 +38,10 @@ class WatchDlgTest : public ::testing::Test {
         env.state = &state;
         env.settingsFolder = [this] { return exeDirKnown ? kFolder : std::string(); };
         env.files = &files;
-        env.reportLine = [this](const std::string& line) { reported.push_back(line); };
+        env.reportLine = [this](Severity severity, const std::string& line) {
+            severities.push_back(severity);
+            reported.push_back(line);
+        };
         env.startWorker = [this] {
             workerSawFolder.push_back(state.g_strWatchDir.Get());
             return true;
@@ -68,6 +71,7 @@ class WatchDlgTest : public ::testing::Test {
     FakeView view;
     LeadByteTest leadBytes = ThePlatform().LeadBytes();
     std::vector<std::string> workerSawFolder;
+    std::vector<Severity> severities;
     std::vector<std::string> reported;
     bool exeDirKnown = true;
     std::unique_ptr<CWatchDlg> dlg;
@@ -113,7 +117,7 @@ TEST_F(WatchDlgTest, TickShowsStatusInTipAndStatusBox) {
     Start();
     dlg->OnTimer();
     EXPECT_EQ(view.trayTip, "");
-    state.g_strStatus.Set("待機中");
+    state.g_strStatus.Set(texts::Idle(0, 0, false));
     dlg->OnTimer();
     EXPECT_EQ(view.trayTip, "待機中");
     EXPECT_EQ(view.boxes[EditBox::Status], "待機中");
@@ -121,7 +125,7 @@ TEST_F(WatchDlgTest, TickShowsStatusInTipAndStatusBox) {
     // A long status reaches the view whole: only a view whose platform has
     // less room cuts it.
     const std::string longStatus = std::string(62, 'x') + "を変換中\r\n変換動画数 1";
-    state.g_strStatus.Set(longStatus);
+    state.g_strStatus.Set(texts::Converting(std::string(62, 'x'), 1));
     dlg->OnTimer();
     EXPECT_EQ(view.trayTip, longStatus);
     EXPECT_EQ(view.boxes[EditBox::Status], longStatus);
@@ -244,7 +248,7 @@ TEST_F(WatchDlgTest, StatusBoxShowsTheTextTakenAtTheLastApply) {
     EXPECT_EQ(view.boxes[EditBox::Status], "");
     view.boxes[EditBox::Status] = "typed";
     dlg->OnApply();
-    state.g_strStatus.Set("待機中");
+    state.g_strStatus.Set(texts::Idle(0, 0, false));
     dlg->OnTimer();
     dlg->OnTraySettings();
     EXPECT_EQ(view.boxes[EditBox::Status], "typed");
@@ -366,6 +370,7 @@ TEST_F(WatchDlgTest, AFailedSaveAtASignalOrTheSessionEndIsOneReportLine) {
     EXPECT_TRUE(view.messages.empty());
     ASSERT_EQ(reported.size(), 2u);
     EXPECT_NE(reported[0].find(dlg->SettingsPath()), std::string::npos);
+    EXPECT_EQ(severities[0], Severity::Error); // the changes are lost
     dlg.reset();
     EXPECT_EQ(reported.size(), 2u); // written on the way out already
 }
@@ -429,6 +434,7 @@ TEST_F(WatchDlgTest, WithoutTheExecutableFolderNoFileIsReadOrWritten) {
     EXPECT_EQ(files.Bytes(kSettingsFileName), P("/cwd/\n/bin/cwd\n5\n"));
     ASSERT_EQ(reported.size(), 1u);
     EXPECT_NE(reported[0].find("neither read nor written"), std::string::npos);
+    EXPECT_EQ(severities[0], Severity::Warning); // it runs on
 }
 
 TEST_F(WatchDlgTest, PaintKeepsTheDialogHiddenUntilCalledUp) {

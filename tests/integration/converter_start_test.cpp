@@ -8,7 +8,7 @@
 
 #include <filesystem>
 
-#include "platform/posix/command_line.h"
+#include "platform/posix/word_splitting.h"
 #include "processes.h"
 #include "support.h"
 

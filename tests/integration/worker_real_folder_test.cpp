@@ -48,10 +48,10 @@ TEST_F(WorkerOnRealFolderTest, ConvertsOldestFirstThenIdles) {
     platform.FixCreationTimes({{"b c.flv", 100}, {"a.FLV", 200}});
     Publish(ConverterProgram("record", Log(), folder.Path()));
     worker.RunCycle();
-    EXPECT_EQ(state.g_strStatus.Get(), "b cを変換中\r\n変換動画数 2");
+    EXPECT_EQ(state.g_strStatus.Get().text, "b cを変換中\r\n変換動画数 2");
     worker.RunCycle();
     worker.RunCycle();
-    EXPECT_EQ(state.g_strStatus.Get(), "待機中");
+    EXPECT_EQ(state.g_strStatus.Get().text, "待機中");
 
     const std::vector<ConverterRun> runs = ReadConverterLog(Log());
     ASSERT_EQ(runs.size(), 1u + 1u);
@@ -67,7 +67,8 @@ TEST_F(WorkerOnRealFolderTest, ConvertersThatFailOrLeaveTheFileNeverRunWithoutAP
     for (int i = 0; i < 3; ++i)
         worker.RunCycle();
     EXPECT_EQ(platform.Pauses().size(), 3u);
-    EXPECT_EQ(state.g_strStatus.Get(), "「/nonexistent/converter」を起動できません");
+    EXPECT_EQ(state.g_strStatus.Get().text,
+              "実行するプログラムを起動できません\r\n「/nonexistent/converter」");
 
     Publish(ConverterProgram("record", Log())); // exits at once, leaves clip.flv
     platform.Forget();
@@ -76,7 +77,7 @@ TEST_F(WorkerOnRealFolderTest, ConvertersThatFailOrLeaveTheFileNeverRunWithoutAP
     // The file failed: it rests for its back-off, and every cycle pauses.
     EXPECT_EQ(ReadConverterLog(Log()).size(), 1u);
     EXPECT_EQ(platform.Pauses().size(), 5u);
-    EXPECT_EQ(state.g_strStatus.Get(), "待機中\r\n変換できなかったファイル 1件");
+    EXPECT_EQ(state.g_strStatus.Get().text, "待機中\r\n変換できなかったファイル 1件");
 }
 
 TEST_F(WorkerOnRealFolderTest, FileHeldOpenForWritingByAnotherProcessWaitsUntilClosed) {
@@ -97,7 +98,7 @@ TEST_F(WorkerOnRealFolderTest, FileHeldOpenForWritingByAnotherProcessWaitsUntilC
     Publish(ConverterProgram("record", Log(), folder.Prefix()));
     worker.RunCycle();
     EXPECT_TRUE(ReadConverterLog(Log()).empty());
-    EXPECT_EQ(state.g_strStatus.Get(), "待機中\r\n書き込み終了待ち 1件");
+    EXPECT_EQ(state.g_strStatus.Get().text, "待機中\r\n書き込み終了待ち 1件");
 
     kill(recorder, SIGKILL);
     waitpid(recorder, nullptr, 0);
@@ -133,7 +134,7 @@ TEST_F(WorkerOnRealFolderTest, ConverterReadsTheCheckedFileNeverALinkNorAFifoPut
 
     worker.RunCycle();
     EXPECT_EQ(ReadConverterLog(Log()).size(), 1u);
-    EXPECT_EQ(state.g_strStatus.Get(), "待機中\r\n変換できなかったファイル 3件");
+    EXPECT_EQ(state.g_strStatus.Get().text, "待機中\r\n変換できなかったファイル 3件");
 }
 
 // A converter that outlives its run of Kovalin (killed, or stopped outside
@@ -160,7 +161,7 @@ TEST_F(WorkerOnRealFolderTest, RecordingStaysWithTheConverterOfAnEarlierRunUntil
         ASSERT_TRUE(WaitFor([&] { return ReadPidLog(pids).size() == 1; }));
 
         worker.RunCycle();
-        EXPECT_EQ(state.g_strStatus.Get(), "待機中\r\n使用終了待ち 1件");
+        EXPECT_EQ(state.g_strStatus.Get().text, "待機中\r\n使用終了待ち 1件");
         EXPECT_TRUE(ReadConverterLog(Log()).empty());
 
         KillAndReap(ReadPidLog(pids)[0]);
@@ -175,7 +176,7 @@ TEST_F(WorkerOnRealFolderTest, RecordingStaysWithTheConverterOfAnEarlierRunUntil
 TEST_F(WorkerOnRealFolderTest, MissingOrVanishingFolderIdles) {
     PublishSettings(state, folder.Prefix() + "later/", ConverterProgram("record", Log()), 1);
     worker.RunCycle();
-    EXPECT_EQ(state.g_strStatus.Get(), "待機中");
+    EXPECT_EQ(state.g_strStatus.Get().text, "待機中");
 
     fs::create_directory(folder / "later");
     folder.Touch("later/clip.flv");
@@ -184,7 +185,7 @@ TEST_F(WorkerOnRealFolderTest, MissingOrVanishingFolderIdles) {
 
     fs::remove_all(folder / "later");
     worker.RunCycle();
-    EXPECT_EQ(state.g_strStatus.Get(), "待機中");
+    EXPECT_EQ(state.g_strStatus.Get().text, "待機中");
 }
 
 TEST_F(WorkerOnRealFolderTest, QuotaDeletesOldestPairAndPassesOverWhatCannotBeDeleted) {

@@ -177,7 +177,7 @@ TEST_F(QtViewTest, RefusalMessageWhileTheTickGoesOn) {
     CallUpSettings();
     Dialog().m_editProgram->setText("/usr/bin/conv");
     Dialog().m_editLimit->clear();
-    state.g_strStatus.Set("待機中");
+    state.g_strStatus.Set(texts::Idle(0, 0, false));
 
     QString shownText;
     QMessageBox::Icon shownIcon = QMessageBox::NoIcon;
@@ -268,7 +268,7 @@ TEST_F(QtViewTest, ControlsFollowTheDescriptionInDialogUnits) {
 }
 
 TEST_F(QtViewTest, StatusBoxShowsTheConvertingStatusOnTwoLines) {
-    state.g_strStatus.Set("clipを変換中\r\n変換動画数 1");
+    state.g_strStatus.Set(texts::Converting("clip", 1));
     state.g_bConverting = 1;
     dlg->OnTimer();
     EXPECT_EQ(Dialog().m_editStatus->toPlainText(),
@@ -398,14 +398,14 @@ TEST_F(QtViewTest, AFailedSaveIsShownBeforeTheEnd) {
 
 TEST_F(QtViewTest, TheTooltipHoldsTheWholeStatus) {
     const std::string title = "二十文字の題名がある長い録画のファイルです";
-    state.g_strStatus.Set(title + "を変換中\r\n変換動画数 3");
+    state.g_strStatus.Set(texts::Converting(title, 3));
     dlg->OnTimer();
     EXPECT_EQ(view->TrayIconObject().toolTip(),
               QString::fromStdString(title + "を変換中\n変換動画数 3"));
 
     // Markup in a title is escaped: a rich-text tray shows it as it stands.
     const std::string markup = "<img src=x>&<a href=y>";
-    state.g_strStatus.Set(markup + "を変換中\r\n変換動画数 1");
+    state.g_strStatus.Set(texts::Converting(markup, 1));
     dlg->OnTimer();
     QTextDocument shown;
     shown.setHtml(view->TrayIconObject().toolTip());

@@ -42,7 +42,7 @@ TEST(FolderFaultTest, WorkerIdlesWhileTheFolderIsGoneAndResumesWhenItIsBack) {
         ExpectNoSpin(worker, platform, 10, what);
         EXPECT_TRUE(platform.Starts().empty());
         EXPECT_TRUE(platform.Removals().empty());
-        EXPECT_EQ(state.g_strStatus.Get(), texts::kIdle);
+        EXPECT_EQ(state.g_strStatus.Get(), texts::Idle(0, 0, false));
     };
 
     RemoveTree(watch);
@@ -65,7 +65,7 @@ TEST(FolderFaultTest, WorkerIdlesWhileTheFolderIsGoneAndResumesWhenItIsBack) {
             nobodyWorker.RunCycle();
         const bool idle = nobodyPlatform.Starts().empty() && nobodyPlatform.Removals().empty() &&
                           nobodyPlatform.Pauses().size() == 5 &&
-                          nobodyState.g_strStatus.Get() == texts::kIdle;
+                          nobodyState.g_strStatus.Get() == texts::Idle(0, 0, false);
         return idle ? 0 : 1;
     });
     if (status < 0)

@@ -18,7 +18,7 @@
 #include "core/size_limit.h"
 #include "core/texts.h"
 #include "hostile_names.h"
-#include "platform/posix/command_line.h"
+#include "platform/posix/word_splitting.h"
 #include "processes.h"
 #include "support.h"
 #include "test_platform.h"
@@ -160,7 +160,7 @@ TEST(HostileFolderTest, NameThatIsOnlyTheExtensionIsNeverConverted) {
     ConvertWorker worker(platform, state);
     worker.RunCycle();
     EXPECT_TRUE(platform.Starts().empty());
-    EXPECT_EQ(state.g_strStatus.Get(), texts::kIdle);
+    EXPECT_EQ(state.g_strStatus.Get(), texts::Idle(0, 0, false));
 }
 
 // Every deletion named an entry directly inside the folder.

@@ -140,7 +140,7 @@ Figures Soak(std::size_t conversions, std::size_t warmUp) {
 
     EXPECT_EQ(done, conversions);
     EXPECT_EQ(platform.startCount, conversions) << "no converter ran twice";
-    EXPECT_EQ(state.g_strStatus.Get(), texts::kIdle);
+    EXPECT_EQ(state.g_strStatus.Get(), texts::Idle(0, 0, false));
     EXPECT_LE(QuotaBytes(watch), std::uint64_t{kLimitMB} * kMiB) << "the quota holds";
     const std::size_t removed = platform.removedCount;
     EXPECT_EQ(platform.failedRemovalCount, 0u);

@@ -31,7 +31,7 @@ class ConvertWorkerTest : public ::testing::Test {
 
 TEST_F(ConvertWorkerTest, EmptyFolderIdlesTenSeconds) {
     worker.RunCycle();
-    EXPECT_EQ(state.g_strStatus.Get(), "待機中");
+    EXPECT_EQ(state.g_strStatus.Get().text, "待機中");
     EXPECT_EQ(platform.sleeps, std::vector<unsigned>{10000});
     EXPECT_TRUE(platform.started.empty());
     EXPECT_EQ(platform.patterns.front(), "/w/*.flv");
@@ -47,7 +47,7 @@ TEST_F(ConvertWorkerTest, ConvertsOldestByCreationTimeWithCountAndNoPause) {
     };
     worker.RunCycle();
     EXPECT_EQ(platform.started, std::vector<std::string>{"conv b"});
-    EXPECT_EQ(state.g_strStatus.Get(), "bを変換中\r\n変換動画数 3");
+    EXPECT_EQ(state.g_strStatus.Get().text, "bを変換中\r\n変換動画数 3");
     EXPECT_TRUE(convertingDuringWait);
     EXPECT_EQ(state.g_bConverting, 0);
     EXPECT_TRUE(platform.sleeps.empty());
@@ -58,12 +58,12 @@ TEST_F(ConvertWorkerTest, ChoosesOnlyEntriesStrictlyOlderThanTheCycle) {
     platform.Add("future.flv", platform.now + 60);
     worker.RunCycle();
     EXPECT_TRUE(platform.started.empty());
-    EXPECT_EQ(state.g_strStatus.Get(), "待機中");
+    EXPECT_EQ(state.g_strStatus.Get().text, "待機中");
     // The pause lasts until "now.flv" lies in the past, not the full 10 s.
     EXPECT_EQ(platform.sleeps, std::vector<unsigned>{1000});
     worker.RunCycle();
     EXPECT_EQ(platform.started, std::vector<std::string>{"conv now"});
-    EXPECT_EQ(state.g_strStatus.Get(), "nowを変換中\r\n変換動画数 2");
+    EXPECT_EQ(state.g_strStatus.Get().text, "nowを変換中\r\n変換動画数 2");
 }
 
 TEST_F(ConvertWorkerTest, SameSecondListedFirstWins) {
@@ -91,7 +91,7 @@ TEST_F(ConvertWorkerTest, EmptyTitleIsNeverChosen) {
     platform.Add("clip.flv", 20);
     worker.RunCycle();
     EXPECT_EQ(platform.started, std::vector<std::string>{"conv clip"});
-    EXPECT_EQ(state.g_strStatus.Get(), "clipを変換中\r\n変換動画数 2");
+    EXPECT_EQ(state.g_strStatus.Get().text, "clipを変換中\r\n変換動画数 2");
 }
 
 TEST_F(ConvertWorkerTest, EmptySettingsSearchTheCurrentDirectoryAndStartABlankLine) {
@@ -107,7 +107,7 @@ TEST_F(ConvertWorkerTest, ConverterThatCannotStartIsRetriedAfterAPause) {
     platform.Add("clip.flv", 10);
     platform.startFails = true;
     worker.RunCycle();
-    EXPECT_EQ(state.g_strStatus.Get(), "「conv」を起動できません");
+    EXPECT_EQ(state.g_strStatus.Get().text, "実行するプログラムを起動できません\r\n「conv」");
     EXPECT_EQ(platform.sleeps, std::vector<unsigned>{10000});
     EXPECT_EQ(state.g_bConverting, 0);
 }
@@ -141,7 +141,7 @@ TEST_F(ConvertWorkerTest, FailedFileStepsAsideAndComesBackWithAGrowingBackOff) {
             EXPECT_EQ(platform.sleeps.back(), 10000u);
     }
     EXPECT_EQ(retries, (std::vector<std::int64_t>{10, 30, 70, 150, 310, 630, 1230}));
-    EXPECT_EQ(state.g_strStatus.Get(), "待機中\r\n変換できなかったファイル 1件");
+    EXPECT_EQ(state.g_strStatus.Get().text, "待機中\r\n変換できなかったファイル 1件");
     // One notice for the file, however often it fails.
     EXPECT_EQ(state.g_failedTitles.TakeAll(), std::vector<std::string>{"bad"});
 }
@@ -202,7 +202,7 @@ TEST_F(ConvertWorkerTest, FileBeingWrittenOrStillHeldWaitsAndTheOldestCompleteOn
 
     platform.files.pop_back();
     worker.RunCycle();
-    EXPECT_EQ(state.g_strStatus.Get(), "待機中\r\n書き込み終了待ち 2件、使用終了待ち 1件");
+    EXPECT_EQ(state.g_strStatus.Get().text, "待機中\r\n書き込み終了待ち 2件、使用終了待ち 1件");
     platform.Find("held.flv")->writing = WriteState::Closed;
     worker.RunCycle();
     EXPECT_EQ(platform.started.back(), "conv held");
@@ -251,7 +251,7 @@ TEST_F(ConvertWorkerTest, FilesThatMustNeverBeHandedOverFailAndBlockNothing) {
     for (int i = 0; i < 3; ++i)
         worker.RunCycle();
     EXPECT_EQ(platform.started, std::vector<std::string>{"conv plain"});
-    EXPECT_EQ(state.g_strStatus.Get(), "待機中\r\n変換できなかったファイル 9件");
+    EXPECT_EQ(state.g_strStatus.Get().text, "待機中\r\n変換できなかったファイル 9件");
     platform.now += 3600; // their back-offs pass, and they are refused again
     for (int i = 0; i < 3; ++i)
         worker.RunCycle();
@@ -317,7 +317,7 @@ TEST_F(ConvertWorkerTest, AFolderThatAnotherKovalinRunsIsLeftAloneUntilItIsFree)
         platform.sleeps.clear();
         platform.changes.push_back({0, nullptr}); // a folder change does not end the pause
         worker.RunCycle();
-        EXPECT_EQ(state.g_strStatus.Get(), c.status);
+        EXPECT_EQ(state.g_strStatus.Get().text, c.status);
         EXPECT_EQ(platform.sleeps, std::vector<unsigned>{10000});
         EXPECT_TRUE(platform.started.empty());
         EXPECT_TRUE(platform.removed.empty());
@@ -334,15 +334,15 @@ TEST_F(ConvertWorkerTest, AFolderThatAnotherKovalinRunsIsLeftAloneUntilItIsFree)
 }
 
 TEST(IdleStatusTest, LinesNameAnUnreachableLimitAndWaitingHeldAndFailedFiles) {
-    EXPECT_EQ(texts::Idle(0, 0, false), "待機中");
-    EXPECT_EQ(texts::Idle(0, 3, false), "待機中\r\n変換できなかったファイル 3件");
-    EXPECT_EQ(texts::Idle(99999, 99999, false),
+    EXPECT_EQ(texts::Idle(0, 0, false).text, "待機中");
+    EXPECT_EQ(texts::Idle(0, 3, false).text, "待機中\r\n変換できなかったファイル 3件");
+    EXPECT_EQ(texts::Idle(99999, 99999, false).text,
               "待機中\r\n書き込み終了待ち 99999件、変換できなかったファイル 99999件");
-    EXPECT_EQ(texts::Idle(0, 0, true), "待機中\r\n削除しても上限を超えます");
-    EXPECT_EQ(texts::Idle(1, 0, true),
+    EXPECT_EQ(texts::Idle(0, 0, true).text, "待機中\r\n削除しても上限を超えます");
+    EXPECT_EQ(texts::Idle(1, 0, true).text,
               "待機中\r\n削除しても上限を超えます\r\n書き込み終了待ち 1件");
-    EXPECT_EQ(texts::Idle(0, 0, false, 1), "待機中\r\n使用終了待ち 1件");
-    EXPECT_EQ(texts::Idle(1, 2, false, 3),
+    EXPECT_EQ(texts::Idle(0, 0, false, 1).text, "待機中\r\n使用終了待ち 1件");
+    EXPECT_EQ(texts::Idle(1, 2, false, 3).text,
               "待機中\r\n書き込み終了待ち 1件、使用終了待ち 3件、変換できなかったファイル 2件");
 }
 
@@ -364,7 +364,7 @@ TEST_F(ConvertWorkerTest, NextFileFollowsAtOnceWhenTheConverterRemovedItsFile) {
     worker.RunCycle();
     worker.RunCycle();
     EXPECT_EQ(platform.started, (std::vector<std::string>{"conv a", "conv b"}));
-    EXPECT_EQ(state.g_strStatus.Get(), "bを変換中\r\n変換動画数 1");
+    EXPECT_EQ(state.g_strStatus.Get().text, "bを変換中\r\n変換動画数 1");
     EXPECT_TRUE(platform.sleeps.empty());
 }
 
@@ -381,7 +381,7 @@ TEST_F(ConvertWorkerTest, QuotaPassRunsEveryCycleBeforeTheConverter) {
     platform.Add("huge.jpg", 5, 2 * 1048576);
     platform.Add("new.mp4", 6, 1);
     worker.RunCycle();
-    EXPECT_EQ(state.g_strStatus.Get(), "待機中\r\n削除しても上限を超えます");
+    EXPECT_EQ(state.g_strStatus.Get().text, "待機中\r\n削除しても上限を超えます");
     EXPECT_TRUE(platform.Has("new.mp4"));
 }
 

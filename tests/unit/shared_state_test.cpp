@@ -17,13 +17,13 @@ TEST(SharedStateTest, ReadersNeverSeeAHalfWrittenString) {
     std::atomic<bool> done{false};
     std::thread writer([&] {
         for (int i = 0; i < 20000; ++i) {
-            state.g_strStatus.Set(i % 2 ? shortText : longText);
+            state.g_strStatus.Set({StatusKind::Idle, i % 2 ? shortText : longText});
             state.g_nLimitMB = i;
         }
         done = true;
     });
     while (!done) {
-        const std::string seen = state.g_strStatus.Get();
+        const std::string seen = state.g_strStatus.Get().text;
         ASSERT_TRUE(seen.empty() || seen == shortText || seen == longText);
     }
     writer.join();

@@ -1,7 +1,7 @@
 // The Windows rules for names and command lines, as plain text.
 #include <gtest/gtest.h>
 
-#include "platform/cmd_line.h"
+#include "platform/cmd_escaping.h"
 #include "platform/environment_block.h"
 #include "platform/windows_names.h"
 
@@ -32,7 +32,7 @@ TEST(WindowsNamesTest, OnlyNamesOfOneEntryOfTheFolderAreUsable) {
         EXPECT_FALSE(IsWindowsDeviceName(file));
 }
 
-TEST(CmdLineTest, TitlesReachTheBatchFileAsTheirOwnWords) {
+TEST(CmdEscapingTest, TitlesReachTheBatchFileAsTheirOwnWords) {
     const struct {
         const char* title;
         const char* inert;
@@ -60,7 +60,7 @@ TEST(CmdLineTest, TitlesReachTheBatchFileAsTheirOwnWords) {
 
 // The converter takes no program from the current folder, and a bare
 // "ffmpeg" still finds one beside Kovalin.exe.
-TEST(CmdLineTest, ConverterEnvironmentSearchesNoCurrentFolderAndEndsPathWithKovalins) {
+TEST(EnvironmentBlockTest, ConverterEnvironmentSearchesNoCurrentFolderAndEndsPathWithKovalins) {
     using Entries = std::vector<std::string>;
     const struct {
         Entries inherited;
@@ -94,7 +94,7 @@ TEST(CmdLineTest, ConverterEnvironmentSearchesNoCurrentFolderAndEndsPathWithKova
     }
 }
 
-TEST(CmdLineTest, ProgramIsReadFromTheSettingAsWindowsReadsIt) {
+TEST(CmdEscapingTest, ProgramIsReadFromTheSettingAsWindowsReadsIt) {
     const auto programs = [](const char* setting) {
         std::vector<std::string> found;
         for (const ProgramReading& reading : ProgramReadings(setting))

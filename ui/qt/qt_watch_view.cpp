@@ -16,17 +16,9 @@
 
 namespace {
 
-QString ToQt(const std::string& text) {
-    return TextFromBytes(text);
-}
-
-std::string FromQt(const QString& text) {
-    return BytesFromText(text);
-}
-
 // The status as shown on screen: the worker ends its lines with CR LF.
 QString StatusText(const std::string& status) {
-    QString text = ToQt(status);
+    QString text = TextFromBytes(status);
     text.replace("\r\n", "\n");
     return text;
 }
@@ -138,13 +130,13 @@ void QtWatchView::ShowWindow(bool show) {
 std::string QtWatchView::GetBoxText(EditBox box) {
     switch (box) {
     case EditBox::WatchDir:
-        return FromQt(m_dialog->m_editWatchDir->text());
+        return BytesFromText(m_dialog->m_editWatchDir->text());
     case EditBox::Program:
-        return FromQt(m_dialog->m_editProgram->text());
+        return BytesFromText(m_dialog->m_editProgram->text());
     case EditBox::Limit:
-        return FromQt(m_dialog->m_editLimit->text());
+        return BytesFromText(m_dialog->m_editLimit->text());
     case EditBox::Status:
-        return FromQt(m_dialog->m_editStatus->toPlainText());
+        return BytesFromText(m_dialog->m_editStatus->toPlainText());
     }
     return {};
 }
@@ -152,13 +144,13 @@ std::string QtWatchView::GetBoxText(EditBox box) {
 void QtWatchView::SetBoxText(EditBox box, const std::string& text) {
     switch (box) {
     case EditBox::WatchDir:
-        m_dialog->m_editWatchDir->setText(ToQt(text));
+        m_dialog->m_editWatchDir->setText(TextFromBytes(text));
         break;
     case EditBox::Program:
-        m_dialog->m_editProgram->setText(ToQt(text));
+        m_dialog->m_editProgram->setText(TextFromBytes(text));
         break;
     case EditBox::Limit:
-        m_dialog->m_editLimit->setText(ToQt(text));
+        m_dialog->m_editLimit->setText(TextFromBytes(text));
         break;
     case EditBox::Status: {
         // The box keeps plain line feeds.
@@ -211,7 +203,7 @@ void QtWatchView::ModifyTrayIcon(TrayIcon icon, const std::string& tip) {
 }
 
 void QtWatchView::ShowTrayNotice(const std::string& caption, const std::string& text) {
-    m_lastNotice = {ToQt(caption), TrayText(text)};
+    m_lastNotice = {TextFromBytes(caption), TrayText(text)};
     m_trayIcon.showMessage(m_lastNotice.caption, m_lastNotice.text, QSystemTrayIcon::Warning);
 }
 
@@ -234,7 +226,7 @@ void QtWatchView::ShowLimitRefusal() {
 
 void QtWatchView::ShowMessage(const std::string& text, MessageIcon icon) {
     QMessageBox box(icon == MessageIcon::Error ? QMessageBox::Critical : QMessageBox::Warning,
-                    QCoreApplication::applicationName(), ToQt(text), QMessageBox::Ok,
+                    QCoreApplication::applicationName(), TextFromBytes(text), QMessageBox::Ok,
                     m_dialog.get());
     box.setObjectName("Message");
     box.exec();
@@ -249,15 +241,15 @@ std::optional<std::string> QtWatchView::BrowseProgram(const std::string& startPa
     // Programs carry no extension here: the one entry lists every file.
     dialog.setNameFilter(QString::fromUtf8(texts::kEveryFileFilter));
     if (!startPath.empty())
-        dialog.selectFile(ToQt(startPath));
+        dialog.selectFile(TextFromBytes(startPath));
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
         return std::nullopt;
-    return FromQt(QDir::toNativeSeparators(dialog.selectedFiles().first()));
+    return BytesFromText(QDir::toNativeSeparators(dialog.selectedFiles().first()));
 }
 
 std::optional<std::string> QtWatchView::BrowseFolder(const std::string& startPath) {
     QFileDialog dialog(m_dialog.get(), QString::fromUtf8(texts::kFolderBrowserTitle),
-                       ToQt(startPath));
+                       TextFromBytes(startPath));
     dialog.setObjectName("BrowseFolder");
     dialog.setOption(QFileDialog::DontUseNativeDialog);
     dialog.setOption(QFileDialog::ShowDirsOnly);
@@ -268,7 +260,7 @@ std::optional<std::string> QtWatchView::BrowseFolder(const std::string& startPat
     // A root stays the separator alone; any other folder loses a trailing one.
     while (folder.size() > 1 && folder.endsWith(QDir::separator()))
         folder.chop(1);
-    return FromQt(folder);
+    return BytesFromText(folder);
 }
 
 void QtWatchView::StartTimer(unsigned periodMs) {

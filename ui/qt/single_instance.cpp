@@ -5,7 +5,7 @@
 #include <QLocalSocket>
 #include <QThread>
 
-#include <cstdio>
+#include "platform/report_line.h"
 
 namespace {
 
@@ -41,10 +41,8 @@ int SingleInstance::HandOver() const {
         }
         QThread::msleep(50);
     }
-    const std::string pid =
-        m_lock.ownerPid > 0 ? " (PID " + std::to_string(m_lock.ownerPid) + ")" : "";
-    std::fprintf(stderr, "kovalin: the Kovalin that runs on %s%s does not answer\n",
-                 m_settingsPath.c_str(), pid.c_str());
+    ReportLine(Severity::Error, "the Kovalin that runs on " + m_settingsPath +
+                                    PidText(m_lock.ownerPid) + " does not answer");
     return 2;
 }
 

@@ -7,8 +7,6 @@
 
 #include "core/texts.h"
 
-namespace {} // namespace
-
 std::optional<std::string> BrowseForProgram(HWND owner, const std::string& startPath) {
     char file[MAX_PATH] = {};
     startPath.copy(file, MAX_PATH - 1);

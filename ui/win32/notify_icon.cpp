@@ -3,10 +3,15 @@
 #include <shellapi.h>
 
 #include <algorithm>
+#include <cstddef>
 #include <cstring>
 
 #include "core/file_name.h"
+#include "core/status.h"
 #include "platform/lead_bytes.h"
+
+// The 88-byte record ends with the tip: kTrayTipBytes and the terminator.
+static_assert(NOTIFYICONDATAA_V1_SIZE == offsetof(NOTIFYICONDATAA, szTip) + kTrayTipBytes + 1);
 
 namespace {
 
@@ -65,7 +70,6 @@ void NotifyIcon::ShowBalloon(const std::string& caption, const std::string& text
 }
 
 void NotifyIcon::SetTip(const std::string& tip) {
-    // The 88-byte record has room for 63 bytes and the terminator: the tip
-    // is cut there, never inside a double-byte character.
-    CopyCut(m_nid.szTip, kTipBytes + 1, tip);
+    // Cut never inside a double-byte character.
+    CopyCut(m_nid.szTip, kTrayTipBytes + 1, tip);
 }

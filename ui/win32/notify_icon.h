@@ -4,13 +4,10 @@
 
 #include <windows.h>
 
-#include <cstddef>
 #include <string>
 
 class NotifyIcon {
   public:
-    // Room for the tip in the record (version 1), without the terminator.
-    static constexpr std::size_t kTipBytes = 63;
     // The message the icon sends the window its mouse events with.
     static constexpr UINT kCallbackMessage = WM_APP + 100;
 

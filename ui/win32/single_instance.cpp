@@ -2,8 +2,9 @@
 
 #include <windows.h>
 
-#include <cstdio>
 #include <utility>
+
+#include "platform/report_line.h"
 
 namespace {
 
@@ -57,10 +58,8 @@ int SingleInstance::HandOver() const {
             return 0;
         Sleep(50);
     }
-    const std::string pid =
-        m_lock.ownerPid > 0 ? " (PID " + std::to_string(m_lock.ownerPid) + ")" : "";
-    std::fprintf(stderr, "Kovalin: the Kovalin that runs on %s%s does not answer\n",
-                 m_settingsPath.c_str(), pid.c_str());
+    ReportLine(Severity::Error, "the Kovalin that runs on " + m_settingsPath +
+                                    PidText(m_lock.ownerPid) + " does not answer");
     return 2;
 }
 

@@ -1,4 +1,4 @@
-#include "platform/cmd_line.h"
+#include "platform/cmd_escaping.h"
 
 namespace {
 

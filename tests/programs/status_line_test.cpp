@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include "core/texts.h"
+
 namespace {
 
 // The shape of "2026-12-07 06:38:38 ": a digit wherever the shape has 'd'.
@@ -18,18 +20,15 @@ bool StartsWithTimeStamp(const std::string& line) {
 }
 
 TEST(StatusLine, TerminalLineHasTimeAndOneLine) {
-    const std::string line =
-        StatusLine("clipを変換中\r\n変換動画数 3", LineKind::Status, false, std::time(nullptr));
+    const std::string line = StatusLine(texts::Converting("clip", 3), false, std::time(nullptr));
     EXPECT_TRUE(StartsWithTimeStamp(line)) << line;
     EXPECT_EQ(line.substr(20), "clipを変換中 変換動画数 3\n");
 }
 
-TEST(StatusLine, JournalLineHasPriorityAndNoTime) {
-    EXPECT_EQ(StatusLine("待機中", LineKind::Status, true, 0), "<6>待機中\n");
-    EXPECT_EQ(StatusLine("「conv」を起動できません", LineKind::Failure, true, 0),
-              "<3>「conv」を起動できません\n");
-    // A lone line break is a blank too: a line never splits in the journal.
-    EXPECT_EQ(StatusLine("a\rb\nc", LineKind::Status, true, 0), "<6>a b c\n");
+TEST(StatusLine, JournalLineHasThePriorityOfItsKindAndNoTime) {
+    EXPECT_EQ(StatusLine(texts::Idle(0, 0, false), true, 0), "<6>待機中\n");
+    EXPECT_EQ(StatusLine(texts::StartFailed("conv"), true, 0),
+              "<3>実行するプログラムを起動できません 「conv」\n");
 }
 
 } // namespace

@@ -1,4 +1,4 @@
-#include "platform/posix/command_line.h"
+#include "platform/posix/word_splitting.h"
 
 namespace {
 
