@@ -8,7 +8,6 @@
 #include "core/file_name.h"
 #include "core/shared_state.h"
 #include "core/texts.h"
-#include "settings/settings_location.h"
 
 namespace {
 
@@ -23,7 +22,7 @@ bool HasLineBreak(const std::string& text) {
 CWatchDlg::CWatchDlg(IWatchView& view, WatchDlgEnvironment env)
     : m_view(view), m_env(std::move(env)), m_state(*m_env.state),
       m_settings(*m_env.files, SettingsPathOf(m_env)) {
-    SettingsRecord settings = DefaultSettings();
+    SettingsRecord settings = m_env.defaultSettings;
     if (!m_settings.HasFile()) {
         Report(SettingsStore::NoFileLine());
     } else {

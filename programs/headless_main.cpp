@@ -18,14 +18,13 @@
 #include "kovalin_version.h"
 #include "platform/instance_lock.h"
 #include "platform/journal_stream.h"
-#include "platform/settings_places.h"
 #include "platform/stop_request.h"
+#include "platform/system_settings.h"
 #include "platform/the_file_system.h"
 #include "platform/the_platform.h"
 #include "programs/service_notify.h"
 #include "programs/status_line.h"
 #include "programs/worker_watchdog.h"
-#include "settings/settings_location.h"
 #include "settings/settings_store.h"
 #ifdef _WIN32
 #include "platform/win32/dll_search.h"
@@ -85,9 +84,7 @@ Options ParseArguments(int argc, char** argv) {
 // (none when no folder can be told).
 SettingsStore SettingsOf(const Options& options) {
     const std::string path =
-        !options.settingsPath.empty()
-            ? options.settingsPath
-            : SettingsPathIn(LocateSettingsFolder(TheSettingsPlaces(), TheFileSystem()));
+        !options.settingsPath.empty() ? options.settingsPath : SettingsPathIn(TheSettingsFolder());
     return SettingsStore(TheFileSystem(), path);
 }
 

@@ -1,13 +1,5 @@
 #include "settings/settings_file.h"
 
-SettingsRecord DefaultSettings() {
-#ifdef _WIN32
-    return {"c:\\var\\www\\tmp", "c:\\var\\getmorv.bat", 0};
-#else
-    return {"/var/www/tmp", "/var/getmorv.sh", 0};
-#endif
-}
-
 namespace {
 
 constexpr std::size_t kLineBuffer = 1024;
@@ -41,6 +33,10 @@ std::uint32_t ParseLimitLine(const char* text) {
     for (; *p >= '0' && *p <= '9'; ++p)
         value = value * 10u + static_cast<std::uint32_t>(*p - '0');
     return negative ? 0u - value : value;
+}
+
+std::string SettingsPathIn(const std::string& folder) {
+    return folder.empty() ? folder : folder + kSettingsFileName;
 }
 
 void ReadSettings(std::string_view bytes, SettingsRecord& settings) {

@@ -17,7 +17,8 @@ struct SettingsRecord {
     bool operator==(const SettingsRecord&) const = default;
 };
 
-SettingsRecord DefaultSettings();
+// The settings file in `folder`; empty when the folder is.
+std::string SettingsPathIn(const std::string& folder);
 
 enum class LoadStatus {
     Read,       // the file was read (it may have had fewer than three lines)

@@ -11,6 +11,7 @@
 #include "core/texts.h"
 #include "fake_file_system.h"
 #include "fake_view.h"
+#include "platform/system_settings.h"
 #include "platform/the_platform.h"
 #include "settings/settings_file.h"
 
@@ -37,6 +38,7 @@ class WatchDlgTest : public ::testing::Test {
         WatchDlgEnvironment env;
         env.state = &state;
         env.settingsFolder = [this] { return exeDirKnown ? kFolder : std::string(); };
+        env.defaultSettings = DefaultSettings();
         env.files = &files;
         env.reportLine = [this](const std::string& line) { reported.push_back(line); };
         env.startWorker = [this] {

@@ -9,10 +9,13 @@
 
 namespace {
 
+// The record before a file is read: what the file lacks keeps these values.
+const SettingsRecord kDefaults{"/default/in/", "/default/conv", 0};
+
 class SettingsFileTest : public ::testing::Test {
   protected:
     static SettingsRecord Load(const std::string& bytes) {
-        SettingsRecord record = DefaultSettings();
+        SettingsRecord record = kDefaults;
         ReadSettings(bytes, record);
         return record;
     }
@@ -26,10 +29,10 @@ TEST_F(SettingsFileTest, AMissingOrUnreadableFileKeepsTheRecord) {
     for (const auto& [name, status] : {std::pair{"missing.ini", LoadStatus::Missing},
                                        std::pair{"folder.ini", LoadStatus::Unreadable},
                                        std::pair{"locked.ini", LoadStatus::Unreadable}}) {
-        SettingsRecord record = DefaultSettings();
+        SettingsRecord record = kDefaults;
         EXPECT_EQ(SettingsStore(files, std::string("/s/") + name).Load(record).status, status)
             << name;
-        EXPECT_EQ(record, DefaultSettings()) << name;
+        EXPECT_EQ(record, kDefaults) << name;
     }
 }
 
@@ -47,9 +50,8 @@ TEST_F(SettingsFileTest, CarriageReturnLineEndsReadTheSameAndAreWrittenBare) {
 }
 
 TEST_F(SettingsFileTest, MissingLinesKeepTheirDefaults) {
-    const SettingsRecord defaults = DefaultSettings();
-    EXPECT_EQ(Load(""), defaults);
-    EXPECT_EQ(Load("/a/\n"), (SettingsRecord{"/a/", defaults.program, 0}));
+    EXPECT_EQ(Load(""), kDefaults);
+    EXPECT_EQ(Load("/a/\n"), (SettingsRecord{"/a/", kDefaults.program, 0}));
     EXPECT_EQ(Load("/a/\nconv\n"), (SettingsRecord{"/a/", "conv", 0}));
     // A last line without its line feed is still read.
     EXPECT_EQ(Load("/a/\nconv\n42"), (SettingsRecord{"/a/", "conv", 42}));
