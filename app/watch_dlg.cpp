@@ -22,18 +22,13 @@ bool HasLineBreak(const std::string& text) {
 CWatchDlg::CWatchDlg(IWatchView& view, WatchDlgEnvironment env)
     : m_view(view), m_env(std::move(env)), m_state(*m_env.state),
       m_settings(*m_env.files, SettingsPathOf(m_env)) {
-    SettingsRecord settings = m_env.defaultSettings;
-    if (!m_settings.HasFile()) {
-        Report(SettingsStore::NoFileLine());
-    } else {
-        const LoadResult read = m_settings.Load(settings);
-        if (read.status == LoadStatus::Unreadable)
-            Report(m_settings.LoadFailureLine(read, true));
-    }
-    m_strWatchDir = settings.watchDir;
-    m_strProgram = settings.program;
-    m_nLimitMB = settings.limitMB;
-    m_bVisible = 0;
+    const StartSettings start =
+        m_settings.LoadAtStart(m_env.defaultSettings, SettingsNeed::Optional);
+    if (!start.failureLine.empty())
+        Report(start.failureLine);
+    m_strWatchDir = start.settings.watchDir;
+    m_strProgram = start.settings.program;
+    m_nLimitMB = start.settings.limitMB;
 }
 
 CWatchDlg::~CWatchDlg() {

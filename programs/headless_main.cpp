@@ -147,21 +147,6 @@ void WaitForStop(StopLatch& latch, const SharedState& state) {
     }
 }
 
-// Reads the settings: a file named on the command line must be there and
-// readable; the one of the settings folder may be missing. False when the
-// program must not run.
-bool ReadSettings(SettingsStore& store, bool named, SettingsRecord& settings) {
-    if (!store.HasFile()) {
-        SaySettingsFailure(SettingsStore::NoFileLine());
-        return true;
-    }
-    const LoadResult read = store.Load(settings);
-    if (read.status == LoadStatus::Read || (read.status == LoadStatus::Missing && !named))
-        return true;
-    SaySettingsFailure(store.LoadFailureLine(read, !named));
-    return !named;
-}
-
 int Run(const Options& options) {
     SettingsStore store = SettingsOf(options);
     // A second instance on the same file would hand recordings to a second converter.
@@ -171,9 +156,15 @@ int Run(const Options& options) {
                      store.Path().c_str(), PidText(instance.ownerPid).c_str());
         return 2;
     }
-    SettingsRecord settings = DefaultSettings();
-    if (!ReadSettings(store, !options.settingsPath.empty(), settings))
+    // A file named on the command line must be there and readable.
+    StartSettings start =
+        store.LoadAtStart(DefaultSettings(), options.settingsPath.empty() ? SettingsNeed::Optional
+                                                                          : SettingsNeed::Required);
+    if (!start.failureLine.empty())
+        SaySettingsFailure(start.failureLine);
+    if (!start.mayRun)
         return 2;
+    SettingsRecord& settings = start.settings;
     NormaliseWatchDir(settings.watchDir, ThePlatform().LeadBytes());
     if (!ClaimWatchFolderAtStart(settings.watchDir))
         return kExitFolderInUse;
