@@ -21,14 +21,11 @@ bool HasLineBreak(const std::string& text) {
 
 CWatchDlg::CWatchDlg(IWatchView& view, WatchDlgEnvironment env)
     : m_view(view), m_env(std::move(env)), m_state(*m_env.state),
-      m_settings(*m_env.files, SettingsPathOf(m_env)) {
-    const StartSettings start =
-        m_settings.LoadAtStart(m_env.defaultSettings, SettingsNeed::Optional);
+      m_store(*m_env.files, SettingsPathOf(m_env)) {
+    StartSettings start = m_store.LoadAtStart(m_env.defaultSettings, SettingsNeed::Optional);
     if (!start.failureLine.empty())
         Report(start.failureLine);
-    m_strWatchDir = start.settings.watchDir;
-    m_strProgram = start.settings.program;
-    m_nLimitMB = start.settings.limitMB;
+    m_settings = std::move(start.settings);
 }
 
 CWatchDlg::~CWatchDlg() {
@@ -43,13 +40,13 @@ void CWatchDlg::Report(const std::string& line) {
 }
 
 WriteOutcome CWatchDlg::Save() {
-    return m_settings.Save({m_strWatchDir, m_strProgram, m_nLimitMB});
+    return m_store.Save(m_settings);
 }
 
 void CWatchDlg::SaveOrReport() {
     const WriteOutcome saved = Save();
     if (!saved)
-        Report(m_settings.SaveFailureLine(saved));
+        Report(m_store.SaveFailureLine(saved));
 }
 
 std::string CWatchDlg::SettingsPathOf(const WatchDlgEnvironment& env) {
@@ -86,8 +83,8 @@ void CWatchDlg::OnTimer() {
 }
 
 void CWatchDlg::NormaliseAndPublish() {
-    NormaliseWatchDir(m_strWatchDir, m_env.isLeadByte);
-    PublishSettings(m_state, m_strWatchDir, m_strProgram, m_nLimitMB);
+    NormaliseWatchDir(m_settings.strWatchDir, m_env.isLeadByte);
+    PublishSettings(m_state, m_settings);
 }
 
 void CWatchDlg::OnTrayNotify(unsigned iconId, TrayMouse mouse) {
@@ -128,10 +125,10 @@ void CWatchDlg::OnPaint() {
 
 bool CWatchDlg::UpdateData(bool saveAndValidate) {
     if (!saveAndValidate) {
-        m_view.SetBoxText(EditBox::WatchDir, m_strWatchDir);
+        m_view.SetBoxText(EditBox::WatchDir, m_settings.strWatchDir);
         m_view.SetBoxText(EditBox::Status, m_strStatus);
-        m_view.SetBoxText(EditBox::Program, m_strProgram);
-        m_view.SetBoxText(EditBox::Limit, std::to_string(m_nLimitMB));
+        m_view.SetBoxText(EditBox::Program, m_settings.strProgram);
+        m_view.SetBoxText(EditBox::Limit, std::to_string(m_settings.nLimitMB));
         return true;
     }
     // A line break never reaches a setting: the file holds one per line.
@@ -142,14 +139,14 @@ bool CWatchDlg::UpdateData(bool saveAndValidate) {
     if (HasLineBreak(program))
         withLineBreak = EditBox::Program;
     else
-        m_strProgram = program;
+        m_settings.strProgram = program;
     if (HasLineBreak(folder))
         withLineBreak = EditBox::WatchDir;
     else
-        m_strWatchDir = folder;
+        m_settings.strWatchDir = folder;
     const auto limit = ParseLimitText(m_view.GetBoxText(EditBox::Limit));
     if (limit)
-        m_nLimitMB = *limit;
+        m_settings.nLimitMB = *limit;
 
     if (withLineBreak) {
         m_view.ShowMessage(*withLineBreak == EditBox::WatchDir ? texts::kLineBreakInFolderBox
@@ -173,7 +170,7 @@ bool CWatchDlg::UpdateData(bool saveAndValidate) {
 
 void CWatchDlg::OnBrowseProgram() {
     // Starts from the published program, not from the box.
-    const auto chosen = m_view.BrowseProgram(m_state.g_strProgram.Get());
+    const auto chosen = m_view.BrowseProgram(m_state.g_settings.Get().strProgram);
     if (!chosen || m_bDestroyed)
         return;
     if (HasLineBreak(*chosen)) {
@@ -188,7 +185,7 @@ void CWatchDlg::OnBrowseProgram() {
 }
 
 void CWatchDlg::OnBrowseDir() {
-    const auto chosen = m_view.BrowseFolder(m_state.g_strWatchDir.Get());
+    const auto chosen = m_view.BrowseFolder(m_state.g_settings.Get().strWatchDir);
     if (!chosen || chosen->empty() || m_bDestroyed)
         return;
     if (HasLineBreak(*chosen)) {
@@ -209,7 +206,7 @@ void CWatchDlg::OnTrayExit() {
     m_bEnding = true;
     const WriteOutcome saved = Save();
     if (!saved)
-        m_view.ShowMessage(m_settings.SaveFailureMessage(saved), MessageIcon::Error);
+        m_view.ShowMessage(m_store.SaveFailureMessage(saved), MessageIcon::Error);
     End();
 }
 

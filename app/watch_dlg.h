@@ -59,10 +59,8 @@ class CWatchDlg {
     bool IsVisible() const { return m_bVisible != 0; }
 
     // The settings record, as it stands.
-    const std::string& WatchDir() const { return m_strWatchDir; }
-    const std::string& Program() const { return m_strProgram; }
-    std::uint32_t LimitMB() const { return m_nLimitMB; }
-    const std::string& SettingsPath() const { return m_settings.Path(); }
+    const SettingsRecord& Settings() const { return m_settings; }
+    const std::string& SettingsPath() const { return m_store.Path(); }
     // The settings file that a controller over `env` reads and writes.
     static std::string SettingsPathOf(const WatchDlgEnvironment& env);
 
@@ -81,14 +79,12 @@ class CWatchDlg {
     WatchDlgEnvironment m_env;
     SharedState& m_state;
 
-    SettingsStore m_settings;
+    SettingsStore m_store;
     TrayIcon m_trayIcon = TrayIcon::Idle;
     std::int32_t m_bVisible = 0;
     bool m_bDestroyed = false; // after End the view is gone
     bool m_bEnding = false;    // the settings have been written on the way out
 
-    std::string m_strWatchDir;
-    std::string m_strStatus;
-    std::string m_strProgram;
-    std::uint32_t m_nLimitMB = 0;
+    SettingsRecord m_settings;
+    std::string m_strStatus; // the status box's text as "設定" took it; never stored
 };

@@ -6,8 +6,8 @@
 #include <string>
 
 #include "core/file_name.h"
+#include "core/settings_record.h"
 #include "settings/file_system.h"
-#include "settings/settings_file.h"
 
 struct SharedState;
 

@@ -49,14 +49,20 @@ void SharedWakeup::Fire() {
         m_wake();
 }
 
-void PublishSettings(SharedState& state, const std::string& watchDir, const std::string& program,
-                     std::uint32_t limitMB) {
-    const auto limit = static_cast<std::int32_t>(limitMB);
-    const bool changed = state.g_strWatchDir.Get() != watchDir ||
-                         state.g_strProgram.Get() != program || state.g_nLimitMB != limit;
-    state.g_strWatchDir.Set(watchDir);
-    state.g_strProgram.Set(program);
-    state.g_nLimitMB = limit;
-    if (changed)
+SettingsRecord SharedSettings::Get() const {
+    std::lock_guard lock(m_mutex);
+    return m_settings;
+}
+
+bool SharedSettings::Set(SettingsRecord settings) {
+    std::lock_guard lock(m_mutex);
+    if (settings == m_settings)
+        return false;
+    m_settings = std::move(settings);
+    return true;
+}
+
+void PublishSettings(SharedState& state, const SettingsRecord& settings) {
+    if (state.g_settings.Set(settings))
         state.g_settingsChanged.Fire();
 }

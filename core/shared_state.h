@@ -9,6 +9,8 @@
 #include <string>
 #include <vector>
 
+#include "core/settings_record.h"
+
 // A string that one thread replaces whole while another reads it whole.
 class SharedString {
   public:
@@ -39,6 +41,18 @@ class SharedQueue {
     std::vector<std::string> m_texts;
 };
 
+// The settings as the UI thread last published them, replaced and read whole.
+class SharedSettings {
+  public:
+    SettingsRecord Get() const;
+    // Replaces the record; true when it differs from the one it replaces.
+    bool Set(SettingsRecord settings);
+
+  private:
+    mutable std::mutex m_mutex;
+    SettingsRecord m_settings;
+};
+
 // Lets one thread end another's wait: the waiting side installs how.
 class SharedWakeup {
   public:
@@ -53,9 +67,7 @@ class SharedWakeup {
 // The process-wide variables, grouped so that tests can make their own set.
 struct SharedState {
     SharedString g_strStatus;   // written by the worker
-    SharedString g_strProgram;  // written by the UI thread
-    SharedString g_strWatchDir; // written by the UI thread; empty or ends in a separator
-    std::atomic<std::int32_t> g_nLimitMB{0};    // published unsigned, read signed
+    SharedSettings g_settings;  // written by the UI thread
     std::atomic<std::int32_t> g_bConverting{0}; // 1 while the worker waits for a converter
     std::atomic<std::int32_t> g_nAnimFrame{0};  // tray animation frame, 0 to 2
     std::atomic<std::uint32_t> g_nCycles{0};    // counted by the worker as each cycle begins
@@ -68,7 +80,5 @@ struct SharedState {
 SharedState& TheSharedState();
 
 // Copies the settings into the shared state for the worker, and wakes it
-// when one of them changed. The folder must already be normalised; the limit
-// is stored bit for bit.
-void PublishSettings(SharedState& state, const std::string& watchDir, const std::string& program,
-                     std::uint32_t limitMB);
+// when one of them changed. The folder must already be normalised.
+void PublishSettings(SharedState& state, const SettingsRecord& settings);

@@ -6,7 +6,7 @@
 
 #include <string>
 
-#include "settings/settings_file.h"
+#include "core/settings_record.h"
 #include "settings/file_system.h"
 
 // What the system says about the places the file may live.

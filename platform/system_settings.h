@@ -4,7 +4,7 @@
 
 #include <string>
 
-#include "settings/settings_file.h"
+#include "core/settings_record.h"
 
 // The settings without a file.
 SettingsRecord DefaultSettings();

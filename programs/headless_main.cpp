@@ -165,8 +165,8 @@ int Run(const Options& options) {
     if (!start.mayRun)
         return 2;
     SettingsRecord& settings = start.settings;
-    NormaliseWatchDir(settings.watchDir, ThePlatform().LeadBytes());
-    if (!ClaimWatchFolderAtStart(settings.watchDir))
+    NormaliseWatchDir(settings.strWatchDir, ThePlatform().LeadBytes());
+    if (!ClaimWatchFolderAtStart(settings.strWatchDir))
         return kExitFolderInUse;
 
     static StopLatch& latch = *new StopLatch;
@@ -183,7 +183,7 @@ int Run(const Options& options) {
     const bool toJournal = StdoutIsJournal();
     state.g_strStatus.SetListener(
         [shown = std::string(), toJournal,
-         failed = texts::StartFailed(settings.program)](const std::string& status) mutable {
+         failed = texts::StartFailed(settings.strProgram)](const std::string& status) mutable {
             if (status == shown)
                 return;
             PrintStatus(status, status == failed ? LineKind::Failure : LineKind::Status, toJournal);
@@ -193,7 +193,7 @@ int Run(const Options& options) {
                 service::Status(status);
             shown = status;
         });
-    PublishSettings(state, settings.watchDir, settings.program, settings.limitMB);
+    PublishSettings(state, settings);
     if (!StartConvertThread(ThePlatform(), state)) {
         std::fprintf(stderr, "%skovalin-headless: cannot start the worker thread\n",
                      toJournal ? "<3>" : "");
