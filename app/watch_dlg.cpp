@@ -4,6 +4,7 @@
 #include <utility>
 
 #include "app/limit_text.h"
+#include "app/settings_dialog_template.h"
 #include "core/convert_worker.h"
 #include "core/file_name.h"
 #include "core/shared_state.h"
@@ -15,6 +16,29 @@ constexpr TrayIcon kAnimIcons[3] = {TrayIcon::Anim1, TrayIcon::Anim2, TrayIcon::
 
 bool HasLineBreak(const std::string& text) {
     return text.find_first_of("\r\n") != std::string::npos;
+}
+
+// A setting as its box shows it: a number unsigned.
+std::string TextOf(const SettingsRecord& settings, const SettingField& field) {
+    return field.text ? settings.*field.text : std::to_string(settings.*field.number);
+}
+
+enum class Taken { Yes, LineBreak, NotANumber };
+
+// Takes a box's text into its setting, unless it is refused: a line break
+// never reaches a setting, as the file holds one per line.
+Taken Take(const std::string& text, const SettingField& field, SettingsRecord& settings) {
+    if (field.text) {
+        if (HasLineBreak(text))
+            return Taken::LineBreak;
+        settings.*field.text = text;
+        return Taken::Yes;
+    }
+    const auto number = ParseLimitText(text);
+    if (!number)
+        return Taken::NotANumber;
+    settings.*field.number = *number;
+    return Taken::Yes;
 }
 
 } // namespace
@@ -103,10 +127,10 @@ void CWatchDlg::OnTraySettings() {
 }
 
 void CWatchDlg::OnApply() {
-    // What was taken stays taken even when the limit is refused.
+    // What was taken stays taken even when a box is refused.
     UpdateData(true);
     if (m_bDestroyed)
-        return; // the program ended while the refusal message was open
+        return; // the program ended while a message was open
     OnTraySettings();
     m_bVisible = 0;
     m_view.ShowWindow(false);
@@ -125,44 +149,35 @@ void CWatchDlg::OnPaint() {
 
 bool CWatchDlg::UpdateData(bool saveAndValidate) {
     if (!saveAndValidate) {
-        m_view.SetBoxText(EditBox::WatchDir, m_settings.strWatchDir);
+        for (const SettingBox& box : kSettingBoxes)
+            m_view.SetBoxText(box.box, TextOf(m_settings, box.field));
         m_view.SetBoxText(EditBox::Status, m_strStatus);
-        m_view.SetBoxText(EditBox::Program, m_settings.strProgram);
-        m_view.SetBoxText(EditBox::Limit, std::to_string(m_settings.nLimitMB));
         return true;
     }
-    // A line break never reaches a setting: the file holds one per line.
-    const std::string folder = m_view.GetBoxText(EditBox::WatchDir);
-    const std::string program = m_view.GetBoxText(EditBox::Program);
     m_strStatus = m_view.GetBoxText(EditBox::Status);
-    std::optional<EditBox> withLineBreak;
-    if (HasLineBreak(program))
-        withLineBreak = EditBox::Program;
-    else
-        m_settings.strProgram = program;
-    if (HasLineBreak(folder))
-        withLineBreak = EditBox::WatchDir;
-    else
-        m_settings.strWatchDir = folder;
-    const auto limit = ParseLimitText(m_view.GetBoxText(EditBox::Limit));
-    if (limit)
-        m_settings.nLimitMB = *limit;
+    const SettingBox* withLineBreak = nullptr;
+    const SettingBox* notANumber = nullptr;
+    for (const SettingBox& box : kSettingBoxes) {
+        const Taken taken = Take(m_view.GetBoxText(box.box), box.field, m_settings);
+        if (taken == Taken::LineBreak && !withLineBreak)
+            withLineBreak = &box;
+        if (taken == Taken::NotANumber && !notANumber)
+            notANumber = &box;
+    }
 
     if (withLineBreak) {
-        m_view.ShowMessage(*withLineBreak == EditBox::WatchDir ? texts::kLineBreakInFolderBox
-                                                               : texts::kLineBreakInProgramBox,
-                           MessageIcon::Warning);
+        m_view.ShowMessage(texts::LineBreakInBox(withLineBreak->label), MessageIcon::Warning);
         if (m_bDestroyed)
             return false;
     }
-    if (!limit) {
+    if (notANumber) {
         m_view.ShowLimitRefusal();
         if (!m_bDestroyed)
-            m_view.FocusAndSelectAll(EditBox::Limit);
+            m_view.FocusAndSelectAll(notANumber->box);
         return false;
     }
     if (withLineBreak) {
-        m_view.FocusAndSelectAll(*withLineBreak);
+        m_view.FocusAndSelectAll(withLineBreak->box);
         return false;
     }
     return true;

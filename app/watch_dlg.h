@@ -65,8 +65,9 @@ class CWatchDlg {
     static std::string SettingsPathOf(const WatchDlgEnvironment& env);
 
   private:
-    // Moves text between the boxes and the members; false when the limit
-    // text was refused.
+    // Moves text between the boxes and the members. Taking them, a box that
+    // is refused (a line break, a limit that is no number) keeps its member
+    // while the others are taken; false when one was refused.
     bool UpdateData(bool saveAndValidate);
     void NormaliseAndPublish();
     void Report(const std::string& line);

@@ -334,7 +334,8 @@ TEST_F(WatchDlgTest, LineBreaksNeverReachASetting) {
     // Typed or pasted into a box: refused, the other settings are taken.
     Apply(P("/a\n/b/"), P("/bin/new"), "4");
     ASSERT_EQ(view.messages.size(), 3u);
-    EXPECT_EQ(view.messages[2].text, texts::kLineBreakInFolderBox);
+    EXPECT_EQ(view.messages[2].text, "監視するフォルダに改行を含めることはできません。\n"
+                                     "改行を取り除いてから、もう一度「設定」を押してください。");
     EXPECT_EQ(view.focused, EditBox::WatchDir);
     EXPECT_EQ(dlg->Settings().strWatchDir, P("/kept/"));
     EXPECT_EQ(dlg->Settings().strProgram, P("/bin/new"));
