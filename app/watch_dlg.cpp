@@ -87,7 +87,6 @@ void CWatchDlg::OnInitDialog() {
     if (m_env.startWorker)
         m_env.startWorker();
     m_view.StartTimer(kTickMs);
-    m_view.ShowWindow(false);
 }
 
 void CWatchDlg::OnTimer() {
@@ -127,17 +126,19 @@ void CWatchDlg::OnTraySettings() {
 }
 
 void CWatchDlg::OnApply() {
-    // What was taken stays taken even when a box is refused.
-    UpdateData(true);
-    if (m_bDestroyed)
-        return; // the program ended while a message was open
-    OnTraySettings();
-    m_bVisible = 0;
-    m_view.ShowWindow(false);
+    // What was taken stays taken and the dialog hides, whether a box was
+    // refused or not; a refusal's message may have ended the program.
+    if (!UpdateData(true) && m_bDestroyed)
+        return;
+    RefillAndHide();
 }
 
 void CWatchDlg::OnDiscard() {
-    OnTraySettings();
+    RefillAndHide();
+}
+
+void CWatchDlg::RefillAndHide() {
+    UpdateData(false);
     m_bVisible = 0;
     m_view.ShowWindow(false);
 }

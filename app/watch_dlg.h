@@ -69,6 +69,9 @@ class CWatchDlg {
     // is refused (a line break, a limit that is no number) keeps its member
     // while the others are taken; false when one was refused.
     bool UpdateData(bool saveAndValidate);
+    // How "設定" and "キャンセル" end: the boxes show the members again and
+    // the dialog hides.
+    void RefillAndHide();
     void NormaliseAndPublish();
     void Report(const std::string& line);
     WriteOutcome Save();
