@@ -4,11 +4,11 @@
 #include <utility>
 
 #include "app/limit_text.h"
+#include "app/settings_dialog_template.h"
 #include "core/convert_worker.h"
 #include "core/file_name.h"
 #include "core/shared_state.h"
 #include "core/texts.h"
-#include "settings/settings_location.h"
 
 namespace {
 
@@ -18,23 +18,38 @@ bool HasLineBreak(const std::string& text) {
     return text.find_first_of("\r\n") != std::string::npos;
 }
 
+// A setting as its box shows it: a number unsigned.
+std::string TextOf(const SettingsRecord& settings, const SettingField& field) {
+    return field.text ? settings.*field.text : std::to_string(settings.*field.number);
+}
+
+enum class Taken { Yes, LineBreak, NotANumber };
+
+// Takes a box's text into its setting, unless it is refused: a line break
+// never reaches a setting, as the file holds one per line.
+Taken Take(const std::string& text, const SettingField& field, SettingsRecord& settings) {
+    if (field.text) {
+        if (HasLineBreak(text))
+            return Taken::LineBreak;
+        settings.*field.text = text;
+        return Taken::Yes;
+    }
+    const auto number = ParseLimitText(text);
+    if (!number)
+        return Taken::NotANumber;
+    settings.*field.number = *number;
+    return Taken::Yes;
+}
+
 } // namespace
 
 CWatchDlg::CWatchDlg(IWatchView& view, WatchDlgEnvironment env)
     : m_view(view), m_env(std::move(env)), m_state(*m_env.state),
-      m_settings(*m_env.files, SettingsPathOf(m_env)) {
-    SettingsRecord settings = DefaultSettings();
-    if (!m_settings.HasFile()) {
-        Report(Severity::Warning, SettingsStore::NoFileLine());
-    } else {
-        const LoadResult read = m_settings.Load(settings);
-        if (read.status == LoadStatus::Unreadable)
-            Report(Severity::Warning, m_settings.LoadFailureLine(read, true));
-    }
-    m_strWatchDir = settings.watchDir;
-    m_strProgram = settings.program;
-    m_nLimitMB = settings.limitMB;
-    m_bVisible = 0;
+      m_store(*m_env.files, SettingsPathOf(m_env)) {
+    StartSettings start = m_store.LoadAtStart(m_env.defaultSettings, SettingsNeed::Optional);
+    if (!start.failureLine.empty())
+        Report(Severity::Warning, start.failureLine);
+    m_settings = std::move(start.settings);
 }
 
 CWatchDlg::~CWatchDlg() {
@@ -49,13 +64,13 @@ void CWatchDlg::Report(Severity severity, const std::string& line) {
 }
 
 WriteOutcome CWatchDlg::Save() {
-    return m_settings.Save({m_strWatchDir, m_strProgram, m_nLimitMB});
+    return m_store.Save(m_settings);
 }
 
 void CWatchDlg::SaveOrReport() {
     const WriteOutcome saved = Save();
     if (!saved)
-        Report(Severity::Error, m_settings.SaveFailureLine(saved));
+        Report(Severity::Error, m_store.SaveFailureLine(saved));
 }
 
 std::string CWatchDlg::SettingsPathOf(const WatchDlgEnvironment& env) {
@@ -72,7 +87,6 @@ void CWatchDlg::OnInitDialog() {
     if (m_env.startWorker)
         m_env.startWorker();
     m_view.StartTimer(kTickMs);
-    m_view.ShowWindow(false);
 }
 
 void CWatchDlg::OnTimer() {
@@ -92,8 +106,8 @@ void CWatchDlg::OnTimer() {
 }
 
 void CWatchDlg::NormaliseAndPublish() {
-    NormaliseWatchDir(m_strWatchDir, m_env.isLeadByte);
-    PublishSettings(m_state, m_strWatchDir, m_strProgram, m_nLimitMB);
+    NormaliseWatchDir(m_settings.strWatchDir, m_env.isLeadByte);
+    PublishSettings(m_state, m_settings);
 }
 
 void CWatchDlg::OnTrayNotify(unsigned iconId, TrayMouse mouse) {
@@ -112,17 +126,19 @@ void CWatchDlg::OnTraySettings() {
 }
 
 void CWatchDlg::OnApply() {
-    // What was taken stays taken even when the limit is refused.
-    UpdateData(true);
-    if (m_bDestroyed)
-        return; // the program ended while the refusal message was open
-    OnTraySettings();
-    m_bVisible = 0;
-    m_view.ShowWindow(false);
+    // What was taken stays taken and the dialog hides, whether a box was
+    // refused or not; a refusal's message may have ended the program.
+    if (!UpdateData(true) && m_bDestroyed)
+        return;
+    RefillAndHide();
 }
 
 void CWatchDlg::OnDiscard() {
-    OnTraySettings();
+    RefillAndHide();
+}
+
+void CWatchDlg::RefillAndHide() {
+    UpdateData(false);
     m_bVisible = 0;
     m_view.ShowWindow(false);
 }
@@ -134,44 +150,35 @@ void CWatchDlg::OnPaint() {
 
 bool CWatchDlg::UpdateData(bool saveAndValidate) {
     if (!saveAndValidate) {
-        m_view.SetBoxText(EditBox::WatchDir, m_strWatchDir);
+        for (const SettingBox& box : kSettingBoxes)
+            m_view.SetBoxText(box.box, TextOf(m_settings, box.field));
         m_view.SetBoxText(EditBox::Status, m_strStatus);
-        m_view.SetBoxText(EditBox::Program, m_strProgram);
-        m_view.SetBoxText(EditBox::Limit, std::to_string(m_nLimitMB));
         return true;
     }
-    // A line break never reaches a setting: the file holds one per line.
-    const std::string folder = m_view.GetBoxText(EditBox::WatchDir);
-    const std::string program = m_view.GetBoxText(EditBox::Program);
     m_strStatus = m_view.GetBoxText(EditBox::Status);
-    std::optional<EditBox> withLineBreak;
-    if (HasLineBreak(program))
-        withLineBreak = EditBox::Program;
-    else
-        m_strProgram = program;
-    if (HasLineBreak(folder))
-        withLineBreak = EditBox::WatchDir;
-    else
-        m_strWatchDir = folder;
-    const auto limit = ParseLimitText(m_view.GetBoxText(EditBox::Limit));
-    if (limit)
-        m_nLimitMB = *limit;
+    const SettingBox* withLineBreak = nullptr;
+    const SettingBox* notANumber = nullptr;
+    for (const SettingBox& box : kSettingBoxes) {
+        const Taken taken = Take(m_view.GetBoxText(box.box), box.field, m_settings);
+        if (taken == Taken::LineBreak && !withLineBreak)
+            withLineBreak = &box;
+        if (taken == Taken::NotANumber && !notANumber)
+            notANumber = &box;
+    }
 
     if (withLineBreak) {
-        m_view.ShowMessage(*withLineBreak == EditBox::WatchDir ? texts::kLineBreakInFolderBox
-                                                               : texts::kLineBreakInProgramBox,
-                           MessageIcon::Warning);
+        m_view.ShowMessage(texts::LineBreakInBox(withLineBreak->label), MessageIcon::Warning);
         if (m_bDestroyed)
             return false;
     }
-    if (!limit) {
+    if (notANumber) {
         m_view.ShowLimitRefusal();
         if (!m_bDestroyed)
-            m_view.FocusAndSelectAll(EditBox::Limit);
+            m_view.FocusAndSelectAll(notANumber->box);
         return false;
     }
     if (withLineBreak) {
-        m_view.FocusAndSelectAll(*withLineBreak);
+        m_view.FocusAndSelectAll(withLineBreak->box);
         return false;
     }
     return true;
@@ -179,7 +186,7 @@ bool CWatchDlg::UpdateData(bool saveAndValidate) {
 
 void CWatchDlg::OnBrowseProgram() {
     // Starts from the published program, not from the box.
-    const auto chosen = m_view.BrowseProgram(m_state.g_strProgram.Get());
+    const auto chosen = m_view.BrowseProgram(m_state.g_settings.Get().strProgram);
     if (!chosen || m_bDestroyed)
         return;
     if (HasLineBreak(*chosen)) {
@@ -194,7 +201,7 @@ void CWatchDlg::OnBrowseProgram() {
 }
 
 void CWatchDlg::OnBrowseDir() {
-    const auto chosen = m_view.BrowseFolder(m_state.g_strWatchDir.Get());
+    const auto chosen = m_view.BrowseFolder(m_state.g_settings.Get().strWatchDir);
     if (!chosen || chosen->empty() || m_bDestroyed)
         return;
     if (HasLineBreak(*chosen)) {
@@ -215,7 +222,7 @@ void CWatchDlg::OnTrayExit() {
     m_bEnding = true;
     const WriteOutcome saved = Save();
     if (!saved)
-        m_view.ShowMessage(m_settings.SaveFailureMessage(saved), MessageIcon::Error);
+        m_view.ShowMessage(m_store.SaveFailureMessage(saved), MessageIcon::Error);
     End();
 }
 

@@ -59,17 +59,19 @@ class CWatchDlg {
     bool IsVisible() const { return m_bVisible != 0; }
 
     // The settings record, as it stands.
-    const std::string& WatchDir() const { return m_strWatchDir; }
-    const std::string& Program() const { return m_strProgram; }
-    std::uint32_t LimitMB() const { return m_nLimitMB; }
-    const std::string& SettingsPath() const { return m_settings.Path(); }
+    const SettingsRecord& Settings() const { return m_settings; }
+    const std::string& SettingsPath() const { return m_store.Path(); }
     // The settings file that a controller over `env` reads and writes.
     static std::string SettingsPathOf(const WatchDlgEnvironment& env);
 
   private:
-    // Moves text between the boxes and the members; false when the limit
-    // text was refused.
+    // Moves text between the boxes and the members. Taking them, a box that
+    // is refused (a line break, a limit that is no number) keeps its member
+    // while the others are taken; false when one was refused.
     bool UpdateData(bool saveAndValidate);
+    // How "設定" and "キャンセル" end: the boxes show the members again and
+    // the dialog hides.
+    void RefillAndHide();
     void NormaliseAndPublish();
     void Report(Severity severity, const std::string& line);
     WriteOutcome Save();
@@ -81,14 +83,12 @@ class CWatchDlg {
     WatchDlgEnvironment m_env;
     SharedState& m_state;
 
-    SettingsStore m_settings;
+    SettingsStore m_store;
     TrayIcon m_trayIcon = TrayIcon::Idle;
     std::int32_t m_bVisible = 0;
     bool m_bDestroyed = false; // after End the view is gone
     bool m_bEnding = false;    // the settings have been written on the way out
 
-    std::string m_strWatchDir;
-    std::string m_strStatus;
-    std::string m_strProgram;
-    std::uint32_t m_nLimitMB = 0;
+    SettingsRecord m_settings;
+    std::string m_strStatus; // the status box's text as "設定" took it; never stored
 };

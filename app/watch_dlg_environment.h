@@ -1,5 +1,5 @@
 // What CWatchDlg needs of the process around it, so that tests can supply
-// their own shared state, settings folder and worker.
+// their own shared state, settings folder and defaults, and worker.
 #pragma once
 
 #include <functional>
@@ -7,6 +7,7 @@
 
 #include "core/file_name.h"
 #include "core/severity.h"
+#include "core/settings_record.h"
 #include "settings/file_system.h"
 
 struct SharedState;
@@ -17,6 +18,8 @@ struct WatchDlgEnvironment {
     // executable's, or on Linux the user's configuration folder; empty when
     // no folder can be told.
     std::function<std::string()> settingsFolder;
+    // The settings without a file: the system's defaults.
+    SettingsRecord defaultSettings;
     // The file calls that the settings file is saved with.
     FileSystem* files = nullptr;
     // Starts the conversion worker over `state`; false when it could not.

@@ -80,7 +80,7 @@ void WorkerScan(benchmark::State& run, std::size_t entries) {
     const std::string& folder = BenchFolderOf(entries);
     BenchPlatform platform;
     SharedState state;
-    PublishSettings(state, folder, "converter", 0);
+    PublishSettings(state, {folder, "converter", 0});
     ConvertWorker worker(platform, state);
     for (auto _ : run)
         worker.RunCycle();
@@ -105,7 +105,7 @@ void QuotaRepetition(benchmark::State& run, std::size_t entries) {
     const std::string& folder = BenchFolderOf(entries);
     BenchPlatform platform;
     SharedState state;
-    PublishSettings(state, folder, "converter", INT32_MAX);
+    PublishSettings(state, {folder, "converter", INT32_MAX});
     for (auto _ : run)
         EnforceSizeLimit(platform, state);
     if (platform.removals != 0)
@@ -167,7 +167,7 @@ void QuotaPass(benchmark::State& run, std::size_t pairs) {
     PairFolder folder(pairs);
     QuotaPlatform platform;
     SharedState state;
-    PublishSettings(state, folder.Path(), "converter", static_cast<std::uint32_t>(pairs / 2));
+    PublishSettings(state, {folder.Path(), "converter", static_cast<std::uint32_t>(pairs / 2)});
     for (auto _ : run) {
         run.PauseTiming();
         folder.Refill();

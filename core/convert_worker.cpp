@@ -182,7 +182,7 @@ unsigned ConvertWorker::IdlePauseMs(const Choice& choice) {
 void ConvertWorker::RunCycle() {
     ++m_state.g_nCycles;
     const std::int64_t cycleStart = m_platform.Now();
-    const std::string folder = m_state.g_strWatchDir.Get();
+    const std::string folder = m_state.g_settings.Get().strWatchDir;
     // While another Kovalin runs the folder, nothing in it is touched; the
     // claim is tried again after a full pause, or at once on a new setting.
     const FolderClaim claim = m_platform.ClaimFolder(folder);
@@ -211,7 +211,7 @@ void ConvertWorker::Convert(const std::string& folder, const DirEntry& entry, in
     const LeadByteTest leadBytes = m_platform.LeadBytes();
     const std::string title = FileTitle(entry.name, leadBytes);
     m_state.g_strStatus.Set(texts::Converting(DisplayedTitle(title, leadBytes), entryCount));
-    const std::string program = m_state.g_strProgram.Get();
+    const std::string program = m_state.g_settings.Get().strProgram;
     // The environment names the file exactly, whatever the command line can
     // carry.
     const ConverterEnvironment environment = {

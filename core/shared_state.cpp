@@ -29,14 +29,11 @@ void SharedWakeup::Fire() {
         m_wake();
 }
 
-void PublishSettings(SharedState& state, const std::string& watchDir, const std::string& program,
-                     std::uint32_t limitMB) {
-    const auto limit = static_cast<std::int32_t>(limitMB);
-    const bool changed = state.g_strWatchDir.Get() != watchDir ||
-                         state.g_strProgram.Get() != program || state.g_nLimitMB != limit;
-    state.g_strWatchDir.Set(watchDir);
-    state.g_strProgram.Set(program);
-    state.g_nLimitMB = limit;
+void PublishSettings(SharedState& state, const SettingsRecord& settings) {
+    // The UI thread is the only writer: nothing changes the record between
+    // the look and the write.
+    const bool changed = !(state.g_settings.Get() == settings);
+    state.g_settings.Set(settings);
     if (changed)
         state.g_settingsChanged.Fire();
 }

@@ -10,6 +10,7 @@
 #include <utility>
 #include <vector>
 
+#include "core/settings_record.h"
 #include "core/status.h"
 
 // A value that one thread replaces whole while another reads it whole.
@@ -72,10 +73,8 @@ class SharedWakeup {
 
 // The process-wide variables, grouped so that tests can make their own set.
 struct SharedState {
-    SharedValue<Status> g_strStatus; // written by the worker
-    SharedString g_strProgram;       // written by the UI thread
-    SharedString g_strWatchDir;      // written by the UI thread; empty or ends in a separator
-    std::atomic<std::int32_t> g_nLimitMB{0};    // published unsigned, read signed
+    SharedValue<Status> g_strStatus;          // written by the worker
+    SharedValue<SettingsRecord> g_settings;   // written by the UI thread
     std::atomic<std::int32_t> g_bConverting{0}; // 1 while the worker waits for a converter
     std::atomic<std::int32_t> g_nAnimFrame{0};  // tray animation frame, 0 to 2
     std::atomic<std::uint32_t> g_nCycles{0};    // counted by the worker as each cycle begins
@@ -88,7 +87,5 @@ struct SharedState {
 SharedState& TheSharedState();
 
 // Copies the settings into the shared state for the worker, and wakes it
-// when one of them changed. The folder must already be normalised; the limit
-// is stored bit for bit.
-void PublishSettings(SharedState& state, const std::string& watchDir, const std::string& program,
-                     std::uint32_t limitMB);
+// when one of them changed. The folder must already be normalised.
+void PublishSettings(SharedState& state, const SettingsRecord& settings);

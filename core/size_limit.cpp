@@ -107,8 +107,10 @@ std::vector<std::vector<std::size_t>> ClaimPartners(const Platform& platform, Su
     return partnersOf;
 }
 
-// The one place of the rule that a limit of 0 or below is off.
-bool OverLimit(double totalBytes, std::int32_t limitMB) {
+// The limit as published, read signed: the one place of the rule that a
+// limit of 0 or above 2147483647 is off.
+bool OverLimit(double totalBytes, std::uint32_t publishedMB) {
+    const auto limitMB = static_cast<std::int32_t>(publishedMB);
     return limitMB > 0 && totalBytes * kBytesToMiB > static_cast<double>(limitMB);
 }
 
@@ -116,11 +118,14 @@ bool OverLimit(double totalBytes, std::int32_t limitMB) {
 
 QuotaResult EnforceSizeLimit(Platform& platform, SharedState& state) {
     // The limit is read at each use: 0 applied meanwhile ends the pass.
-    const auto over = [&state](double bytes) { return OverLimit(bytes, state.g_nLimitMB.load()); };
-    if (state.g_nLimitMB.load() == 0)
+    const auto over = [&state](double bytes) {
+        return OverLimit(bytes, state.g_settings.Get().nLimitMB);
+    };
+    const SettingsRecord settings = state.g_settings.Get();
+    if (settings.nLimitMB == 0)
         return QuotaResult::Done;
     // The files deleted are always in the folder that was listed.
-    const std::string folder = state.g_strWatchDir.Get();
+    const std::string& folder = settings.strWatchDir;
     Survey survey = SurveyFolder(platform, folder);
     if (!over(survey.totalBytes))
         return QuotaResult::Done;

@@ -56,12 +56,11 @@ const char* const kLineBreakInChosenFolder =
 const char* const kLineBreakInChosenProgram =
     "選択したファイルは名前に改行を含むため、実行するプログラムに指定できません。\n"
     "改行を含まない名前に変えてから選び直してください。";
-const char* const kLineBreakInFolderBox =
-    "監視するフォルダに改行を含めることはできません。\n"
-    "改行を取り除いてから、もう一度「設定」を押してください。";
-const char* const kLineBreakInProgramBox =
-    "実行するプログラムに改行を含めることはできません。\n"
-    "改行を取り除いてから、もう一度「設定」を押してください。";
+
+std::string LineBreakInBox(const std::string& label) {
+    return label + "に改行を含めることはできません。\n"
+                   "改行を取り除いてから、もう一度「設定」を押してください。";
+}
 
 std::string SaveFailure(const std::string& path, const std::string& reason) {
     return "設定ファイルを保存できませんでした。\n\nファイル: " + path + "\n理由: " + reason +

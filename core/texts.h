@@ -38,8 +38,8 @@ extern const char* const kMenuExit;
 extern const char* const kLimitRefusal;
 extern const char* const kLineBreakInChosenFolder;
 extern const char* const kLineBreakInChosenProgram;
-extern const char* const kLineBreakInFolderBox;
-extern const char* const kLineBreakInProgramBox;
+// A line break typed or pasted into the box that `label` names.
+std::string LineBreakInBox(const std::string& label);
 
 // The message when "終了" could not save the settings: the file, and one of
 // the reasons below.

@@ -55,7 +55,7 @@ SettingsRecord Sentinel() {
 // data ended early. Each setting is its piece cut at CR, LF or NUL.
 SettingsRecord Expected(const std::string& bytes) {
     SettingsRecord record = Sentinel();
-    std::string* strings[] = {&record.watchDir, &record.program};
+    std::string* strings[] = {&record.strWatchDir, &record.strProgram};
     std::size_t pos = 0;
     for (int line = 0; line < 3 && pos < bytes.size(); ++line) {
         std::size_t end = pos;
@@ -75,7 +75,7 @@ SettingsRecord Expected(const std::string& bytes) {
             std::uint64_t value = 0;
             for (; i < piece.size() && piece[i] >= '0' && piece[i] <= '9'; ++i)
                 value = value * 10 + static_cast<std::uint64_t>(piece[i] - '0');
-            record.limitMB = static_cast<std::uint32_t>(negative ? 0 - value : value);
+            record.nLimitMB = static_cast<std::uint32_t>(negative ? 0 - value : value);
         }
         pos = end;
         if (atEnd)
@@ -91,7 +91,7 @@ bool Storable(const std::string& text) {
 }
 
 void CheckRoundTrip(const SettingsRecord& record) {
-    if (!Storable(record.watchDir) || !Storable(record.program))
+    if (!Storable(record.strWatchDir) || !Storable(record.strProgram))
         return;
     FUZZ_CHECK(SettingsStore(TheFileSystem(), FilePath()).Save(record));
     FUZZ_CHECK(ReadRaw() == FormatSettings(record));
@@ -112,14 +112,14 @@ void CheckLoad(const std::string& bytes) {
 SettingsRecord RecordFrom(const std::string& bytes) {
     SettingsRecord record;
     const std::size_t first = bytes.find('\0');
-    record.watchDir = bytes.substr(0, first);
+    record.strWatchDir = bytes.substr(0, first);
     if (first != std::string::npos) {
         const std::size_t second = bytes.find('\0', first + 1);
-        record.program = bytes.substr(first + 1, second - first - 1);
+        record.strProgram = bytes.substr(first + 1, second - first - 1);
     }
     for (std::size_t i = 0; i < 4 && i < bytes.size(); ++i)
-        record.limitMB =
-            (record.limitMB << 8) | static_cast<unsigned char>(bytes[bytes.size() - 1 - i]);
+        record.nLimitMB =
+            (record.nLimitMB << 8) | static_cast<unsigned char>(bytes[bytes.size() - 1 - i]);
     return record;
 }
 

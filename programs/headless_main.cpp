@@ -20,14 +20,13 @@
 #include "platform/instance_lock.h"
 #include "platform/journal_stream.h"
 #include "platform/report_line.h"
-#include "platform/settings_places.h"
 #include "platform/stop_request.h"
+#include "platform/system_settings.h"
 #include "platform/the_file_system.h"
 #include "platform/the_platform.h"
 #include "programs/service_notify.h"
 #include "programs/status_line.h"
 #include "programs/worker_watchdog.h"
-#include "settings/settings_location.h"
 #include "settings/settings_store.h"
 #ifdef _WIN32
 #include "platform/win32/dll_search.h"
@@ -87,9 +86,7 @@ Options ParseArguments(int argc, char** argv) {
 // (none when no folder can be told).
 SettingsStore SettingsOf(const Options& options) {
     const std::string path =
-        !options.settingsPath.empty()
-            ? options.settingsPath
-            : SettingsPathIn(LocateSettingsFolder(TheSettingsPlaces(), TheFileSystem()));
+        !options.settingsPath.empty() ? options.settingsPath : SettingsPathIn(TheSettingsFolder());
     return SettingsStore(TheFileSystem(), path);
 }
 
@@ -145,21 +142,6 @@ void WaitForStop(StopLatch& latch, const SharedState& state) {
     }
 }
 
-// Reads the settings: a file named on the command line must be there and
-// readable; the one of the settings folder may be missing. False when the
-// program must not run.
-bool ReadSettings(SettingsStore& store, bool named, SettingsRecord& settings) {
-    if (!store.HasFile()) {
-        ReportLine(Severity::Warning, SettingsStore::NoFileLine());
-        return true;
-    }
-    const LoadResult read = store.Load(settings);
-    if (read.status == LoadStatus::Read || (read.status == LoadStatus::Missing && !named))
-        return true;
-    ReportLine(named ? Severity::Error : Severity::Warning, store.LoadFailureLine(read, !named));
-    return !named;
-}
-
 int Run(const Options& options) {
     SettingsStore store = SettingsOf(options);
     // A second instance on the same file would hand recordings to a second converter.
@@ -169,11 +151,17 @@ int Run(const Options& options) {
                    store.Path() + " is in use by another Kovalin" + PidText(instance.ownerPid));
         return 2;
     }
-    SettingsRecord settings = DefaultSettings();
-    if (!ReadSettings(store, !options.settingsPath.empty(), settings))
+    // A file named on the command line must be there and readable.
+    StartSettings start =
+        store.LoadAtStart(DefaultSettings(), options.settingsPath.empty() ? SettingsNeed::Optional
+                                                                          : SettingsNeed::Required);
+    if (!start.failureLine.empty())
+        ReportLine(start.mayRun ? Severity::Warning : Severity::Error, start.failureLine);
+    if (!start.mayRun)
         return 2;
-    NormaliseWatchDir(settings.watchDir, ThePlatform().LeadBytes());
-    if (!ClaimWatchFolderAtStart(settings.watchDir))
+    SettingsRecord& settings = start.settings;
+    NormaliseWatchDir(settings.strWatchDir, ThePlatform().LeadBytes());
+    if (!ClaimWatchFolderAtStart(settings.strWatchDir))
         return kExitFolderInUse;
 
     static StopLatch& latch = *new StopLatch;
@@ -199,7 +187,7 @@ int Run(const Options& options) {
                 service::Status(status.text);
             shown = status;
         });
-    PublishSettings(state, settings.watchDir, settings.program, settings.limitMB);
+    PublishSettings(state, settings);
     if (!StartConvertThread(ThePlatform(), state)) {
         ReportLine(Severity::Error, "cannot start the worker thread");
         return 1;

@@ -3,14 +3,15 @@
 #include "core/shared_state.h"
 #include "core/worker_thread.h"
 #include "platform/report_line.h"
-#include "platform/settings_places.h"
+#include "platform/system_settings.h"
 #include "platform/the_file_system.h"
 #include "platform/the_platform.h"
 
 WatchDlgEnvironment ProcessEnvironment() {
     WatchDlgEnvironment env;
     env.state = &TheSharedState();
-    env.settingsFolder = [] { return LocateSettingsFolder(TheSettingsPlaces(), TheFileSystem()); };
+    env.settingsFolder = TheSettingsFolder;
+    env.defaultSettings = DefaultSettings();
     env.files = &TheFileSystem();
     env.startWorker = [] { return StartConvertThread(ThePlatform(), TheSharedState()); };
     env.isLeadByte = ThePlatform().LeadBytes();

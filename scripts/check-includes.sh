@@ -2,7 +2,7 @@
 # Checks the layering, ports and adapters:
 # - includes point down the layers only: programs -> ui -> app -> settings
 #   -> core, with platform beside them, implementing the ports of core
-#   (Platform) and settings (FileSystem, SettingsPlaces) and including
+#   (Platform) and settings (FileSystem) and including
 #   nothing above;
 # - core, settings and the controller (app) include neither a toolkit, nor
 #   windows.h, nor a POSIX header, nor the standard library's file streams:

@@ -1,16 +1,11 @@
 #include "settings/settings_file.h"
 
-SettingsRecord DefaultSettings() {
-#ifdef _WIN32
-    return {"c:\\var\\www\\tmp", "c:\\var\\getmorv.bat", 0};
-#else
-    return {"/var/www/tmp", "/var/getmorv.sh", 0};
-#endif
-}
+#include <iterator>
 
 namespace {
 
 constexpr std::size_t kLineBuffer = 1024;
+static_assert(kSettingsBytesRead >= (kLineBuffer - 1) * std::size(kSettingFields));
 
 // The next line as fgets reads it into a 1024-byte buffer: at most 1023
 // bytes, through the first line feed; `atEnd` when the bytes ended before
@@ -30,7 +25,7 @@ bool ReadLine(std::string_view bytes, std::size_t& pos, std::string& line, bool&
 
 } // namespace
 
-std::uint32_t ParseLimitLine(const char* text) {
+std::uint32_t ParseNumberLine(const char* text) {
     const char* p = text;
     while (*p == ' ' || *p == '\t' || *p == '\n' || *p == '\v' || *p == '\f' || *p == '\r')
         ++p;
@@ -43,17 +38,31 @@ std::uint32_t ParseLimitLine(const char* text) {
     return negative ? 0u - value : value;
 }
 
+std::string SettingsPathIn(const std::string& folder) {
+    return folder.empty() ? folder : folder + kSettingsFileName;
+}
+
 void ReadSettings(std::string_view bytes, SettingsRecord& settings) {
     std::size_t pos = 0;
     bool atEnd = false;
-    std::string limitLine;
-    if (ReadLine(bytes, pos, settings.watchDir, atEnd) && !atEnd &&
-        ReadLine(bytes, pos, settings.program, atEnd) && !atEnd &&
-        ReadLine(bytes, pos, limitLine, atEnd))
-        settings.limitMB = ParseLimitLine(limitLine.c_str());
+    std::string line;
+    // Each line is read only while the bytes have not ended, as fgets after feof.
+    for (const SettingField& field : kSettingFields) {
+        if (atEnd || !ReadLine(bytes, pos, line, atEnd))
+            return;
+        if (field.text)
+            settings.*field.text = line;
+        else
+            settings.*field.number = ParseNumberLine(line.c_str());
+    }
 }
 
 std::string FormatSettings(const SettingsRecord& settings) {
-    return settings.watchDir + "\n" + settings.program + "\n" +
-           std::to_string(static_cast<std::int32_t>(settings.limitMB)) + "\n";
+    std::string bytes;
+    for (const SettingField& field : kSettingFields) {
+        bytes += field.text ? settings.*field.text
+                            : std::to_string(static_cast<std::int32_t>(settings.*field.number));
+        bytes += '\n';
+    }
+    return bytes;
 }

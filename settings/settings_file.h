@@ -1,5 +1,5 @@
-// "Kovaset.ini": the watch folder, the converter program and the size limit,
-// one per line.
+// "Kovaset.ini": the settings of the record, one per line, in the order of
+// kSettingFields.
 #pragma once
 
 #include <cstddef>
@@ -7,20 +7,15 @@
 #include <string>
 #include <string_view>
 
+#include "core/settings_record.h"
+
 inline constexpr const char* kSettingsFileName = "Kovaset.ini";
 
-struct SettingsRecord {
-    std::string watchDir;
-    std::string program;
-    std::uint32_t limitMB = 0; // MiB; 0 switches the quota pass off
-
-    bool operator==(const SettingsRecord&) const = default;
-};
-
-SettingsRecord DefaultSettings();
+// The settings file in `folder`; empty when the folder is.
+std::string SettingsPathIn(const std::string& folder);
 
 enum class LoadStatus {
-    Read,       // the file was read (it may have had fewer than three lines)
+    Read,       // the file was read (it may have had fewer lines than settings)
     Missing,    // there is no such file
     Unreadable, // it exists but could not be read (no permission, a folder)
 };
@@ -30,7 +25,8 @@ struct LoadResult {
     int error = 0; // errno of the failure, when not Read
 };
 
-// The bytes the reader below needs at most: three pieces of a line.
+// The bytes the reader below needs at most: a piece of a line for each
+// setting, with room to spare.
 inline constexpr std::size_t kSettingsBytesRead = 4096;
 
 // Reads the lines that the file's bytes have into the record, as the C
@@ -41,6 +37,6 @@ void ReadSettings(std::string_view bytes, SettingsRecord& settings);
 // The file's bytes for a record.
 std::string FormatSettings(const SettingsRecord& settings);
 
-// The limit line read as a C runtime reads a signed long: white space, an
+// A number's line read as a C runtime reads a signed long: white space, an
 // optional sign, digits up to the first other byte, modulo 2^32.
-std::uint32_t ParseLimitLine(const char* text);
+std::uint32_t ParseNumberLine(const char* text);

@@ -31,10 +31,33 @@ std::string FailureReason(const WriteOutcome& outcome) {
     return texts::ReasonSystemError(outcome.systemError);
 }
 
+std::string NoFileLine() {
+    return "cannot tell where " + std::string(kSettingsFileName) +
+           " belongs (no executable path, no home): it is neither read nor written, and the "
+           "defaults are used";
+}
+
 } // namespace
 
 SettingsStore::SettingsStore(FileSystem& files, std::string path)
     : m_files(&files), m_path(std::move(path)) {}
+
+StartSettings SettingsStore::LoadAtStart(const SettingsRecord& defaults, SettingsNeed need) {
+    const bool optional = need == SettingsNeed::Optional;
+    StartSettings start{defaults, {}, true};
+    if (!HasFile()) {
+        start.failureLine = NoFileLine();
+        start.mayRun = optional;
+        return start;
+    }
+    const LoadResult read = Load(start.settings);
+    if (read.status == LoadStatus::Read || (read.status == LoadStatus::Missing && optional))
+        return start;
+    start.failureLine = "cannot read the settings file " + m_path + ": " +
+                        std::strerror(read.error) + (optional ? " (the defaults are used)" : "");
+    start.mayRun = optional;
+    return start;
+}
 
 LoadResult SettingsStore::Load(SettingsRecord& settings) {
     if (!HasFile())
@@ -65,17 +88,6 @@ WriteOutcome SettingsStore::Save(const SettingsRecord& settings) const {
     // A folder that cannot be made shows in the save's outcome.
     MakeFolderOf(*m_files, m_path);
     return SaveCrashSafe(*m_files, m_path, FormatSettings(settings));
-}
-
-std::string SettingsStore::NoFileLine() {
-    return "cannot tell where " + std::string(kSettingsFileName) +
-           " belongs (no executable path, no home): it is neither read nor written, and the "
-           "defaults are used";
-}
-
-std::string SettingsStore::LoadFailureLine(const LoadResult& read, bool defaultsUsed) const {
-    return "cannot read the settings file " + m_path + ": " + std::strerror(read.error) +
-           (defaultsUsed ? " (the defaults are used)" : "");
 }
 
 std::string SettingsStore::SaveFailureLine(const WriteOutcome& saved) const {

@@ -9,6 +9,7 @@
 
 #include <algorithm>
 #include <fstream>
+#include <iterator>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -90,6 +91,27 @@ TEST(SettingsDialogTemplateTest, DescribesTheTemplateOfTheWindowsProgram) {
             << define;
     }
     EXPECT_EQ(controls, described);
+}
+
+TEST(SettingsDialogTemplateTest, EverySettingHasOneEditBoxThatALabelNames) {
+    const auto controls = kSettingsDialog.controls;
+    const auto has = [&](ControlKind kind, auto same) {
+        return std::any_of(controls.begin(), controls.end(), [&](const DialogControl& control) {
+            return control.kind == kind && same(control);
+        });
+    };
+    EXPECT_EQ(kSettingBoxes.size(), std::size(kSettingFields));
+    for (const SettingField& field : kSettingFields) {
+        const auto box = std::find_if(kSettingBoxes.begin(), kSettingBoxes.end(),
+                                      [&](const SettingBox& box) { return box.field == field; });
+        ASSERT_NE(box, kSettingBoxes.end());
+        EXPECT_TRUE(has(ControlKind::Edit, [&](const DialogControl& control) {
+            return control.id == static_cast<int>(box->box);
+        })) << box->label;
+        EXPECT_TRUE(has(ControlKind::Label, [&](const DialogControl& control) {
+            return std::string(control.text) == box->label;
+        })) << box->label;
+    }
 }
 
 TEST(SettingsDialogTemplateTest, TheStringTableRefusesALimitWithTheSameText) {

@@ -11,6 +11,7 @@
 #include "core/texts.h"
 #include "fake_file_system.h"
 #include "fake_view.h"
+#include "platform/system_settings.h"
 #include "platform/the_platform.h"
 #include "settings/settings_file.h"
 
@@ -37,13 +38,14 @@ class WatchDlgTest : public ::testing::Test {
         WatchDlgEnvironment env;
         env.state = &state;
         env.settingsFolder = [this] { return exeDirKnown ? kFolder : std::string(); };
+        env.defaultSettings = DefaultSettings();
         env.files = &files;
         env.reportLine = [this](Severity severity, const std::string& line) {
             severities.push_back(severity);
             reported.push_back(line);
         };
         env.startWorker = [this] {
-            workerSawFolder.push_back(state.g_strWatchDir.Get());
+            workerSawFolder.push_back(state.g_settings.Get().strWatchDir);
             return true;
         };
         env.isLeadByte = leadBytes;
@@ -80,9 +82,9 @@ class WatchDlgTest : public ::testing::Test {
 TEST_F(WatchDlgTest, LoadsTheSettingsFileBesideTheExecutable) {
     WriteSettings(P("/data/in\n/bin/conv\n25\n"));
     Start();
-    EXPECT_EQ(dlg->WatchDir(), P("/data/in/"));
-    EXPECT_EQ(dlg->Program(), P("/bin/conv"));
-    EXPECT_EQ(dlg->LimitMB(), 25u);
+    EXPECT_EQ(dlg->Settings().strWatchDir, P("/data/in/"));
+    EXPECT_EQ(dlg->Settings().strProgram, P("/bin/conv"));
+    EXPECT_EQ(dlg->Settings().nLimitMB, 25u);
     // The entry points name their instance lock after this same file.
     EXPECT_EQ(CWatchDlg::SettingsPathOf(Env()), dlg->SettingsPath());
 }
@@ -90,9 +92,9 @@ TEST_F(WatchDlgTest, LoadsTheSettingsFileBesideTheExecutable) {
 TEST_F(WatchDlgTest, WithoutSettingsFileStartsFromTheDefaults) {
     CWatchDlg fresh(view, Env());
     const SettingsRecord defaults = DefaultSettings();
-    EXPECT_EQ(fresh.WatchDir(), defaults.watchDir);
-    EXPECT_EQ(fresh.Program(), defaults.program);
-    EXPECT_EQ(fresh.LimitMB(), 0u);
+    EXPECT_EQ(fresh.Settings().strWatchDir, defaults.strWatchDir);
+    EXPECT_EQ(fresh.Settings().strProgram, defaults.strProgram);
+    EXPECT_EQ(fresh.Settings().nLimitMB, 0u);
     EXPECT_FALSE(fresh.IsVisible());
 }
 
@@ -106,8 +108,8 @@ TEST_F(WatchDlgTest, InitialisesHiddenWithStartingTipAndPublishesBeforeTheWorker
     EXPECT_EQ(view.trayIcon, TrayIcon::Idle);
     ASSERT_EQ(workerSawFolder.size(), 1u);
     EXPECT_EQ(workerSawFolder[0], P("/data/in/"));
-    EXPECT_EQ(state.g_strProgram.Get(), P("/bin/conv"));
-    EXPECT_EQ(state.g_nLimitMB, 25);
+    EXPECT_EQ(state.g_settings.Get().strProgram, P("/bin/conv"));
+    EXPECT_EQ(state.g_settings.Get().nLimitMB, 25u);
     // The first exchange filled the boxes.
     EXPECT_EQ(view.boxes[EditBox::Limit], "25");
     EXPECT_EQ(view.boxes[EditBox::Program], P("/bin/conv"));
@@ -161,11 +163,11 @@ TEST_F(WatchDlgTest, AnimationAdvancesBeforeUseAndKeepsItsFrame) {
 TEST_F(WatchDlgTest, TickNormalisesTheFolderAndTheFileAtExitHasIt) {
     Start();
     Apply(P("/srv/video"), P("/bin/conv"), "3");
-    EXPECT_EQ(dlg->WatchDir(), P("/srv/video"));
-    EXPECT_EQ(state.g_strWatchDir.Get(),
-              DefaultSettings().watchDir + kPathSeparator); // not yet published
+    EXPECT_EQ(dlg->Settings().strWatchDir, P("/srv/video"));
+    EXPECT_EQ(state.g_settings.Get().strWatchDir,
+              DefaultSettings().strWatchDir + kPathSeparator); // not yet published
     dlg->OnTimer();
-    EXPECT_EQ(state.g_strWatchDir.Get(), P("/srv/video/"));
+    EXPECT_EQ(state.g_settings.Get().strWatchDir, P("/srv/video/"));
     dlg->OnTraySettings();
     EXPECT_EQ(view.boxes[EditBox::WatchDir], P("/srv/video/"));
     dlg->OnTrayExit();
@@ -177,7 +179,7 @@ TEST_F(WatchDlgTest, EmptyFolderStaysEmpty) {
     Start();
     Apply("", P("/bin/conv"), "0");
     dlg->OnTimer();
-    EXPECT_EQ(state.g_strWatchDir.Get(), "");
+    EXPECT_EQ(state.g_settings.Get().strWatchDir, "");
 }
 
 TEST_F(WatchDlgTest, ButtonPressesOnTheIconOpenTheMenu) {
@@ -195,11 +197,11 @@ TEST_F(WatchDlgTest, AcceptedLimitsAreTaken) {
     for (const auto& [text, value] : std::vector<std::pair<std::string, std::uint32_t>>{
              {"0", 0u}, {" 007 ", 7u}, {"99999999999", 4294967295u}}) {
         Apply(P("/in/"), P("/bin/conv"), text);
-        EXPECT_EQ(dlg->LimitMB(), value) << text;
+        EXPECT_EQ(dlg->Settings().nLimitMB, value) << text;
     }
     EXPECT_EQ(view.refusals, 0);
     dlg->OnTimer();
-    EXPECT_EQ(state.g_nLimitMB, -1); // published bit for bit
+    EXPECT_EQ(state.g_settings.Get().nLimitMB, 4294967295u); // published bit for bit
 }
 
 TEST_F(WatchDlgTest, RefusedLimitKeepsTheOldValueButTakesFolderAndProgram) {
@@ -209,9 +211,9 @@ TEST_F(WatchDlgTest, RefusedLimitKeepsTheOldValueButTakesFolderAndProgram) {
         const int refusals = view.refusals;
         view.focused.reset();
         Apply(P("/new/"), P("/bin/new"), bad);
-        EXPECT_EQ(dlg->LimitMB(), 40u) << bad;
-        EXPECT_EQ(dlg->WatchDir(), P("/new/"));
-        EXPECT_EQ(dlg->Program(), P("/bin/new"));
+        EXPECT_EQ(dlg->Settings().nLimitMB, 40u) << bad;
+        EXPECT_EQ(dlg->Settings().strWatchDir, P("/new/"));
+        EXPECT_EQ(dlg->Settings().strProgram, P("/bin/new"));
         // The refusal is shown and the limit box focused; the dialog hides anyway.
         EXPECT_EQ(view.refusals, refusals + 1);
         EXPECT_EQ(view.focused, EditBox::Limit);
@@ -226,8 +228,8 @@ TEST_F(WatchDlgTest, TickRunsWhileTheRefusalIsOpen) {
     Start();
     view.duringRefusal = [&] { dlg->OnTimer(); };
     Apply(P("/new"), P("/bin/new"), "x");
-    EXPECT_EQ(state.g_strWatchDir.Get(), P("/new/"));
-    EXPECT_EQ(state.g_strProgram.Get(), P("/bin/new"));
+    EXPECT_EQ(state.g_settings.Get().strWatchDir, P("/new/"));
+    EXPECT_EQ(state.g_settings.Get().strProgram, P("/bin/new"));
 }
 
 TEST_F(WatchDlgTest, ShowingRefillsTheBoxesAndDropsUnappliedEdits) {
@@ -268,8 +270,8 @@ TEST_F(WatchDlgTest, DiscardDropsBrowseResults) {
     dlg->OnDiscard();
     EXPECT_FALSE(view.shown);
     dlg->OnTraySettings();
-    EXPECT_EQ(view.boxes[EditBox::WatchDir], DefaultSettings().watchDir + kPathSeparator);
-    EXPECT_EQ(view.boxes[EditBox::Program], DefaultSettings().program);
+    EXPECT_EQ(view.boxes[EditBox::WatchDir], DefaultSettings().strWatchDir + kPathSeparator);
+    EXPECT_EQ(view.boxes[EditBox::Program], DefaultSettings().strProgram);
 }
 
 TEST_F(WatchDlgTest, BrowseDialogsStartFromThePublishedValues) {
@@ -285,7 +287,7 @@ TEST_F(WatchDlgTest, BrowseDialogsStartFromThePublishedValues) {
     EXPECT_EQ(view.programStarts, (std::vector<std::string>{P("/bin/pub")}));
     EXPECT_EQ(view.boxes[EditBox::WatchDir], P("/second/"));
     EXPECT_EQ(view.boxes[EditBox::Program], P("/typed/prog")); // cancelled
-    EXPECT_EQ(dlg->WatchDir(), P("/pub/"));                    // only the box changed
+    EXPECT_EQ(dlg->Settings().strWatchDir, P("/pub/"));        // only the box changed
 }
 
 TEST_F(WatchDlgTest, RootCancelledOrPathlessFolderKeepsTheBox) {
@@ -316,7 +318,7 @@ TEST_F(WatchDlgTest, TickAppendsTheSeparatorAfterADoubleByteCharacterEndingInIts
     const std::string folder = std::string(P("/srv/\x81")) + kPathSeparator;
     Apply(folder, P("/bin/conv"), "0");
     dlg->OnTimer();
-    EXPECT_EQ(state.g_strWatchDir.Get(), folder + kPathSeparator);
+    EXPECT_EQ(state.g_settings.Get().strWatchDir, folder + kPathSeparator);
 }
 
 TEST_F(WatchDlgTest, LineBreaksNeverReachASetting) {
@@ -336,11 +338,12 @@ TEST_F(WatchDlgTest, LineBreaksNeverReachASetting) {
     // Typed or pasted into a box: refused, the other settings are taken.
     Apply(P("/a\n/b/"), P("/bin/new"), "4");
     ASSERT_EQ(view.messages.size(), 3u);
-    EXPECT_EQ(view.messages[2].text, texts::kLineBreakInFolderBox);
+    EXPECT_EQ(view.messages[2].text, "監視するフォルダに改行を含めることはできません。\n"
+                                     "改行を取り除いてから、もう一度「設定」を押してください。");
     EXPECT_EQ(view.focused, EditBox::WatchDir);
-    EXPECT_EQ(dlg->WatchDir(), P("/kept/"));
-    EXPECT_EQ(dlg->Program(), P("/bin/new"));
-    EXPECT_EQ(dlg->LimitMB(), 4u);
+    EXPECT_EQ(dlg->Settings().strWatchDir, P("/kept/"));
+    EXPECT_EQ(dlg->Settings().strProgram, P("/bin/new"));
+    EXPECT_EQ(dlg->Settings().nLimitMB, 4u);
 }
 
 TEST_F(WatchDlgTest, AFailedSaveAtExitIsShownBeforeTheEnd) {
@@ -426,7 +429,7 @@ TEST_F(WatchDlgTest, WithoutTheExecutableFolderNoFileIsReadOrWritten) {
     files.nodes[kSettingsFileName].bytes = P("/cwd/\n/bin/cwd\n5\n");
     exeDirKnown = false;
     Start();
-    EXPECT_EQ(dlg->WatchDir(), DefaultSettings().watchDir + kPathSeparator);
+    EXPECT_EQ(dlg->Settings().strWatchDir, DefaultSettings().strWatchDir + kPathSeparator);
     Apply(P("/new/"), P("/bin/new"), "6");
     dlg->OnTrayExit();
     dlg.reset();

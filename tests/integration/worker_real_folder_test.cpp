@@ -32,7 +32,7 @@ constexpr std::size_t MiB = 1048576;
 class WorkerOnRealFolderTest : public ::testing::Test {
   protected:
     void Publish(const std::string& program, std::uint32_t limitMB = 0) {
-        PublishSettings(state, folder.Prefix(), program, limitMB);
+        PublishSettings(state, {folder.Prefix(), program, limitMB});
     }
     std::string Log() const { return folder / "converter.log"; }
 
@@ -174,7 +174,7 @@ TEST_F(WorkerOnRealFolderTest, RecordingStaysWithTheConverterOfAnEarlierRunUntil
 }
 
 TEST_F(WorkerOnRealFolderTest, MissingOrVanishingFolderIdles) {
-    PublishSettings(state, folder.Prefix() + "later/", ConverterProgram("record", Log()), 1);
+    PublishSettings(state, {folder.Prefix() + "later/", ConverterProgram("record", Log()), 1});
     worker.RunCycle();
     EXPECT_EQ(state.g_strStatus.Get().text, "待機中");
 

@@ -111,7 +111,7 @@ TEST(Win32Worker, ConvertsTheOldestFlvWithABatchFileAndWaitsForIt) {
     SetTimes(folder / "b.flv", now - 100);
 
     SharedState state;
-    PublishSettings(state, folder.Prefix(), folder / "conv.bat", 0);
+    PublishSettings(state, {folder.Prefix(), folder / "conv.bat", 0});
     // The real platform but for the folder lock, which would hold the
     // folder open past the test.
     TestPlatform platform;
@@ -173,7 +173,7 @@ TEST(Win32Worker, NoLinkNorUploadNamedLikeAnotherFilesShortNameIsHandedOver) {
     WriteFile(folder / "plain.flv", "flv");
 
     SharedState state;
-    PublishSettings(state, folder.Prefix(), folder / "conv.bat", 0);
+    PublishSettings(state, {folder.Prefix(), folder / "conv.bat", 0});
     TestPlatform platform; // its clock runs ahead: every file counts as old
     ConvertWorker worker(platform, state);
     worker.RunCycle();
@@ -198,7 +198,7 @@ TEST(Win32SizeLimit, AReadOnlyMp4OverTheLimitAloneKeepsEveryFile) {
     AddAttributes(folder / "old.mp4", FILE_ATTRIBUTE_READONLY);
 
     SharedState state;
-    PublishSettings(state, folder.Prefix(), "", 1);
+    PublishSettings(state, {folder.Prefix(), "", 1});
     EXPECT_EQ(EnforceSizeLimit(ThePlatform(), state), QuotaResult::LimitOutOfReach);
     EXPECT_TRUE(Exists(folder / "old.mp4"));
     EXPECT_TRUE(Exists(folder / "old.JPG"));
@@ -261,7 +261,7 @@ TEST_F(Win32CodePage932, QuotaTakesThePartnerByTheSystemsCaseRule) {
             SetTimes(folder / name, now - 50);
         }
         SharedState state;
-        PublishSettings(state, folder.Prefix(), "", 1);
+        PublishSettings(state, {folder.Prefix(), "", 1});
         EXPECT_EQ(EnforceSizeLimit(ThePlatform(), state), QuotaResult::Done);
         std::vector<std::string> left = ListFolder(folder.Path());
         std::sort(left.begin(), left.end());

@@ -158,10 +158,10 @@ TEST_F(QtViewTest, TypedTextIsAppliedAndTheDialogHides) {
 
     QTest::mouseClick(Dialog().m_buttonApply, Qt::LeftButton);
     EXPECT_FALSE(Dialog().isVisible());
-    EXPECT_EQ(dlg->WatchDir(), "/srv/録画");
-    EXPECT_EQ(dlg->LimitMB(), 40u);
+    EXPECT_EQ(dlg->Settings().strWatchDir, "/srv/録画");
+    EXPECT_EQ(dlg->Settings().nLimitMB, 40u);
     dlg->OnTimer();
-    EXPECT_EQ(state.g_strWatchDir.Get(), "/srv/録画/");
+    EXPECT_EQ(state.g_settings.Get().strWatchDir, "/srv/録画/");
 }
 
 TEST_F(QtViewTest, PastedTextReachesTheLimitText) {
@@ -170,7 +170,7 @@ TEST_F(QtViewTest, PastedTextReachesTheLimitText) {
     WhenModal(
         [](QWidget* modal) { static_cast<QMessageBox*>(modal)->button(QMessageBox::Ok)->click(); });
     QTest::mouseClick(Dialog().m_buttonApply, Qt::LeftButton);
-    EXPECT_EQ(dlg->LimitMB(), 12u);
+    EXPECT_EQ(dlg->Settings().nLimitMB, 12u);
 }
 
 TEST_F(QtViewTest, RefusalMessageWhileTheTickGoesOn) {
@@ -198,8 +198,8 @@ TEST_F(QtViewTest, RefusalMessageWhileTheTickGoesOn) {
     EXPECT_EQ(shownIcon, QMessageBox::Warning);
     EXPECT_TRUE(tickedMeanwhile);
     EXPECT_FALSE(Dialog().isVisible());
-    EXPECT_EQ(dlg->Program(), "/usr/bin/conv");
-    EXPECT_EQ(dlg->LimitMB(), 12u);
+    EXPECT_EQ(dlg->Settings().strProgram, "/usr/bin/conv");
+    EXPECT_EQ(dlg->Settings().nLimitMB, 12u);
     CallUpSettings();
     EXPECT_EQ(Dialog().m_editLimit->text(), "12");
 }
@@ -298,7 +298,7 @@ TEST_F(QtViewTest, BrowseProgramStartsFromThePublishedProgramAndListsEveryFile) 
     EXPECT_EQ(startDir, "/bin");
     EXPECT_TRUE(listsEverything);
     EXPECT_EQ(Dialog().m_editProgram->text().toStdString(), converter.string());
-    EXPECT_EQ(dlg->Program(), "/bin/true"); // only the box changed
+    EXPECT_EQ(dlg->Settings().strProgram, "/bin/true"); // only the box changed
 }
 
 TEST_F(QtViewTest, BrowseFolderPutsTheFolderWithSeparatorAndKeepsTheBoxForRoot) {
@@ -356,9 +356,9 @@ TEST_F(QtViewTest, BoxesGiveBackTheBytesTheyWereGivenAndWhatWasTypedAroundThem) 
     Dialog().m_editProgram->end(false);
     CommitText(Dialog().m_editProgram, QString::fromUtf8(" 録画"));
     QTest::mouseClick(Dialog().m_buttonApply, Qt::LeftButton);
-    EXPECT_EQ(dlg->WatchDir(), "/srv/caf\xe9/");
-    EXPECT_EQ(dlg->Program(), "/bin/\xff conv 録画");
-    EXPECT_EQ(dlg->LimitMB(), 13u);
+    EXPECT_EQ(dlg->Settings().strWatchDir, "/srv/caf\xe9/");
+    EXPECT_EQ(dlg->Settings().strProgram, "/bin/\xff conv 録画");
+    EXPECT_EQ(dlg->Settings().nLimitMB, 13u);
 
     for (const std::string bytes : {"\xed\xb2\x80", "\xc0\xaf", "\xf4\x90\x80\x80", "a\xe3\x81",
                                     "\xf0\x9f\x98\x80\x80", "録画"})

@@ -42,7 +42,7 @@ struct ConverterFault {
     explicit ConverterFault(const std::string& program) {
         mkdir(watch.c_str(), 0755);
         WriteFile(watch + "/clip.flv", "video");
-        PublishSettings(state, watch + "/", program, 0);
+        PublishSettings(state, {watch + "/", program, 0});
     }
 };
 

@@ -26,7 +26,7 @@ TEST(FolderFaultTest, WorkerIdlesWhileTheFolderIsGoneAndResumesWhenItIsBack) {
     WriteFile(watch + "/first.flv", "video");
 
     SharedState state;
-    PublishSettings(state, watch + "/", ConverterProgram("record", log), 1);
+    PublishSettings(state, {watch + "/", ConverterProgram("record", log), 1});
     TestPlatform platform;
     platform.afterConvert = [&](const std::string&) {
         for (const std::string& name : ListFolder(watch))
@@ -58,7 +58,7 @@ TEST(FolderFaultTest, WorkerIdlesWhileTheFolderIsGoneAndResumesWhenItIsBack) {
     chmod(watch.c_str(), 0);
     const int status = RunAsNobody([&] {
         SharedState nobodyState;
-        PublishSettings(nobodyState, watch + "/", ConverterProgram("record", log), 1);
+        PublishSettings(nobodyState, {watch + "/", ConverterProgram("record", log), 1});
         TestPlatform nobodyPlatform;
         ConvertWorker nobodyWorker(nobodyPlatform, nobodyState);
         for (int i = 0; i < 5; ++i)

@@ -95,7 +95,7 @@ TEST(HostileFolderTest, ConverterReceivesExactlyTheSplitArguments) {
     std::cout << "[ figures ] hostile .flv entries: " << pending.size() + links.size() << std::endl;
 
     SharedState state;
-    PublishSettings(state, folder.watch + "/", program, 0);
+    PublishSettings(state, {folder.watch + "/", program, 0});
     TestPlatform platform;
     std::size_t conversions = 0;
     platform.afterConvert = [&](const std::string& commandLine) {
@@ -139,7 +139,7 @@ TEST(HostileFolderTest, EmptyProgramNeverRunsTheTitle) {
     HostileFolder folder;
     WriteFile(folder.In("touch PWNED.flv"), "");
     SharedState state;
-    PublishSettings(state, folder.watch + "/", "", 0);
+    PublishSettings(state, {folder.watch + "/", "", 0});
     TestPlatform platform;
     ConvertWorker worker(platform, state);
     worker.RunCycle();
@@ -154,8 +154,8 @@ TEST(HostileFolderTest, NameThatIsOnlyTheExtensionIsNeverConverted) {
     HostileFolder folder;
     WriteFile(folder.In(".flv"), "");
     SharedState state;
-    PublishSettings(state, folder.watch + "/", ConverterProgram("record", folder.scratch / "log"),
-                    0);
+    PublishSettings(state,
+                    {folder.watch + "/", ConverterProgram("record", folder.scratch / "log"), 0});
     TestPlatform platform;
     ConvertWorker worker(platform, state);
     worker.RunCycle();
@@ -228,7 +228,7 @@ TEST(HostileFolderTest, QuotaDeletesOnlyCandidatesAndTheirPartners) {
             expectedLeft.insert(name);
 
     SharedState state;
-    PublishSettings(state, folder.watch + "/", "unused", 1);
+    PublishSettings(state, {folder.watch + "/", "unused", 1});
     TestPlatform platform;
     platform.FixCreationTimes(times);
     EnforceSizeLimit(platform, state);
@@ -292,7 +292,7 @@ TEST(HostileFolderTest, QuotaCountsTheSpaceTakenAndTheExactPartner) {
         HostileFolder folder;
         make(folder);
         SharedState state;
-        PublishSettings(state, folder.watch + "/", "unused", limit);
+        PublishSettings(state, {folder.watch + "/", "unused", limit});
         TestPlatform platform;
         // The pairs and a.mp4 are the oldest: they would go first.
         platform.FixCreationTimes({{"p1.mp4", 10}, {"p2.mp4", 20}, {"p3.mp4", 30}, {"a.mp4", 10}});
@@ -310,7 +310,7 @@ TEST(HostileFolderTest, FolderNotWritableDeletesNothing) {
     chmod(folder.watch.c_str(), 0555);
     const int status = RunAsNobody([&] {
         SharedState state;
-        PublishSettings(state, folder.watch + "/", "unused", 1);
+        PublishSettings(state, {folder.watch + "/", "unused", 1});
         TestPlatform platform;
         EnforceSizeLimit(platform, state);
         const auto removals = platform.Removals();

@@ -16,6 +16,7 @@
 #include <random>
 #include <thread>
 
+#include "platform/system_settings.h"
 #include "platform/the_file_system.h"
 #include "processes.h"
 #include "settings/settings_store.h"

@@ -93,13 +93,13 @@ Figures Soak(std::size_t conversions, std::size_t warmUp) {
     SharedState state;
     // The two spellings of the program run the same converter.
     const std::string programs[] = {"true", "\"true\""};
-    PublishSettings(state, watch + "/", programs[0], kLimitMB);
+    PublishSettings(state, {watch + "/", programs[0], kLimitMB});
 
     FakeTicks ticks;
     std::atomic<std::size_t> publications{0};
     std::thread tick([&] {
         for (std::uint64_t next = kTickMs; ticks.WaitUntil(next); next += kTickMs) {
-            PublishSettings(state, watch + "/", programs[publications % 2], kLimitMB);
+            PublishSettings(state, {watch + "/", programs[publications % 2], kLimitMB});
             ++publications;
         }
     });

@@ -12,7 +12,7 @@ class ConvertWorkerTest : public ::testing::Test {
   protected:
     ConvertWorkerTest() {
         platform.folder = "/w/";
-        PublishSettings(state, "/w/", "conv", 0);
+        PublishSettings(state, {"/w/", "conv", 0});
     }
 
     // The converter removes the file it was given, as a real one does.
@@ -95,7 +95,7 @@ TEST_F(ConvertWorkerTest, EmptyTitleIsNeverChosen) {
 }
 
 TEST_F(ConvertWorkerTest, EmptySettingsSearchTheCurrentDirectoryAndStartABlankLine) {
-    PublishSettings(state, "", "", 0);
+    PublishSettings(state, {"", "", 0});
     platform.folder = "";
     platform.Add("clip.flv", 10);
     worker.RunCycle();
@@ -283,14 +283,14 @@ TEST_F(ConvertWorkerTest, AChangeOfTheFolderEndsTheIdlePauseAtMostOnceASecond) {
 
 TEST_F(ConvertWorkerTest, ASettingChangeEndsAnyPauseAndAFolderChangeOnlyAnIdleOne) {
     platform.wakes = 0;
-    PublishSettings(state, "/w/", "conv", 0); // the same again
-    PublishSettings(state, "/w/", "conv", 7);
-    PublishSettings(state, "/w/", "conv2", 7);
-    PublishSettings(state, "/v/", "conv2", 7);
+    PublishSettings(state, {"/w/", "conv", 0}); // the same again
+    PublishSettings(state, {"/w/", "conv", 7});
+    PublishSettings(state, {"/w/", "conv2", 7});
+    PublishSettings(state, {"/v/", "conv2", 7});
     EXPECT_EQ(platform.wakes, 3);
 
     // A converter that cannot start waits out its full pause.
-    PublishSettings(state, "/w/", "conv", 0);
+    PublishSettings(state, {"/w/", "conv", 0});
     platform.startFails = true;
     platform.Add("a.flv", 10);
     platform.changes.push_back({0, nullptr});
@@ -300,7 +300,7 @@ TEST_F(ConvertWorkerTest, ASettingChangeEndsAnyPauseAndAFolderChangeOnlyAnIdleOn
 }
 
 TEST_F(ConvertWorkerTest, AFolderThatAnotherKovalinRunsIsLeftAloneUntilItIsFree) {
-    PublishSettings(state, "/w/", "conv", 1);
+    PublishSettings(state, {"/w/", "conv", 1});
     platform.Add("old.mp4", 5, 2 * 1048576);
     platform.Add("a.flv", 10);
     platform.Add("b.flv", 11);
@@ -369,7 +369,7 @@ TEST_F(ConvertWorkerTest, NextFileFollowsAtOnceWhenTheConverterRemovedItsFile) {
 }
 
 TEST_F(ConvertWorkerTest, QuotaPassRunsEveryCycleBeforeTheConverter) {
-    PublishSettings(state, "/w/", "conv", 1);
+    PublishSettings(state, {"/w/", "conv", 1});
     platform.Add("old.mp4", 5, 2 * 1048576);
     platform.Add("clip.flv", 10);
     platform.onConvert = [&](const std::string&) { EXPECT_FALSE(platform.Has("old.mp4")); };

@@ -9,10 +9,13 @@
 
 namespace {
 
+// The record before a file is read: what the file lacks keeps these values.
+const SettingsRecord kDefaults{"/default/in/", "/default/conv", 0};
+
 class SettingsFileTest : public ::testing::Test {
   protected:
     static SettingsRecord Load(const std::string& bytes) {
-        SettingsRecord record = DefaultSettings();
+        SettingsRecord record = kDefaults;
         ReadSettings(bytes, record);
         return record;
     }
@@ -26,10 +29,10 @@ TEST_F(SettingsFileTest, AMissingOrUnreadableFileKeepsTheRecord) {
     for (const auto& [name, status] : {std::pair{"missing.ini", LoadStatus::Missing},
                                        std::pair{"folder.ini", LoadStatus::Unreadable},
                                        std::pair{"locked.ini", LoadStatus::Unreadable}}) {
-        SettingsRecord record = DefaultSettings();
+        SettingsRecord record = kDefaults;
         EXPECT_EQ(SettingsStore(files, std::string("/s/") + name).Load(record).status, status)
             << name;
-        EXPECT_EQ(record, DefaultSettings()) << name;
+        EXPECT_EQ(record, kDefaults) << name;
     }
 }
 
@@ -47,21 +50,20 @@ TEST_F(SettingsFileTest, CarriageReturnLineEndsReadTheSameAndAreWrittenBare) {
 }
 
 TEST_F(SettingsFileTest, MissingLinesKeepTheirDefaults) {
-    const SettingsRecord defaults = DefaultSettings();
-    EXPECT_EQ(Load(""), defaults);
-    EXPECT_EQ(Load("/a/\n"), (SettingsRecord{"/a/", defaults.program, 0}));
+    EXPECT_EQ(Load(""), kDefaults);
+    EXPECT_EQ(Load("/a/\n"), (SettingsRecord{"/a/", kDefaults.strProgram, 0}));
     EXPECT_EQ(Load("/a/\nconv\n"), (SettingsRecord{"/a/", "conv", 0}));
     // A last line without its line feed is still read.
     EXPECT_EQ(Load("/a/\nconv\n42"), (SettingsRecord{"/a/", "conv", 42}));
 }
 
 TEST_F(SettingsFileTest, LimitLineReadsLikeAtolModulo2To32) {
-    EXPECT_EQ(Load("a\nb\nletters\n").limitMB, 0u);
-    EXPECT_EQ(Load("a\nb\n 12abc\n").limitMB, 12u);
-    EXPECT_EQ(Load("a\nb\n-5\n").limitMB, 4294967291u);
-    EXPECT_EQ(Load("a\nb\n\t+9\n").limitMB, 9u);
-    EXPECT_EQ(Load("a\nb\n4294967295\n").limitMB, 4294967295u);
-    EXPECT_EQ(Load("a\nb\n99999999999\n").limitMB, 1215752191u); // 99999999999 mod 2^32
+    EXPECT_EQ(Load("a\nb\nletters\n").nLimitMB, 0u);
+    EXPECT_EQ(Load("a\nb\n 12abc\n").nLimitMB, 12u);
+    EXPECT_EQ(Load("a\nb\n-5\n").nLimitMB, 4294967291u);
+    EXPECT_EQ(Load("a\nb\n\t+9\n").nLimitMB, 9u);
+    EXPECT_EQ(Load("a\nb\n4294967295\n").nLimitMB, 4294967295u);
+    EXPECT_EQ(Load("a\nb\n99999999999\n").nLimitMB, 1215752191u); // 99999999999 mod 2^32
     // Limits of 2^31 and above are written signed, and read back the same.
     EXPECT_EQ(FormatSettings({"a", "b", 4294967291u}), "a\nb\n-5\n");
 }

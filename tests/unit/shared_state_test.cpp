@@ -18,7 +18,7 @@ TEST(SharedStateTest, ReadersNeverSeeAHalfWrittenString) {
     std::thread writer([&] {
         for (int i = 0; i < 20000; ++i) {
             state.g_strStatus.Set({StatusKind::Idle, i % 2 ? shortText : longText});
-            state.g_nLimitMB = i;
+            PublishSettings(state, {"/w/", "conv", static_cast<std::uint32_t>(i)});
         }
         done = true;
     });
@@ -60,10 +60,8 @@ TEST(SharedStateTest, QueueKeepsItsOrderAndDropsWhatNoReaderTakes) {
 
 TEST(SharedStateTest, PublishingCopiesTheLimitBitForBit) {
     SharedState state;
-    PublishSettings(state, "/w/", "conv", 4294967295u);
-    EXPECT_EQ(state.g_nLimitMB, -1);
-    EXPECT_EQ(state.g_strWatchDir.Get(), "/w/");
-    EXPECT_EQ(state.g_strProgram.Get(), "conv");
+    PublishSettings(state, {"/w/", "conv", 4294967295u});
+    EXPECT_EQ(state.g_settings.Get(), (SettingsRecord{"/w/", "conv", 4294967295u}));
 }
 
 } // namespace

@@ -19,7 +19,7 @@ class SizeLimitTest : public ::testing::Test {
     SizeLimitTest() { platform.folder = "/w/"; }
 
     QuotaResult Enforce(std::uint32_t limitMB) {
-        PublishSettings(state, "/w/", "conv", limitMB);
+        PublishSettings(state, {"/w/", "conv", limitMB});
         return EnforceSizeLimit(platform, state);
     }
 
@@ -314,7 +314,7 @@ TEST_F(SizeLimitTest, OneListingDeletesWhatTheRepeatedRuleDeletes) {
 TEST_F(SizeLimitTest, LimitSwitchedOffDuringThePassEndsIt) {
     platform.Add("a.mp4", 10, 2 * MiB);
     platform.Add("b.mp4", 20, 2 * MiB);
-    platform.onRemove = [&](const std::string&) { state.g_nLimitMB = 0; };
+    platform.onRemove = [&](const std::string&) { PublishSettings(state, {"/w/", "conv", 0}); };
     Enforce(1);
     EXPECT_EQ(platform.removed, std::vector<std::string>{"/w/a.mp4"});
 }
@@ -323,7 +323,7 @@ TEST_F(SizeLimitTest, DeletesOnlyInTheFolderThatWasSearched) {
     platform.Add("a.mp4", 10, 2 * MiB);
     platform.Add("a.jpg", 10, 1);
     // The user applies another folder while the pass runs.
-    platform.onRemove = [&](const std::string&) { state.g_strWatchDir.Set("/other/"); };
+    platform.onRemove = [&](const std::string&) { PublishSettings(state, {"/other/", "conv", 1}); };
     Enforce(1);
     EXPECT_EQ(platform.removed, (std::vector<std::string>{"/w/a.mp4", "/w/a.jpg"}));
 }

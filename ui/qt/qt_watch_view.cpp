@@ -128,59 +128,31 @@ void QtWatchView::ShowWindow(bool show) {
 }
 
 std::string QtWatchView::GetBoxText(EditBox box) {
-    switch (box) {
-    case EditBox::WatchDir:
-        return BytesFromText(m_dialog->m_editWatchDir->text());
-    case EditBox::Program:
-        return BytesFromText(m_dialog->m_editProgram->text());
-    case EditBox::Limit:
-        return BytesFromText(m_dialog->m_editLimit->text());
-    case EditBox::Status:
-        return BytesFromText(m_dialog->m_editStatus->toPlainText());
-    }
-    return {};
+    QWidget* edit = m_dialog->Box(box);
+    if (auto* lines = qobject_cast<QPlainTextEdit*>(edit))
+        return BytesFromText(lines->toPlainText());
+    return BytesFromText(static_cast<QLineEdit*>(edit)->text());
 }
 
 void QtWatchView::SetBoxText(EditBox box, const std::string& text) {
-    switch (box) {
-    case EditBox::WatchDir:
-        m_dialog->m_editWatchDir->setText(TextFromBytes(text));
-        break;
-    case EditBox::Program:
-        m_dialog->m_editProgram->setText(TextFromBytes(text));
-        break;
-    case EditBox::Limit:
-        m_dialog->m_editLimit->setText(TextFromBytes(text));
-        break;
-    case EditBox::Status: {
-        // The box keeps plain line feeds.
+    QWidget* edit = m_dialog->Box(box);
+    if (auto* lines = qobject_cast<QPlainTextEdit*>(edit)) {
+        // The status box keeps plain line feeds.
         const QString status = StatusText(text);
-        if (status != m_dialog->m_editStatus->toPlainText())
-            m_dialog->m_editStatus->setPlainText(status);
-        break;
+        if (status != lines->toPlainText())
+            lines->setPlainText(status);
+        return;
     }
-    }
+    static_cast<QLineEdit*>(edit)->setText(TextFromBytes(text));
 }
 
 void QtWatchView::FocusAndSelectAll(EditBox box) {
-    QWidget* edit = nullptr;
-    switch (box) {
-    case EditBox::WatchDir:
-        edit = m_dialog->m_editWatchDir;
-        break;
-    case EditBox::Program:
-        edit = m_dialog->m_editProgram;
-        break;
-    case EditBox::Limit:
-        edit = m_dialog->m_editLimit;
-        break;
-    case EditBox::Status:
-        m_dialog->m_editStatus->setFocus();
-        m_dialog->m_editStatus->selectAll();
-        return;
-    }
+    QWidget* edit = m_dialog->Box(box);
     edit->setFocus();
-    static_cast<QLineEdit*>(edit)->selectAll();
+    if (auto* lines = qobject_cast<QPlainTextEdit*>(edit))
+        lines->selectAll();
+    else
+        static_cast<QLineEdit*>(edit)->selectAll();
 }
 
 void QtWatchView::AddTrayIcon(TrayIcon icon, const std::string& tip) {

@@ -57,9 +57,9 @@ QPushButton* NewButton(const char* text, QWidget* parent) {
     return button;
 }
 
-// The control of the template named `idName`.
-template <typename Widget> Widget* Control(const QDialog& dialog, const char* idName) {
-    return dialog.findChild<Widget*>(idName, Qt::FindDirectChildrenOnly);
+// The button of the template named `idName`.
+QPushButton* Button(const QDialog& dialog, const char* idName) {
+    return dialog.findChild<QPushButton*>(idName, Qt::FindDirectChildrenOnly);
 }
 
 } // namespace
@@ -74,14 +74,14 @@ SettingsDialog::SettingsDialog(std::function<bool()> mayShow)
     // Created in template order, which Qt follows as the Tab order.
     for (const DialogControl& control : kSettingsDialog.controls)
         AddControl(control);
-    m_editWatchDir = Control<QLineEdit>(*this, "IDC_WATCH_DIR");
-    m_editProgram = Control<QLineEdit>(*this, "IDC_PROGRAM");
-    m_editLimit = Control<QLineEdit>(*this, "IDC_LIMIT");
-    m_editStatus = Control<QPlainTextEdit>(*this, "IDC_STATUS");
-    m_buttonApply = Control<QPushButton>(*this, "IDC_APPLY");
-    m_buttonDiscard = Control<QPushButton>(*this, "IDC_DISCARD");
-    m_buttonBrowseProgram = Control<QPushButton>(*this, "IDC_BROWSE_PROGRAM");
-    m_buttonBrowseDir = Control<QPushButton>(*this, "IDC_BROWSE_DIR");
+    m_editWatchDir = static_cast<QLineEdit*>(Box(EditBox::WatchDir));
+    m_editProgram = static_cast<QLineEdit*>(Box(EditBox::Program));
+    m_editLimit = static_cast<QLineEdit*>(Box(EditBox::Limit));
+    m_editStatus = static_cast<QPlainTextEdit*>(Box(EditBox::Status));
+    m_buttonApply = Button(*this, "IDC_APPLY");
+    m_buttonDiscard = Button(*this, "IDC_DISCARD");
+    m_buttonBrowseProgram = Button(*this, "IDC_BROWSE_PROGRAM");
+    m_buttonBrowseDir = Button(*this, "IDC_BROWSE_DIR");
 
     QSize size = m_units.ToPixels(0, 0, kSettingsDialog.width, kSettingsDialog.height).size();
     for (const QWidget* child : findChildren<QWidget*>(Qt::FindDirectChildrenOnly))
@@ -108,13 +108,19 @@ void SettingsDialog::AddControl(const DialogControl& control) {
         widget = NewButton(control.text, this);
         break;
     }
-    if (control.idName)
+    if (control.idName) {
         widget->setObjectName(control.idName);
+        m_controls[control.id] = widget;
+    }
     widget->setGeometry(m_units.ToPixels(control.x, control.y, control.width, control.height));
     // The template was measured with a font whose kana are narrower than most
     // Linux CJK fonts: a label grows to its text rather than cut it.
     if (control.kind == ControlKind::Label && widget->width() < widget->sizeHint().width())
         widget->resize(widget->sizeHint().width(), widget->height());
+}
+
+QWidget* SettingsDialog::Box(EditBox box) const {
+    return m_controls.at(static_cast<int>(box));
 }
 
 void SettingsDialog::setVisible(bool visible) {

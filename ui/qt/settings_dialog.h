@@ -5,7 +5,9 @@
 #include <QDialog>
 
 #include <functional>
+#include <map>
 
+#include "app/watch_view.h"
 #include "ui/qt/dialog_units.h"
 
 class QLineEdit;
@@ -20,6 +22,9 @@ class SettingsDialog : public QDialog {
     explicit SettingsDialog(std::function<bool()> mayShow);
 
     void setVisible(bool visible) override;
+
+    // The edit box of that identifier, as the Win32 view finds it.
+    QWidget* Box(EditBox box) const;
 
     // Enter and Esc end nothing; neither does a close request.
     void accept() override {}
@@ -42,5 +47,6 @@ class SettingsDialog : public QDialog {
     void AddControl(const DialogControl& control);
 
     std::function<bool()> m_mayShow;
-    DialogUnits m_units; // of the template's font
+    DialogUnits m_units;                // of the template's font
+    std::map<int, QWidget*> m_controls; // the controls that have an identifier, by it
 };

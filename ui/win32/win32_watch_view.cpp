@@ -10,12 +10,9 @@
 #include "res/resource.h"
 #include "ui/win32/browse_dialogs.h"
 
-// The controller names the boxes by the template's identifiers; the tray
-// pictures follow each other from IDR_MAINFRAME in TrayIcon order.
-static_assert(static_cast<int>(EditBox::WatchDir) == IDC_WATCH_DIR);
-static_assert(static_cast<int>(EditBox::Program) == IDC_PROGRAM);
-static_assert(static_cast<int>(EditBox::Limit) == IDC_LIMIT);
-static_assert(static_cast<int>(EditBox::Status) == IDC_STATUS);
+// The controller names the boxes by the template's identifiers, which
+// SettingsDialogTemplateTest holds to resource.h; the tray pictures follow
+// each other from IDR_MAINFRAME in TrayIcon order.
 static_assert(static_cast<int>(TrayIcon::Idle) == 0);
 static_assert(IDI_ANIM1 == IDR_MAINFRAME + static_cast<int>(TrayIcon::Anim1));
 static_assert(IDI_ANIM2 == IDR_MAINFRAME + static_cast<int>(TrayIcon::Anim2));

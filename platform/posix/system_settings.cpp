@@ -1,4 +1,4 @@
-#include "platform/settings_places.h"
+#include "platform/system_settings.h"
 
 #include <pwd.h>
 #include <unistd.h>
@@ -6,6 +6,8 @@
 #include <cstdlib>
 
 #include "platform/executable_dir.h"
+#include "platform/settings_rules.h"
+#include "platform/the_file_system.h"
 
 namespace {
 
@@ -14,9 +16,7 @@ std::string Variable(const char* name) {
     return value ? value : "";
 }
 
-} // namespace
-
-SettingsPlaces TheSettingsPlaces() {
+SettingsPlaces ThePlaces() {
     SettingsPlaces places{ExecutableDirectory(), Variable("XDG_CONFIG_HOME"), Variable("HOME")};
     if (places.home.empty()) {
         const passwd* user = getpwuid(getuid());
@@ -24,4 +24,14 @@ SettingsPlaces TheSettingsPlaces() {
             places.home = user->pw_dir;
     }
     return places;
+}
+
+} // namespace
+
+SettingsRecord DefaultSettings() {
+    return PosixDefaultSettings();
+}
+
+std::string TheSettingsFolder() {
+    return PosixSettingsFolder(ThePlaces(), TheFileSystem());
 }

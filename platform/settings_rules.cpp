@@ -1,13 +1,7 @@
-#include "settings/settings_location.h"
+#include "platform/settings_rules.h"
 
 #include "settings/settings_file.h"
 
-#ifdef _WIN32
-// Windows keeps the settings beside Kovalin.exe, as it always did.
-std::string LocateSettingsFolder(const SettingsPlaces& places, FileSystem&) {
-    return places.executableFolder;
-}
-#else
 namespace {
 
 // Relative values are ignored, as the XDG base directory rules say.
@@ -17,7 +11,19 @@ bool IsAbsolute(const std::string& path) {
 
 } // namespace
 
-std::string LocateSettingsFolder(const SettingsPlaces& places, FileSystem& files) {
+SettingsRecord WindowsDefaultSettings() {
+    return {"c:\\var\\www\\tmp", "c:\\var\\getmorv.bat", 0};
+}
+
+std::string WindowsSettingsFolder(const SettingsPlaces& places) {
+    return places.executableFolder;
+}
+
+SettingsRecord PosixDefaultSettings() {
+    return {"/var/www/tmp", "/var/getmorv.sh", 0};
+}
+
+std::string PosixSettingsFolder(const SettingsPlaces& places, FileSystem& files) {
     if (!places.executableFolder.empty() && files.Exists(SettingsPathIn(places.executableFolder)))
         return places.executableFolder;
     if (IsAbsolute(places.configHome))
@@ -25,9 +31,4 @@ std::string LocateSettingsFolder(const SettingsPlaces& places, FileSystem& files
     if (IsAbsolute(places.home))
         return places.home + "/.config/kovalin/";
     return {};
-}
-#endif
-
-std::string SettingsPathIn(const std::string& folder) {
-    return folder.empty() ? folder : folder + kSettingsFileName;
 }

@@ -1,15 +1,15 @@
-#include "settings/settings_location.h"
+// Each system's rules for Kovaset.ini, on every system.
+#include "platform/settings_rules.h"
 
 #include <gtest/gtest.h>
 
 #include <string>
 
 #include "fake_file_system.h"
-#include "settings/settings_store.h"
 
 namespace {
 
-TEST(SettingsLocationTest, BesideTheExecutableElseTheUsersConfigurationFolder) {
+TEST(SettingsRulesTest, BesideTheExecutableElseTheUsersConfigurationFolder) {
     struct Case {
         const char* what;
         SettingsPlaces places;
@@ -28,19 +28,15 @@ TEST(SettingsLocationTest, BesideTheExecutableElseTheUsersConfigurationFolder) {
         FakeFileSystem fs;
         if (c.fileBeside)
             fs.nodes["/opt/k/Kovaset.ini"] = {};
-#ifdef _WIN32
-        EXPECT_EQ(LocateSettingsFolder(c.places, fs), c.places.executableFolder) << c.what;
-#else
-        EXPECT_EQ(LocateSettingsFolder(c.places, fs), c.posixFolder) << c.what;
-#endif
+        EXPECT_EQ(WindowsSettingsFolder(c.places), c.places.executableFolder) << c.what;
+        EXPECT_EQ(PosixSettingsFolder(c.places, fs), c.posixFolder) << c.what;
     }
 }
 
-TEST(SettingsLocationTest, AFileWhereItsFolderShouldBeFailsTheSaveAndNothingIsWritten) {
-    FakeFileSystem fs;
-    fs.nodes["/home/u/.config"] = {"a file"};
-    EXPECT_FALSE(SettingsStore(fs, "/home/u/.config/kovalin/Kovaset.ini").Save({"/w/", "c", 5}));
-    EXPECT_EQ(fs.nodes.size(), 1u);
+TEST(SettingsRulesTest, EachSystemsDefaults) {
+    EXPECT_EQ(WindowsDefaultSettings(),
+              (SettingsRecord{"c:\\var\\www\\tmp", "c:\\var\\getmorv.bat", 0}));
+    EXPECT_EQ(PosixDefaultSettings(), (SettingsRecord{"/var/www/tmp", "/var/getmorv.sh", 0}));
 }
 
 } // namespace
