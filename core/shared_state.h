@@ -73,8 +73,8 @@ class SharedWakeup {
 
 // The process-wide variables, grouped so that tests can make their own set.
 struct SharedState {
-    SharedValue<Status> g_strStatus;          // written by the worker
-    SharedValue<SettingsRecord> g_settings;   // written by the UI thread
+    SharedValue<Status> g_strStatus;            // written by the worker
+    SharedValue<SettingsRecord> g_settings;     // written by the UI thread
     std::atomic<std::int32_t> g_bConverting{0}; // 1 while the worker waits for a converter
     std::atomic<std::int32_t> g_nAnimFrame{0};  // tray animation frame, 0 to 2
     std::atomic<std::uint32_t> g_nCycles{0};    // counted by the worker as each cycle begins
