@@ -9,6 +9,7 @@
 #include <memory>
 
 #include "core/file_name.h"
+#include "platform/posix/write_permission.h"
 
 namespace {
 
@@ -31,8 +32,7 @@ bool Describe(int dirFd, const char* name, DirEntry& entry) {
     entry.modificationTime = info.stx_mtime.tv_sec;
     entry.isDirectory = S_ISDIR(info.stx_mode);
     entry.size = entry.isDirectory ? 0 : info.stx_size;
-    // The rule of RemoveWritableFile: a regular file that nobody may write is kept.
-    entry.readOnly = S_ISREG(info.stx_mode) && (info.stx_mode & 0222) == 0;
+    entry.readOnly = IsReadOnlyFile(info.stx_mode);
     entry.isLink = S_ISLNK(info.stx_mode);
     // A sparse file takes only its blocks; a file with several names is
     // told by its device and inode.
