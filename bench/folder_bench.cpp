@@ -25,8 +25,9 @@ constexpr std::size_t kSizes[] = {1000, 10000, 100000};
 constexpr std::size_t kPairCounts[] = {1000, 4000, 16000};
 
 // The real platform for searching and the clock; starting a converter
-// always fails and deleting never happens, and pauses take no time. It
-// neither watches nor claims a folder.
+// always fails and deleting never happens, and pauses take no time. Its
+// watch tells no names, so that every cycle lists the folder, and it claims
+// no folder.
 class BenchPlatform final : public SystemPlatform {
   public:
     bool RemoveWritableFile(const std::string&) override {
@@ -34,7 +35,9 @@ class BenchPlatform final : public SystemPlatform {
         return false;
     }
     void SleepMs(unsigned) override {}
-    void WatchFolder(const std::string& folder) override { Platform::WatchFolder(folder); }
+    FolderChanges WatchFolder(const std::string& folder) override {
+        return Platform::WatchFolder(folder);
+    }
     PauseEnd Pause(unsigned milliseconds, bool untilFolderChange) override {
         return Platform::Pause(milliseconds, untilFolderChange);
     }

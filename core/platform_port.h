@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 #include <utility>
 #include <vector>
@@ -68,6 +69,16 @@ struct FolderClaim {
     long ownerPid = 0; // HeldElsewhere: the holder, where the system can tell; else 0
 };
 
+// What a folder watch learnt of its folder since it was last asked.
+struct FolderChanges {
+    // False when the system cannot tell which entries changed: any of them
+    // may have, and only a new listing tells.
+    bool named = false;
+    // The identities (DirEntry::identity) of the entries made, removed,
+    // renamed in or out, written or changed in their attributes, each once.
+    std::vector<std::string> identities;
+};
+
 struct ConverterStart {
     std::unique_ptr<ConverterProcess> process; // null when nothing was started
     // True when the title could not be passed without something acting on
@@ -87,6 +98,11 @@ class Platform {
     virtual void FindEntries(const std::string& pattern,
                              const std::function<void(const DirEntry&)>& visit) = 0;
 
+    // The entry of `folder` whose identity is `identity`, described as
+    // FindEntries describes it; none when the folder holds no such entry.
+    virtual std::optional<DirEntry> LookUpEntry(const std::string& folder,
+                                                const std::string& identity) = 0;
+
     // The quota pass's deletion: one file that may be written, never a
     // directory nor a read-only file; a link itself, never its target.
     // False when nothing was deleted.
@@ -99,11 +115,16 @@ class Platform {
 
     // Watches `folder` for changes from now on (a file added, removed, closed
     // after writing, renamed, its attributes changed), setting the watch up
-    // again where the folder changed or was made anew, and forgets the
-    // changes seen so far. Where the folder cannot be watched (it is
-    // missing, a network file system, the system's limit is reached), only
-    // the time limit and WakePause end a pause.
-    virtual void WatchFolder(const std::string& folder) { static_cast<void>(folder); }
+    // again where the folder changed or was made anew, and tells what
+    // changed since the previous call: by name where the system can tell
+    // every change of the same folder since then, otherwise not at all.
+    // Where the folder cannot be watched (it is missing, a network file
+    // system, the system's limit is reached), only the time limit and
+    // WakePause end a pause.
+    virtual FolderChanges WatchFolder(const std::string& folder) {
+        static_cast<void>(folder);
+        return {};
+    }
 
     enum class PauseEnd { TimedOut, FolderChanged, Woken };
     // Pauses for up to `milliseconds`. WakePause ends it sooner, and so does

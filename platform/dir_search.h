@@ -2,6 +2,7 @@
 #pragma once
 
 #include <functional>
+#include <optional>
 #include <string>
 
 #include "core/platform_port.h"
@@ -20,6 +21,14 @@
 //   "x.flvx"), hence the mask is matched again. A file marked sparse tells
 //   its allocated size (GetCompressedFileSizeW); no other file does.
 void FindDirEntries(const std::string& pattern, const std::function<void(const DirEntry&)>& visit);
+
+// Platform::LookUpEntry: the one entry, described as FindDirEntries
+// describes it.
+// - POSIX: statx of the folder prefix joined to the name (the identity).
+// - Windows: FindFirstFileW of the folder joined to the UTF-16 name (the
+//   identity), kept only when the system finds an entry of exactly that
+//   name, not one whose 8.3 short name it is.
+std::optional<DirEntry> LookUpDirEntry(const std::string& folder, const std::string& identity);
 
 // Platform::NamesAnotherEntry for a folder prefix and a name without
 // wildcards.

@@ -26,13 +26,18 @@ class SystemPlatform : public Platform {
         FindDirEntries(pattern, visit);
     }
 
+    std::optional<DirEntry> LookUpEntry(const std::string& folder,
+                                        const std::string& identity) override {
+        return LookUpDirEntry(folder, identity);
+    }
+
     bool RemoveWritableFile(const std::string& path) override { return ::RemoveWritableFile(path); }
 
     std::int64_t Now() override { return static_cast<std::int64_t>(std::time(nullptr)); }
 
     void SleepMs(unsigned milliseconds) override { SleepMilliseconds(milliseconds); }
 
-    void WatchFolder(const std::string& folder) override { m_watch.Watch(folder); }
+    FolderChanges WatchFolder(const std::string& folder) override { return m_watch.Watch(folder); }
 
     PauseEnd Pause(unsigned milliseconds, bool untilFolderChange) override {
         return m_watch.Wait(milliseconds, untilFolderChange);

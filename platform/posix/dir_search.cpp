@@ -7,6 +7,7 @@
 #include <cstring>
 #include <limits>
 #include <memory>
+#include <optional>
 
 #include "core/file_name.h"
 #include "platform/posix/write_permission.h"
@@ -17,10 +18,11 @@ struct DirCloser {
     void operator()(DIR* dir) const { closedir(dir); }
 };
 
-// False when the entry vanished between the listing and this look.
-bool Describe(int dirFd, const char* name, DirEntry& entry) {
+// The entry `path` (relative to `dirFd`) under the name `name`; false when
+// it vanished between the listing and this look.
+bool Describe(int dirFd, const char* path, const char* name, DirEntry& entry) {
     struct statx info;
-    if (statx(dirFd, name, AT_SYMLINK_NOFOLLOW | AT_NO_AUTOMOUNT,
+    if (statx(dirFd, path, AT_SYMLINK_NOFOLLOW | AT_NO_AUTOMOUNT,
               STATX_TYPE | STATX_MODE | STATX_SIZE | STATX_BTIME | STATX_MTIME | STATX_BLOCKS |
                   STATX_NLINK | STATX_INO,
               &info) != 0)
@@ -62,9 +64,20 @@ void FindDirEntries(const std::string& pattern, const std::function<void(const D
             continue;
         if (!MatchesMask(item->d_name, mask))
             continue;
-        if (Describe(dirfd(dir.get()), item->d_name, entry))
+        if (Describe(dirfd(dir.get()), item->d_name, item->d_name, entry))
             visit(entry);
     }
+}
+
+std::optional<DirEntry> LookUpDirEntry(const std::string& folder, const std::string& identity) {
+    // A name of the folder itself, never a path through it.
+    if (identity.empty() || identity == "." || identity == ".." ||
+        identity.find('/') != std::string::npos)
+        return std::nullopt;
+    DirEntry entry;
+    if (!Describe(AT_FDCWD, (folder + identity).c_str(), identity.c_str(), entry))
+        return std::nullopt;
+    return entry;
 }
 
 bool NamesAnotherEntry(const std::string& path) {

@@ -8,6 +8,7 @@
 #include <map>
 #include <memory>
 #include <mutex>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -46,6 +47,14 @@ class TestPlatform : public SystemPlatform {
                 adjustEntry(entry);
             visit(entry);
         });
+    }
+
+    std::optional<DirEntry> LookUpEntry(const std::string& folder,
+                                        const std::string& identity) override {
+        std::optional<DirEntry> entry = SystemPlatform::LookUpEntry(folder, identity);
+        if (entry && adjustEntry)
+            adjustEntry(*entry);
+        return entry;
     }
 
     bool RemoveWritableFile(const std::string& path) override {
