@@ -111,6 +111,8 @@ class Platform {
     // Current time in whole seconds.
     virtual std::int64_t Now() = 0;
 
+    // Sleeps the calling thread at least `milliseconds`, whatever signal
+    // comes meanwhile.
     virtual void SleepMs(unsigned milliseconds) = 0;
 
     // Watches `folder` for changes from now on (a file added, removed, closed
@@ -162,7 +164,9 @@ class Platform {
 
     // Claims the watch folder for this process, and gives up the folder it
     // claimed before. Asked again for the same folder, it says whether the
-    // claim still holds. Without a system lock, every folder runs unguarded.
+    // claim still holds. The claim ends with the process, however it ends,
+    // and no converter inherits it. Any thread. Without a system lock, every
+    // folder runs unguarded.
     virtual FolderClaim ClaimFolder(const std::string& folder) {
         static_cast<void>(folder);
         return {};
