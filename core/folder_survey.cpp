@@ -11,7 +11,9 @@ void FolderSurvey::Update(Platform& platform, const std::string& folder,
         List(platform, folder);
         return;
     }
-    for (const std::string& identity : changes.identities) {
+    for (const std::string& identity : changes.gone)
+        Forget(identity);
+    for (const std::string& identity : changes.changed) {
         std::optional<DirEntry> entry = platform.LookUpEntry(folder, identity);
         if (entry && MatchesMask(entry->name, m_mask))
             Learn(std::move(*entry));

@@ -74,9 +74,11 @@ struct FolderChanges {
     // False when the system cannot tell which entries changed: any of them
     // may have, and only a new listing tells.
     bool named = false;
-    // The identities (DirEntry::identity) of the entries made, removed,
-    // renamed in or out, written or changed in their attributes, each once.
-    std::vector<std::string> identities;
+    // By identity (DirEntry::identity), each in one list at most: the
+    // entries made, renamed in, written or changed in their attributes ...
+    std::vector<std::string> changed;
+    // ... and those whose last change took them out of the folder.
+    std::vector<std::string> gone;
 };
 
 struct ConverterStart {

@@ -9,10 +9,12 @@
 
 #include <cerrno>
 #include <chrono>
+#include <climits>
 #include <cstdint>
 #include <cstring>
 #include <string>
-#include <unordered_set>
+#include <unordered_map>
+#include <vector>
 
 namespace {
 
@@ -52,10 +54,28 @@ bool KernelSeesEveryChange(const char* folder) {
     }
 }
 
-void Drain(int fd) {
+// Hands each event queued on `fd` to `take`, until a read finds the queue
+// empty: a read returns every whole event that fits, so one that leaves room
+// for the largest event took them all.
+template <class Take> void ReadEvents(int fd, Take take) {
     alignas(inotify_event) char buffer[4096];
-    while (fd >= 0 && read(fd, buffer, sizeof buffer) > 0) {
+    constexpr std::size_t kLargestEvent = sizeof(inotify_event) + NAME_MAX + 1;
+    for (;;) {
+        const ssize_t length = fd >= 0 ? read(fd, buffer, sizeof buffer) : -1;
+        for (ssize_t at = 0; at < length;) {
+            inotify_event event;
+            std::memcpy(&event, buffer + at, sizeof event);
+            const char* const name = buffer + at + sizeof event;
+            take(event, std::string(name, strnlen(name, event.len)));
+            at += static_cast<ssize_t>(sizeof event + event.len);
+        }
+        if (length <= 0 || sizeof buffer - static_cast<std::size_t>(length) >= kLargestEvent)
+            return;
     }
+}
+
+void Drain(int fd) {
+    ReadEvents(fd, [](const inotify_event&, const std::string&) {});
 }
 
 } // namespace
@@ -113,32 +133,27 @@ FolderChanges FolderWatch::Handles::TakeNames(const std::string& folder, int nam
         inotify_rm_watch(names, namesWatch);
     namesWatch = namesWatchNow;
     namesFolder = folder;
-    std::unordered_set<std::string> told; // each name once, in the order of its first change
-    alignas(inotify_event) char buffer[4096];
-    for (;;) {
-        const ssize_t length = read(names, buffer, sizeof buffer);
-        if (length <= 0)
-            break;
-        for (ssize_t at = 0; at < length;) {
-            inotify_event event;
-            std::memcpy(&event, buffer + at, sizeof event);
-            const char* const text = buffer + at + sizeof event;
-            const std::string name(text, strnlen(text, event.len));
-            at += static_cast<ssize_t>(sizeof event + event.len);
-            // Events lost to a full queue, or a change of the folder itself
-            // (its mode, a move, its removal): no name tells what it did.
-            if ((event.mask & IN_Q_OVERFLOW) != 0)
-                changes.named = false;
-            else if (event.wd != namesWatchNow)
-                continue; // of a folder watched before
-            else if (name.empty())
-                changes.named = false;
-            else if (told.insert(name).second)
-                changes.identities.push_back(name);
-        }
-    }
+    // Each name once, in the order of its first change; whether its last
+    // change took it out of the folder.
+    std::vector<std::string> told;
+    std::unordered_map<std::string, bool> leftLast;
+    ReadEvents(names, [&](const inotify_event& event, const std::string& name) {
+        // Events lost to a full queue, or a change of the folder itself (its
+        // mode, a move, its removal): no name tells what it did.
+        if ((event.mask & IN_Q_OVERFLOW) != 0)
+            changes.named = false;
+        else if (event.wd != namesWatchNow)
+            return; // of a folder watched before
+        else if (name.empty())
+            changes.named = false;
+        else if (leftLast.insert_or_assign(name, (event.mask & (IN_DELETE | IN_MOVED_FROM)) != 0)
+                     .second)
+            told.push_back(name);
+    });
     if (!changes.named)
-        changes.identities.clear();
+        return changes;
+    for (std::string& name : told)
+        (leftLast[name] ? changes.gone : changes.changed).push_back(std::move(name));
     return changes;
 }
 

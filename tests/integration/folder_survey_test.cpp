@@ -66,6 +66,17 @@ TEST(FolderSurveyTest, ChangesTheWatchNamesLeaveTheSurveyAsANewListing) {
              std::remove((folder / "a.flv").c_str());
          },
          true},
+        {"renamed out",
+         [](const TempFolder& folder, const TempFolder& outside, std::ofstream&) {
+             std::rename((folder / "a.flv").c_str(), (outside / "a.flv").c_str());
+         },
+         true},
+        {"removed, then made again under its name",
+         [](const TempFolder& folder, const TempFolder&, std::ofstream&) {
+             std::remove((folder / "a.flv").c_str());
+             folder.Touch("a.flv", 6);
+         },
+         true},
         {"replaced under the same name",
          [](const TempFolder& folder, const TempFolder&, std::ofstream&) {
              folder.Touch("b.part", 7);

@@ -147,11 +147,11 @@ class FakePlatform : public Platform {
             for (const auto& [identity, file] : present) {
                 const auto before = m_seen->find(identity);
                 if (before == m_seen->end() || !(before->second == file))
-                    changes.identities.push_back(identity);
+                    changes.changed.push_back(identity);
             }
             for (const auto& [identity, file] : *m_seen)
                 if (!present.count(identity))
-                    changes.identities.push_back(identity);
+                    changes.gone.push_back(identity);
         }
         m_seen = std::move(present);
         m_seenFolder = watchedFolder;
