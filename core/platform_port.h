@@ -1,6 +1,8 @@
 // The port of the worker and the quota pass: what they need of the operating
-// system. platform/ implements it over its system functions (ThePlatform());
-// tests pass a fake folder and a fake clock.
+// system. platform/ implements it once over its system functions
+// (SystemPlatform, platform/the_platform.h); unit tests pass a fake folder
+// and a fake clock. Each call's promise is written here; an implementation
+// says only how it keeps it.
 #pragma once
 
 #include <cstdint>
