@@ -25,28 +25,30 @@ constexpr std::size_t kSizes[] = {1000, 10000, 100000};
 constexpr std::size_t kPairCounts[] = {1000, 4000, 16000};
 
 // The real platform for searching and the clock; starting a converter
-// always fails and deleting never happens, and pauses take no time.
-class BenchPlatform final : public Platform {
+// always fails and deleting never happens, and pauses take no time. Its
+// watch tells no names, so that every cycle lists the folder, and it claims
+// no folder.
+class BenchPlatform final : public SystemPlatform {
   public:
-    void FindEntries(const std::string& pattern,
-                     const std::function<void(const DirEntry&)>& visit) override {
-        ThePlatform().FindEntries(pattern, visit);
-    }
     bool RemoveWritableFile(const std::string&) override {
         ++removals;
         return false;
     }
-    std::int64_t Now() override { return ThePlatform().Now(); }
     void SleepMs(unsigned) override {}
+    FolderChanges WatchFolder(const std::string& folder) override {
+        return Platform::WatchFolder(folder);
+    }
+    PauseEnd Pause(unsigned milliseconds, bool untilFolderChange) override {
+        return Platform::Pause(milliseconds, untilFolderChange);
+    }
+    FolderClaim ClaimFolder(const std::string& folder) override {
+        return Platform::ClaimFolder(folder);
+    }
     RecordingProbe ProbeRecording(const std::string&) override { return {WriteState::Closed}; }
     ConverterStart StartHidden(const std::string&, const std::string&, const ConverterEnvironment&,
                                const OpenedRecording*) override {
         ++starts;
         return {};
-    }
-    LeadByteTest LeadBytes() const override { return ThePlatform().LeadBytes(); }
-    int CompareTitles(const DirEntry& a, const DirEntry& b) const override {
-        return ThePlatform().CompareTitles(a, b);
     }
 
     std::int64_t starts = 0;
@@ -115,31 +117,22 @@ void QuotaRepetition(benchmark::State& run, std::size_t entries) {
 // The real platform with a clock 2 s ahead, so that the pairs just made
 // count as older than the pass. The pairs are sparse, so that thousands of
 // them take no disk; they count at their size all the same.
-class QuotaPlatform final : public Platform {
+class QuotaPlatform final : public SystemPlatform {
   public:
     void FindEntries(const std::string& pattern,
                      const std::function<void(const DirEntry&)>& visit) override {
-        ThePlatform().FindEntries(pattern, [&](const DirEntry& listed) {
+        SystemPlatform::FindEntries(pattern, [&](const DirEntry& listed) {
             DirEntry entry = listed;
             entry.allocated = entry.size;
             visit(entry);
         });
     }
     bool RemoveWritableFile(const std::string& path) override {
-        const bool removed = ThePlatform().RemoveWritableFile(path);
+        const bool removed = SystemPlatform::RemoveWritableFile(path);
         removals += removed ? 1 : 0;
         return removed;
     }
-    std::int64_t Now() override { return ThePlatform().Now() + 2; }
-    int CompareTitles(const DirEntry& a, const DirEntry& b) const override {
-        return ThePlatform().CompareTitles(a, b);
-    }
-    void SleepMs(unsigned) override {}
-    RecordingProbe ProbeRecording(const std::string&) override { return {WriteState::Closed}; }
-    ConverterStart StartHidden(const std::string&, const std::string&, const ConverterEnvironment&,
-                               const OpenedRecording*) override {
-        return {};
-    }
+    std::int64_t Now() override { return SystemPlatform::Now() + 2; }
 
     std::int64_t removals = 0;
 };

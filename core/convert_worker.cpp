@@ -1,9 +1,9 @@
 #include "core/convert_worker.h"
 
 #include <algorithm>
+#include <limits>
 #include <optional>
 #include <utility>
-#include <vector>
 
 #include "core/platform_port.h"
 #include "core/shared_state.h"
@@ -44,76 +44,75 @@ struct ConvertWorker::Choice {
     void RetryAt(std::int64_t second) { retryAt = std::min(retryAt.value_or(second), second); }
 };
 
-ConvertWorker::Choice ConvertWorker::Choose(const std::string& folder, std::int64_t cycleStart) {
-    Choice choice;
-    std::vector<DirEntry> fresh; // never failed
-    std::vector<DirEntry> due;   // failed, back-off over
-    std::optional<HandedOver> handedOver = std::exchange(m_handedOver, std::nullopt);
-    if (handedOver && handedOver->folder != folder)
-        handedOver.reset();
-    m_failed.BeginListing();
-    m_platform.FindEntries(folder + "*.flv", [&](const DirEntry& entry) {
-        ++choice.entryCount;
-        // Still here after its converter returned, changed or not: failed.
-        if (handedOver && entry.identity == handedOver->identity)
-            Fail(entry, cycleStart);
-        // Looked up before any test, so that a failed file made again (a new
-        // creation time) is still known as failed.
-        const FailedFiles::Standing standing = m_failed.Look(entry, cycleStart);
-        // Never an entry whose title is empty: no converter could be told
-        // its name. Only entries created before the cycle began.
-        if (FindLastChar(entry.name, '.', m_platform.LeadBytes()) == 0)
-            return;
-        if (entry.creationTime >= cycleStart) {
-            choice.RetryAt(entry.creationTime + 1);
-            return;
-        }
-        switch (standing) {
-        case FailedFiles::Standing::New:
-            fresh.push_back(entry);
-            break;
-        case FailedFiles::Standing::Due:
-            due.push_back(entry);
-            break;
-        case FailedFiles::Standing::Resting:
-            break;
-        }
-    });
-    m_failed.EndListing();
+void ConvertWorker::Survey(const std::string& folder, const FolderChanges& changes,
+                           std::int64_t cycleStart) {
+    m_survey.Update(m_platform, folder, changes);
+    // Still here after its converter returned, changed or not: failed.
+    const std::optional<HandedOver> handedOver = std::exchange(m_handedOver, std::nullopt);
+    if (handedOver && handedOver->folder == folder) {
+        if (const DirEntry* entry = m_survey.Find(handedOver->identity))
+            Fail(*entry, cycleStart);
+    }
+    m_failed.Review(m_survey, cycleStart);
+}
 
+ConvertWorker::Choice ConvertWorker::Pick(const std::string& folder, std::int64_t cycleStart) {
+    Choice choice;
+    choice.entryCount = static_cast<int>(m_survey.Count());
+    // Never an entry whose title is empty: no converter could be told its
+    // name.
+    const LeadByteTest leadBytes = m_platform.LeadBytes();
+    const auto titled = [leadBytes](const DirEntry& entry) {
+        return FindLastChar(entry.name, '.', leadBytes) != 0;
+    };
+    // Only entries created before the cycle began; the oldest of the others
+    // says when to look again.
+    m_survey.VisitOldestFirst(cycleStart, [&](const DirEntry& entry) {
+        if (!titled(entry))
+            return true;
+        choice.RetryAt(entry.creationTime + 1);
+        return false;
+    });
     // Failed files come again only while no other file is ready.
-    SortOldestFirst(fresh);
-    SortOldestFirst(due);
-    for (std::vector<DirEntry>* group : {&fresh, &due}) {
-        for (DirEntry& candidate : *group) {
-            switch (Readiness(folder, candidate, cycleStart, choice.recording)) {
-            case Ready::Yes:
-                choice.chosen = std::move(candidate);
-                return choice;
-            case Ready::Writing:
-                ++choice.writingCount;
-                break;
-            case Ready::Settling:
-                ++choice.writingCount;
-                choice.RetryAt(candidate.modificationTime + kQuietSeconds);
-                break;
-            case Ready::Claimed:
-                ++choice.claimedCount;
-                break;
-            case Ready::Gone:
-                break;
-            case Ready::Never:
-                Fail(candidate, cycleStart);
-                break;
-            }
-        }
+    for (const FailedFiles::Standing group :
+         {FailedFiles::Standing::New, FailedFiles::Standing::Due}) {
+        m_survey.VisitOldestFirst(
+            std::numeric_limits<std::int64_t>::min(), [&](const DirEntry& entry) {
+                if (entry.creationTime >= cycleStart)
+                    return false;
+                if (titled(entry) && m_failed.StandingOf(entry, cycleStart) == group)
+                    Consider(folder, entry, cycleStart, choice);
+                return !choice.chosen;
+            });
+        if (choice.chosen)
+            break;
     }
     return choice;
 }
 
+void ConvertWorker::Consider(const std::string& folder, const DirEntry& candidate,
+                             std::int64_t cycleStart, Choice& choice) {
+    switch (Readiness(folder, candidate, cycleStart, choice)) {
+    case Ready::Yes:
+        choice.chosen = candidate;
+        break;
+    case Ready::Writing:
+    case Ready::Settling:
+        ++choice.writingCount;
+        break;
+    case Ready::Claimed:
+        ++choice.claimedCount;
+        break;
+    case Ready::Gone:
+        break;
+    case Ready::Never:
+        Fail(candidate, cycleStart);
+        break;
+    }
+}
+
 ConvertWorker::Ready ConvertWorker::Readiness(const std::string& folder, const DirEntry& entry,
-                                              std::int64_t cycleStart,
-                                              std::unique_ptr<OpenedRecording>& opened) {
+                                              std::int64_t cycleStart, Choice& choice) {
     // A name the system could not give exactly might name another file, and
     // through a link a converter could publish a file from elsewhere.
     if (!entry.usableName || entry.isLink)
@@ -125,7 +124,7 @@ ConvertWorker::Ready ConvertWorker::Readiness(const std::string& folder, const D
     RecordingProbe probe = m_platform.ProbeRecording(folder + entry.name);
     switch (probe.state) {
     case WriteState::Closed:
-        opened = std::move(probe.opened);
+        choice.recording = std::move(probe.opened);
         return Ready::Yes;
     case WriteState::Writing:
         return Ready::Writing;
@@ -139,9 +138,16 @@ ConvertWorker::Ready ConvertWorker::Readiness(const std::string& folder, const D
     case WriteState::Unknown:
         break;
     }
-    if (cycleStart - entry.modificationTime < kQuietSeconds)
+    // The last write, looked at now: a write through another name of the
+    // file, in another folder, tells this folder's watch nothing.
+    const std::optional<DirEntry> now = m_platform.LookUpEntry(folder, entry.identity);
+    if (!now)
+        return Ready::Gone;
+    if (cycleStart - now->modificationTime < kQuietSeconds) {
+        choice.RetryAt(now->modificationTime + kQuietSeconds);
         return Ready::Settling;
-    opened = std::move(probe.opened);
+    }
+    choice.recording = std::move(probe.opened);
     return Ready::Yes;
 }
 
@@ -190,10 +196,10 @@ void ConvertWorker::RunCycle() {
         Pause(texts::FolderInUse(claim.ownerPid), kIdlePauseMs, false);
         return;
     }
-    // A change from here on ends the next idle pause; the listing below sees
+    // A change from here on ends the next idle pause; the survey below sees
     // the changes before.
-    m_platform.WatchFolder(folder);
-    Choice choice = Choose(folder, cycleStart);
+    Survey(folder, m_platform.WatchFolder(folder), cycleStart);
+    Choice choice = Pick(folder, cycleStart);
 
     const QuotaResult quota = EnforceSizeLimit(m_platform, m_state);
 
@@ -236,7 +242,7 @@ void ConvertWorker::Convert(const std::string& folder, const DirEntry& entry, in
     m_state.g_bConverting = 1;
     start.process->Wait();
     m_state.g_bConverting = 0;
-    // Whether it left the file is told by the next cycle's listing.
+    // Whether it left the file is told by the next cycle's survey.
     m_handedOver = HandedOver{folder, entry.identity};
 }
 

@@ -1,7 +1,9 @@
-// The conversion worker: finds the oldest complete .flv in the watch folder,
-// runs the quota pass, then converts that file or idles. Files that their
+// The conversion worker: surveys the watch folder, runs the quota pass,
+// then converts the oldest complete .flv or idles. The survey keeps the
+// folder's .flv entries between cycles and asks the system again only about
+// those its watch names as changed (core/folder_survey.h). Files that their
 // converter left in the folder step aside for the others
-// (core/failed_files.h): the next cycle's listing tells whether it did. An
+// (core/failed_files.h): the next cycle's survey tells whether it did. An
 // idle pause lasts 10 s, or until a change of the folder or of the settings,
 // or until a file that was too new or too recently written may be ready.
 // A folder that another Kovalin has claimed is left alone.
@@ -14,6 +16,7 @@
 #include <string_view>
 
 #include "core/failed_files.h"
+#include "core/folder_survey.h"
 #include "core/platform_port.h"
 #include "core/status.h"
 
@@ -53,14 +56,22 @@ class ConvertWorker {
         Writing,  // a program holds it open for writing
         Settling, // written to within the quiet time, where no probe can tell
         Claimed,  // an earlier converter of it still runs
-        Gone,     // gone since the listing
+        Gone,     // gone since the survey
         Never,
     };
-    Choice Choose(const std::string& folder, std::int64_t cycleStart);
-    // Whether the entry may be handed over now; when it may, `opened` is
-    // what the converter is to be handed.
+    // Brings the survey and the memory of failures up to date.
+    void Survey(const std::string& folder, const FolderChanges& changes, std::int64_t cycleStart);
+    // The oldest entry that may be handed over now, of those that never
+    // failed, else of the failed ones whose back-off has passed; and what
+    // the idle status and pause need to know when there is none.
+    Choice Pick(const std::string& folder, std::int64_t cycleStart);
+    void Consider(const std::string& folder, const DirEntry& candidate, std::int64_t cycleStart,
+                  Choice& choice);
+    // Whether the entry may be handed over now. When it may, the choice
+    // takes what the converter is to be handed; when it is settling, when to
+    // look again.
     Ready Readiness(const std::string& folder, const DirEntry& entry, std::int64_t cycleStart,
-                    std::unique_ptr<OpenedRecording>& opened);
+                    Choice& choice);
     void Fail(const DirEntry& entry, std::int64_t now);
     void Convert(const std::string& folder, const DirEntry& entry, int entryCount,
                  std::unique_ptr<OpenedRecording> recording);
@@ -71,9 +82,10 @@ class ConvertWorker {
 
     Platform& m_platform;
     SharedState& m_state;
+    FolderSurvey m_survey{"*.flv"};
     FailedFiles m_failed;
     // The file whose converter returned in the previous cycle: failed if the
-    // next listing of its folder still holds its identity.
+    // next survey of its folder still holds its identity.
     struct HandedOver {
         std::string folder;
         std::string identity;

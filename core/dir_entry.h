@@ -5,7 +5,6 @@
 #include <cstdint>
 #include <limits>
 #include <string>
-#include <vector>
 
 struct DirEntry {
     std::string name; // the entry's name, without its folder
@@ -42,11 +41,4 @@ struct DirEntry {
 // where that is less (a sparse or compressed file). What the quota counts.
 inline std::uint64_t SpaceTaken(const DirEntry& entry) {
     return std::min(entry.size, entry.allocated);
-}
-
-// Oldest first by creation time; of equal times the entry listed first.
-inline void SortOldestFirst(std::vector<DirEntry>& entries) {
-    std::stable_sort(entries.begin(), entries.end(), [](const DirEntry& a, const DirEntry& b) {
-        return a.creationTime < b.creationTime;
-    });
 }

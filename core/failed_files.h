@@ -6,7 +6,7 @@
 // replaced under the same name) never makes it new: it only brings its next
 // try to at most 10 s away, so that a repaired recording goes soon once
 // nothing else waits. Records are keyed by the entry's exact identity and
-// live while the listings see it.
+// live while the folder holds it.
 #pragma once
 
 #include <cstdint>
@@ -14,6 +14,7 @@
 #include <string>
 
 #include "core/dir_entry.h"
+#include "core/folder_survey.h"
 
 class FailedFiles {
   public:
@@ -26,15 +27,13 @@ class FailedFiles {
         Resting, // failed, and its back-off has not passed
     };
 
-    // Starts a listing of the folder: what the listing does not see through
-    // Look or RecordFailure is forgotten at EndListing, so the memory never
-    // outgrows the folder.
-    void BeginListing();
-    Standing Look(const DirEntry& entry, std::int64_t now);
-    void EndListing();
+    // Brings the memory up to the folder as the survey last saw it: a file
+    // that left the folder is forgotten, so the memory never outgrows the
+    // folder, and a change of another brings its next try closer.
+    void Review(const FolderSurvey& survey, std::int64_t now);
+    Standing StandingOf(const DirEntry& entry, std::int64_t now) const;
 
-    // Failed files seen by the last listing: after EndListing the memory
-    // holds no others.
+    // Failed files in the folder: after Review the memory holds no others.
     std::size_t Count() const { return m_records.size(); }
 
     // Records that `entry` failed at `now`. True when it had not failed
@@ -47,7 +46,6 @@ class FailedFiles {
         std::int64_t modificationTime; // likewise
         std::int64_t backoff;
         std::int64_t retryAt;
-        bool seen;
     };
 
     std::map<std::string, Record> m_records; // by identity

@@ -1,11 +1,14 @@
 // The port of the worker and the quota pass: what they need of the operating
-// system. platform/ implements it over its system functions (ThePlatform());
-// tests pass a fake folder and a fake clock.
+// system. platform/ implements it once over its system functions
+// (SystemPlatform, platform/the_platform.h); unit tests pass a fake folder
+// and a fake clock. Each call's promise is written here; an implementation
+// says only how it keeps it.
 #pragma once
 
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 #include <utility>
 #include <vector>
@@ -68,6 +71,18 @@ struct FolderClaim {
     long ownerPid = 0; // HeldElsewhere: the holder, where the system can tell; else 0
 };
 
+// What a folder watch learnt of its folder since it was last asked.
+struct FolderChanges {
+    // False when the system cannot tell which entries changed: any of them
+    // may have, and only a new listing tells.
+    bool named = false;
+    // By identity (DirEntry::identity), each in one list at most: the
+    // entries made, renamed in, written or changed in their attributes ...
+    std::vector<std::string> changed;
+    // ... and those whose last change took them out of the folder.
+    std::vector<std::string> gone;
+};
+
 struct ConverterStart {
     std::unique_ptr<ConverterProcess> process; // null when nothing was started
     // True when the title could not be passed without something acting on
@@ -87,6 +102,11 @@ class Platform {
     virtual void FindEntries(const std::string& pattern,
                              const std::function<void(const DirEntry&)>& visit) = 0;
 
+    // The entry of `folder` whose identity is `identity`, described as
+    // FindEntries describes it; none when the folder holds no such entry.
+    virtual std::optional<DirEntry> LookUpEntry(const std::string& folder,
+                                                const std::string& identity) = 0;
+
     // The quota pass's deletion: one file that may be written, never a
     // directory nor a read-only file; a link itself, never its target.
     // False when nothing was deleted.
@@ -95,15 +115,22 @@ class Platform {
     // Current time in whole seconds.
     virtual std::int64_t Now() = 0;
 
+    // Sleeps the calling thread at least `milliseconds`, whatever signal
+    // comes meanwhile.
     virtual void SleepMs(unsigned milliseconds) = 0;
 
     // Watches `folder` for changes from now on (a file added, removed, closed
     // after writing, renamed, its attributes changed), setting the watch up
-    // again where the folder changed or was made anew, and forgets the
-    // changes seen so far. Where the folder cannot be watched (it is
-    // missing, a network file system, the system's limit is reached), only
-    // the time limit and WakePause end a pause.
-    virtual void WatchFolder(const std::string& folder) { static_cast<void>(folder); }
+    // again where the folder changed or was made anew, and tells what
+    // changed since the previous call: by name where the system can tell
+    // every change of the same folder since then, otherwise not at all.
+    // Where the folder cannot be watched (it is missing, a network file
+    // system, the system's limit is reached), only the time limit and
+    // WakePause end a pause.
+    virtual FolderChanges WatchFolder(const std::string& folder) {
+        static_cast<void>(folder);
+        return {};
+    }
 
     enum class PauseEnd { TimedOut, FolderChanged, Woken };
     // Pauses for up to `milliseconds`. WakePause ends it sooner, and so does
@@ -141,7 +168,9 @@ class Platform {
 
     // Claims the watch folder for this process, and gives up the folder it
     // claimed before. Asked again for the same folder, it says whether the
-    // claim still holds. Without a system lock, every folder runs unguarded.
+    // claim still holds. The claim ends with the process, however it ends,
+    // and no converter inherits it. Any thread. Without a system lock, every
+    // folder runs unguarded.
     virtual FolderClaim ClaimFolder(const std::string& folder) {
         static_cast<void>(folder);
         return {};

@@ -2,17 +2,16 @@
 #pragma once
 
 #include <functional>
+#include <optional>
 #include <string>
 
 #include "core/platform_port.h"
 
-// Lists the entries of a folder prefix + mask pattern (see
-// Platform::FindEntries), with creation times in whole seconds on the clock
-// of time() and whole 64-bit sizes, links not followed. Only names that
-// match the mask themselves are kept.
-// - POSIX: the birth time, or the modification time where the file system
-//   keeps none; the identity is the name; the blocks allocated, and device
-//   and inode of a file with several names.
+// Platform::FindEntries.
+// - POSIX: readdir, and statx of each name that matches the mask: the birth
+//   time, or the modification time where the file system keeps none; the
+//   identity is the name; the blocks allocated, and device and inode of a
+//   file with several names.
 // - Windows: FindFirstFileW/FindNextFileW, the names in the ANSI code page,
 //   marked unusable where it cannot carry them exactly or where they could
 //   name another file (platform/windows_names.h); the identity is the UTF-16
@@ -21,8 +20,15 @@
 //   its allocated size (GetCompressedFileSizeW); no other file does.
 void FindDirEntries(const std::string& pattern, const std::function<void(const DirEntry&)>& visit);
 
-// Platform::NamesAnotherEntry for a folder prefix and a name without
-// wildcards.
+// Platform::LookUpEntry: the one entry, described as FindDirEntries
+// describes it.
+// - POSIX: statx of the folder prefix joined to the name (the identity).
+// - Windows: FindFirstFileW of the folder joined to the UTF-16 name (the
+//   identity), kept only when the system finds an entry of exactly that
+//   name, not one whose 8.3 short name it is.
+std::optional<DirEntry> LookUpDirEntry(const std::string& folder, const std::string& identity);
+
+// Platform::NamesAnotherEntry.
 // - POSIX: no name aliases another: always false.
 // - Windows: true when the system finds the name as the 8.3 short name of an
 //   entry whose long name differs, beyond letter case as the system folds

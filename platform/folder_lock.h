@@ -9,10 +9,7 @@
 // The lock file's name in the watch folder.
 inline constexpr char kFolderLockName[] = ".kovalin.lock";
 
-// Claims `folder` (empty, or ending in a separator) for this process, after
-// giving up the folder claimed before; the same folder again only tells
-// whether the claim still holds. The lock ends with the process, however it
-// ends, and no converter inherits it. Any thread.
+// Platform::ClaimFolder, for `folder` empty or ending in a separator.
 // - POSIX: an fcntl write lock on FOLDER/.kovalin.lock, made with the folder's
 //   owner and group where the maker may give them, and read-write for those
 //   of owner, group and others whom the folder's mode lets write it, for no
@@ -24,5 +21,4 @@ inline constexpr char kFolderLockName[] = ".kovalin.lock";
 //   with a protected DACL that admits this user alone and deleted when its
 //   handle closes. An existing one that cannot be opened is held elsewhere;
 //   the holder's PID is not told.
-// A folder that is missing or may not be written gives no lock.
 FolderClaim ClaimWatchFolder(const std::string& folder);

@@ -5,10 +5,14 @@
 
 #include "core/platform_port.h"
 
-// Tells when a folder changes: inotify on Linux, a change notification on
-// Windows; another thread may end a wait. Where the system gives neither, a
-// wait only times out or is woken. Watch and Wait belong to one thread; Wake
-// may come from any.
+// Platform::WatchFolder, Pause and WakePause. Watch and Wait belong to one
+// thread; Wake may come from any.
+// - POSIX (Linux): inotify, a watch whose events end a pause and another
+//   that gathers the names of the entries changed, writes included. Names
+//   are told where the file system is one of a local disk or of memory
+//   (ext4, XFS, Btrfs, tmpfs ...), and no event was lost nor touched the
+//   folder itself.
+// - Windows: a change notification, which tells no names.
 class FolderWatch {
   public:
     FolderWatch();
@@ -16,9 +20,8 @@ class FolderWatch {
     FolderWatch(const FolderWatch&) = delete;
     FolderWatch& operator=(const FolderWatch&) = delete;
 
-    // Watches `folder` ("" is the current folder) and forgets the changes
-    // seen so far.
-    void Watch(const std::string& folder);
+    // `folder` is a prefix: "" is the current folder.
+    FolderChanges Watch(const std::string& folder);
     Platform::PauseEnd Wait(unsigned milliseconds, bool untilFolderChange);
     void Wake();
 

@@ -3,8 +3,7 @@
 
 #include "core/dir_entry.h"
 
-// Negative, 0 or positive: 0 when the system takes the two titles (the
-// names without their last extension) for one, whatever their bytes.
+// Platform::CompareTitles.
 // - POSIX: the bytes of the names, the case of ASCII letters ignored.
 // - Windows: the UTF-16 names (DirEntry::identity) by the system's own case
 //   rule for file names (CompareStringOrdinal, case ignored), so that "ω"

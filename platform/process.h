@@ -6,9 +6,7 @@
 #include "core/platform_port.h"
 #include "platform/write_probe.h"
 
-// Starts the command line "program title" (Platform::StartHidden), its
-// environment this process's with `environment` added, handing it
-// `recording` where one is given.
+// Platform::StartHidden.
 // - POSIX: no shell; the line is split by the Windows C runtime's rules
 //   (platform/posix/word_splitting.h) and the program looked up like execvp; a
 //   program file without "#!" runs through /bin/sh, as execvp runs it. The

@@ -3,9 +3,9 @@
 
 #include <string>
 
-// Deletes one file that may be written (Platform::RemoveWritableFile): never
-// a folder, never a read-only file (the read-only attribute on Windows, no
-// write permission for anyone on POSIX), nor a file in use where the system
-// keeps it. A link is deleted itself, never what it leads to. False when
-// nothing was deleted.
+// Platform::RemoveWritableFile.
+// - POSIX: lstat, then unlink, unless it is a folder or a regular file that
+//   nobody may write (no write permission bit).
+// - Windows: DeleteFileA, which refuses folders, files with the read-only
+//   attribute and files in use.
 bool RemoveWritableFile(const std::string& path);

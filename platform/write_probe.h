@@ -21,8 +21,7 @@ class RecordingFile final : public OpenedRecording {
     std::intptr_t m_native;
 };
 
-// Platform::ProbeRecording. Never blocks, never follows a link, and never
-// disturbs the program that writes.
+// Platform::ProbeRecording.
 // - POSIX: a regular file or a folder is opened for reading (without
 //   blocking, not following a link) and locked with flock(LOCK_EX): a lock
 //   that someone already holds, such as an earlier converter that was

@@ -2,6 +2,8 @@
 // implements them for each system (TheFileSystem()); the unit tests use a
 // folder in memory. A call that fails gives the system's error as a
 // WriteOutcome, its code mapped to a WriteFailure by the system's rules.
+// Each call's promise is written here; an implementation says only how it
+// keeps it.
 #pragma once
 
 #include <cstdint>

@@ -7,8 +7,10 @@
 #include <cstring>
 #include <limits>
 #include <memory>
+#include <optional>
 
 #include "core/file_name.h"
+#include "platform/posix/write_permission.h"
 
 namespace {
 
@@ -16,10 +18,11 @@ struct DirCloser {
     void operator()(DIR* dir) const { closedir(dir); }
 };
 
-// False when the entry vanished between the listing and this look.
-bool Describe(int dirFd, const char* name, DirEntry& entry) {
+// The entry `path` (relative to `dirFd`) under the name `name`; false when
+// it vanished between the listing and this look.
+bool Describe(int dirFd, const char* path, const char* name, DirEntry& entry) {
     struct statx info;
-    if (statx(dirFd, name, AT_SYMLINK_NOFOLLOW | AT_NO_AUTOMOUNT,
+    if (statx(dirFd, path, AT_SYMLINK_NOFOLLOW | AT_NO_AUTOMOUNT,
               STATX_TYPE | STATX_MODE | STATX_SIZE | STATX_BTIME | STATX_MTIME | STATX_BLOCKS |
                   STATX_NLINK | STATX_INO,
               &info) != 0)
@@ -31,8 +34,7 @@ bool Describe(int dirFd, const char* name, DirEntry& entry) {
     entry.modificationTime = info.stx_mtime.tv_sec;
     entry.isDirectory = S_ISDIR(info.stx_mode);
     entry.size = entry.isDirectory ? 0 : info.stx_size;
-    // The rule of RemoveWritableFile: a regular file that nobody may write is kept.
-    entry.readOnly = S_ISREG(info.stx_mode) && (info.stx_mode & 0222) == 0;
+    entry.readOnly = IsReadOnlyFile(info.stx_mode);
     entry.isLink = S_ISLNK(info.stx_mode);
     // A sparse file takes only its blocks; a file with several names is
     // told by its device and inode.
@@ -62,9 +64,20 @@ void FindDirEntries(const std::string& pattern, const std::function<void(const D
             continue;
         if (!MatchesMask(item->d_name, mask))
             continue;
-        if (Describe(dirfd(dir.get()), item->d_name, entry))
+        if (Describe(dirfd(dir.get()), item->d_name, item->d_name, entry))
             visit(entry);
     }
+}
+
+std::optional<DirEntry> LookUpDirEntry(const std::string& folder, const std::string& identity) {
+    // A name of the folder itself, never a path through it.
+    if (identity.empty() || identity == "." || identity == ".." ||
+        identity.find('/') != std::string::npos)
+        return std::nullopt;
+    DirEntry entry;
+    if (!Describe(AT_FDCWD, (folder + identity).c_str(), identity.c_str(), entry))
+        return std::nullopt;
+    return entry;
 }
 
 bool NamesAnotherEntry(const std::string& path) {

@@ -11,6 +11,8 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "platform/posix/write_permission.h"
+
 namespace {
 
 // The failure that an errno stands for.
@@ -76,7 +78,7 @@ class PosixFileSystem final : public FileSystem {
         struct stat info;
         if (stat(path.c_str(), &info) != 0)
             return {};
-        return {true, S_ISDIR(info.st_mode), (info.st_mode & 0222) == 0,
+        return {true, S_ISDIR(info.st_mode), NobodyMayWrite(info.st_mode),
                 static_cast<unsigned>(info.st_mode & 07777)};
     }
 

@@ -76,11 +76,13 @@ class SpawnSetup {
     posix_spawnattr_t m_attr;
 };
 
-// "NAME=value" strings: this process's environment with the additions
-// replacing any variable of the same name, and without a descriptor number
-// of its own that the converter might take for its recording.
-std::vector<std::string> MergedEnvironment(const ConverterEnvironment& additions) {
-    std::vector<std::string> merged;
+// The converter's environment: this process's variables, pointed at rather
+// than copied, but those the additions replace and a descriptor number of
+// its own that the converter might take for its recording; then the
+// additions, as "NAME=value" in `added`, which must outlive the block.
+std::vector<char*> EnvironmentBlock(const ConverterEnvironment& additions,
+                                    std::vector<std::string>& added) {
+    std::vector<char*> block;
     for (char** variable = environ; *variable; ++variable) {
         const std::string_view text = *variable;
         const std::string_view name = text.substr(0, text.find('='));
@@ -88,11 +90,14 @@ std::vector<std::string> MergedEnvironment(const ConverterEnvironment& additions
         for (const auto& [addedName, value] : additions)
             replaced = replaced || name == addedName;
         if (!replaced)
-            merged.emplace_back(text);
+            block.push_back(*variable);
     }
     for (const auto& [name, value] : additions)
-        merged.push_back(name + "=" + value);
-    return merged;
+        added.push_back(name + "=" + value);
+    for (std::string& text : added)
+        block.push_back(text.data());
+    block.push_back(nullptr);
+    return block;
 }
 
 std::vector<char*> NullTerminated(std::vector<std::string>& strings) {
@@ -122,13 +127,12 @@ std::vector<std::string> ProgramPaths(const std::string& program) {
     }
 }
 
-pid_t Spawn(const std::string& path, std::vector<std::string> args,
-            std::vector<std::string>& environment, const SpawnSetup& setup, int& error) {
+pid_t Spawn(const std::string& path, std::vector<std::string> args, char* const* environment,
+            const SpawnSetup& setup, int& error) {
     std::vector<char*> argv = NullTerminated(args);
-    std::vector<char*> envp = NullTerminated(environment);
     pid_t pid = 0;
     error = posix_spawn(&pid, path.c_str(), setup.Actions(), setup.Attributes(), argv.data(),
-                        envp.data());
+                        environment);
     return error == 0 ? pid : 0;
 }
 
@@ -147,17 +151,18 @@ ConverterStart StartConverter(const std::string& program, const std::string& tit
     ConverterEnvironment additions = environment;
     if (recording)
         additions.emplace_back(kRecordingFdVariable, std::to_string(kRecordingFd));
-    std::vector<std::string> envp = MergedEnvironment(additions);
+    std::vector<std::string> added;
+    const std::vector<char*> envp = EnvironmentBlock(additions, added);
 
     for (const std::string& path : ProgramPaths(args[0])) {
         int error = 0;
-        pid_t pid = Spawn(path, args, envp, setup, error);
+        pid_t pid = Spawn(path, args, envp.data(), setup, error);
         if (error == ENOEXEC) {
             // A script without "#!": the shell reads it, as execvp does.
             std::vector<std::string> shellArgs = args;
             shellArgs[0] = path;
             shellArgs.insert(shellArgs.begin(), "sh");
-            pid = Spawn("/bin/sh", shellArgs, envp, setup, error);
+            pid = Spawn("/bin/sh", shellArgs, envp.data(), setup, error);
         }
         if (error == 0)
             return {std::make_unique<PosixConverter>(pid)};

@@ -2,7 +2,9 @@
 
 #include <windows.h>
 
+#include <cstring>
 #include <memory>
+#include <optional>
 #include <string_view>
 
 #include "core/file_name.h"
@@ -126,6 +128,24 @@ void FindDirEntries(const std::string& pattern, const std::function<void(const D
         if (MatchesMask(entry.name, mask))
             visit(entry);
     } while (FindNextFileW(search.get(), &found));
+}
+
+std::optional<DirEntry> LookUpDirEntry(const std::string& folder, const std::string& identity) {
+    std::wstring name(identity.size() / sizeof(wchar_t), L'\0');
+    std::memcpy(name.data(), identity.data(), name.size() * sizeof(wchar_t));
+    const std::wstring wideFolder = Widen(folder);
+    // A name of the folder itself, never a path, a pattern or a stream.
+    if (name.empty() || IsDotEntry(name.c_str()) || (wideFolder.empty() && !folder.empty()) ||
+        name.find_first_of(L"\\/:*?") != std::wstring::npos)
+        return std::nullopt;
+    WIN32_FIND_DATAW found;
+    const HANDLE search = FindFirstFileW((wideFolder + name).c_str(), &found);
+    if (search == INVALID_HANDLE_VALUE)
+        return std::nullopt;
+    FindClose(search);
+    if (name != found.cFileName)
+        return std::nullopt;
+    return Describe(wideFolder, found);
 }
 
 bool NamesAnotherEntry(const std::string& path) {

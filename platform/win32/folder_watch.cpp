@@ -24,13 +24,14 @@ FolderWatch::~FolderWatch() {
         CloseHandle(m_handles->wake);
 }
 
-void FolderWatch::Watch(const std::string& folder) {
+FolderChanges FolderWatch::Watch(const std::string& folder) {
     Handles& h = *m_handles;
     // Made anew every cycle: that forgets what was seen, follows a folder
     // made again, and takes up a folder that could not be watched before.
     if (h.change != INVALID_HANDLE_VALUE)
         FindCloseChangeNotification(h.change);
     h.change = FindFirstChangeNotificationA(folder.empty() ? "." : folder.c_str(), FALSE, kChanges);
+    return {};
 }
 
 Platform::PauseEnd FolderWatch::Wait(unsigned milliseconds, bool untilFolderChange) {

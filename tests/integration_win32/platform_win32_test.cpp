@@ -8,6 +8,7 @@
 #include <ctime>
 #include <iterator>
 #include <map>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -86,6 +87,30 @@ TEST(Win32DirSearch, CreationTimesInWholeSecondsOnTheClockOfTimeAndWholeSizes) {
     EXPECT_LE(found.at("new.mp4").creationTime, after);
     EXPECT_EQ(found.at("big.mp4").creationTime, 1600000000);
     EXPECT_EQ(found.at("big.mp4").size, 5 * 1024 * kMiB);
+}
+
+// One entry looked up by its identity is what the listing gives; neither
+// its 8.3 short name nor a missing name finds anything.
+TEST(Win32DirSearch, LookingUpAnEntryGivesWhatTheListingGivesNeverThroughAShortName) {
+    TempFolder folder;
+    folder.Touch("long recording name.flv", 3);
+    const DirEntry listed = Find(folder.Prefix() + "*.flv").at("long recording name.flv");
+    const std::optional<DirEntry> found =
+        ThePlatform().LookUpEntry(folder.Prefix(), listed.identity);
+    ASSERT_TRUE(found);
+    EXPECT_EQ(found->name, listed.name);
+    EXPECT_EQ(found->size, 3u);
+    EXPECT_EQ(found->creationTime, listed.creationTime);
+    const auto identityOf = [](const std::string& ascii) {
+        std::string utf16;
+        for (const char c : ascii)
+            utf16 += {c, '\0'};
+        return utf16;
+    };
+    const std::string alias = ShortName(folder / "long recording name.flv");
+    ASSERT_NE(alias, "long recording name.flv") << "the file system gives no short names";
+    EXPECT_FALSE(ThePlatform().LookUpEntry(folder.Prefix(), identityOf(alias)));
+    EXPECT_FALSE(ThePlatform().LookUpEntry(folder.Prefix(), identityOf("missing.flv")));
 }
 
 TEST(Win32Process, StartsHiddenWaitsAndRefusesALineWithoutProgram) {

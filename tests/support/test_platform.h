@@ -1,12 +1,14 @@
 // The real platform with the pauses recorded instead of slept, a clock that
 // runs a little ahead (so files made by a test are older than any cycle), and
-// a record of every start and deletion.
+// a record of every start and deletion. Its folders are watched but never
+// claimed.
 #pragma once
 
 #include <functional>
 #include <map>
 #include <memory>
 #include <mutex>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -15,7 +17,7 @@
 
 namespace test_support {
 
-class TestPlatform : public Platform {
+class TestPlatform : public SystemPlatform {
   public:
     struct Removal {
         std::string path;
@@ -39,7 +41,7 @@ class TestPlatform : public Platform {
 
     void FindEntries(const std::string& pattern,
                      const std::function<void(const DirEntry&)>& visit) override {
-        ThePlatform().FindEntries(pattern, [&](const DirEntry& listed) {
+        SystemPlatform::FindEntries(pattern, [&](const DirEntry& listed) {
             DirEntry entry = listed;
             if (adjustEntry)
                 adjustEntry(entry);
@@ -47,8 +49,16 @@ class TestPlatform : public Platform {
         });
     }
 
+    std::optional<DirEntry> LookUpEntry(const std::string& folder,
+                                        const std::string& identity) override {
+        std::optional<DirEntry> entry = SystemPlatform::LookUpEntry(folder, identity);
+        if (entry && adjustEntry)
+            adjustEntry(*entry);
+        return entry;
+    }
+
     bool RemoveWritableFile(const std::string& path) override {
-        const bool removed = ThePlatform().RemoveWritableFile(path);
+        const bool removed = SystemPlatform::RemoveWritableFile(path);
         std::lock_guard lock(m_mutex);
         ++(removed ? removedCount : failedRemovalCount);
         if (keepRecords)
@@ -56,25 +66,29 @@ class TestPlatform : public Platform {
         return removed;
     }
 
-    std::int64_t Now() override { return ThePlatform().Now() + clockAhead; }
+    std::int64_t Now() override { return SystemPlatform::Now() + clockAhead; }
 
     void SleepMs(unsigned milliseconds) override {
-        {
-            std::lock_guard lock(m_mutex);
-            if (keepRecords)
-                m_pauses.push_back(milliseconds);
-        }
+        std::lock_guard lock(m_mutex);
+        if (keepRecords)
+            m_pauses.push_back(milliseconds);
+    }
+
+    // A pause is a sleep, recorded: no change of the folder ends it.
+    PauseEnd Pause(unsigned milliseconds, bool untilFolderChange) override {
+        return Platform::Pause(milliseconds, untilFolderChange);
+    }
+
+    // The folders of tests run unguarded, as where no lock can be had.
+    FolderClaim ClaimFolder(const std::string& folder) override {
+        return Platform::ClaimFolder(folder);
     }
 
     RecordingProbe ProbeRecording(const std::string& path) override {
-        RecordingProbe probe = ThePlatform().ProbeRecording(path);
+        RecordingProbe probe = SystemPlatform::ProbeRecording(path);
         if (afterProbe)
             afterProbe(path);
         return probe;
-    }
-
-    bool NamesAnotherEntry(const std::string& path) override {
-        return ThePlatform().NamesAnotherEntry(path);
     }
 
     ConverterStart StartHidden(const std::string& program, const std::string& title,
@@ -87,17 +101,11 @@ class TestPlatform : public Platform {
             if (keepRecords)
                 m_starts.push_back(commandLine);
         }
-        ConverterStart start = ThePlatform().StartHidden(program, title, environment, recording);
+        ConverterStart start = SystemPlatform::StartHidden(program, title, environment, recording);
         if (start.process)
             start.process =
                 std::make_unique<Watched>(std::move(start.process), commandLine, afterConvert);
         return start;
-    }
-
-    LeadByteTest LeadBytes() const override { return ThePlatform().LeadBytes(); }
-
-    int CompareTitles(const DirEntry& a, const DirEntry& b) const override {
-        return ThePlatform().CompareTitles(a, b);
     }
 
     // Gives each listed name a creation time from the table (others keep

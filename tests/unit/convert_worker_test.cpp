@@ -8,10 +8,14 @@
 
 namespace {
 
-class ConvertWorkerTest : public ::testing::Test {
+// Each table runs over a watch that tells no names, so that every cycle
+// lists the folder, and over one that names every change, so that a cycle
+// looks at those entries alone.
+class ConvertWorkerTest : public ::testing::TestWithParam<bool> {
   protected:
     ConvertWorkerTest() {
         platform.folder = "/w/";
+        platform.watchTellsNames = GetParam();
         PublishSettings(state, {"/w/", "conv", 0});
     }
 
@@ -29,7 +33,12 @@ class ConvertWorkerTest : public ::testing::Test {
     ConvertWorker worker{platform, state};
 };
 
-TEST_F(ConvertWorkerTest, EmptyFolderIdlesTenSeconds) {
+INSTANTIATE_TEST_SUITE_P(Watch, ConvertWorkerTest, ::testing::Bool(),
+                         [](const ::testing::TestParamInfo<bool>& info) {
+                             return info.param ? "TellingNames" : "TellingNoNames";
+                         });
+
+TEST_P(ConvertWorkerTest, EmptyFolderIdlesTenSeconds) {
     worker.RunCycle();
     EXPECT_EQ(state.g_strStatus.Get().text, "待機中");
     EXPECT_EQ(platform.sleeps, std::vector<unsigned>{10000});
@@ -37,7 +46,7 @@ TEST_F(ConvertWorkerTest, EmptyFolderIdlesTenSeconds) {
     EXPECT_EQ(platform.patterns.front(), "/w/*.flv");
 }
 
-TEST_F(ConvertWorkerTest, ConvertsOldestByCreationTimeWithCountAndNoPause) {
+TEST_P(ConvertWorkerTest, ConvertsOldestByCreationTimeWithCountAndNoPause) {
     platform.Add("a.flv", 500);
     platform.Add("b.flv", 200); // created first, listed second
     platform.Add("c.flv", 300);
@@ -53,7 +62,7 @@ TEST_F(ConvertWorkerTest, ConvertsOldestByCreationTimeWithCountAndNoPause) {
     EXPECT_TRUE(platform.sleeps.empty());
 }
 
-TEST_F(ConvertWorkerTest, ChoosesOnlyEntriesStrictlyOlderThanTheCycle) {
+TEST_P(ConvertWorkerTest, ChoosesOnlyEntriesStrictlyOlderThanTheCycle) {
     platform.Add("now.flv", platform.now);
     platform.Add("future.flv", platform.now + 60);
     worker.RunCycle();
@@ -66,27 +75,27 @@ TEST_F(ConvertWorkerTest, ChoosesOnlyEntriesStrictlyOlderThanTheCycle) {
     EXPECT_EQ(state.g_strStatus.Get().text, "nowを変換中\r\n変換動画数 2");
 }
 
-TEST_F(ConvertWorkerTest, SameSecondListedFirstWins) {
+TEST_P(ConvertWorkerTest, SameSecondListedFirstWins) {
     platform.Add("second.flv", 100);
     platform.Add("first.flv", 100);
     worker.RunCycle();
     EXPECT_EQ(platform.started, std::vector<std::string>{"conv second"});
 }
 
-TEST_F(ConvertWorkerTest, DirectoryNamedLikeAFileCountsAndCanBeChosen) {
+TEST_P(ConvertWorkerTest, DirectoryNamedLikeAFileCountsAndCanBeChosen) {
     platform.files.push_back({"old.flv", 10, 0, true});
     platform.Add("new.flv", 20);
     worker.RunCycle();
     EXPECT_EQ(platform.started, std::vector<std::string>{"conv old"});
 }
 
-TEST_F(ConvertWorkerTest, TitleDropsOnlyTheLastExtensionAndMatchesAnyCase) {
+TEST_P(ConvertWorkerTest, TitleDropsOnlyTheLastExtensionAndMatchesAnyCase) {
     platform.Add("my clip.v2.FLV", 20);
     worker.RunCycle();
     EXPECT_EQ(platform.started, std::vector<std::string>{"conv my clip.v2"});
 }
 
-TEST_F(ConvertWorkerTest, EmptyTitleIsNeverChosen) {
+TEST_P(ConvertWorkerTest, EmptyTitleIsNeverChosen) {
     platform.Add(".flv", 10);
     platform.Add("clip.flv", 20);
     worker.RunCycle();
@@ -94,7 +103,7 @@ TEST_F(ConvertWorkerTest, EmptyTitleIsNeverChosen) {
     EXPECT_EQ(state.g_strStatus.Get().text, "clipを変換中\r\n変換動画数 2");
 }
 
-TEST_F(ConvertWorkerTest, EmptySettingsSearchTheCurrentDirectoryAndStartABlankLine) {
+TEST_P(ConvertWorkerTest, EmptySettingsSearchTheCurrentDirectoryAndStartABlankLine) {
     PublishSettings(state, {"", "", 0});
     platform.folder = "";
     platform.Add("clip.flv", 10);
@@ -103,7 +112,7 @@ TEST_F(ConvertWorkerTest, EmptySettingsSearchTheCurrentDirectoryAndStartABlankLi
     EXPECT_EQ(platform.started, std::vector<std::string>{" clip"});
 }
 
-TEST_F(ConvertWorkerTest, ConverterThatCannotStartIsRetriedAfterAPause) {
+TEST_P(ConvertWorkerTest, ConverterThatCannotStartIsRetriedAfterAPause) {
     platform.Add("clip.flv", 10);
     platform.startFails = true;
     worker.RunCycle();
@@ -112,7 +121,7 @@ TEST_F(ConvertWorkerTest, ConverterThatCannotStartIsRetriedAfterAPause) {
     EXPECT_EQ(state.g_bConverting, 0);
 }
 
-TEST_F(ConvertWorkerTest, FailedFileStepsAsideAndComesBackWithAGrowingBackOff) {
+TEST_P(ConvertWorkerTest, FailedFileStepsAsideAndComesBackWithAGrowingBackOff) {
     platform.Add("bad.flv", 10, 5);
     platform.Add("good1.flv", 20);
     platform.Add("good2.flv", 30);
@@ -150,7 +159,7 @@ TEST_F(ConvertWorkerTest, FailedFileStepsAsideAndComesBackWithAGrowingBackOff) {
 // during every run, and its converter always leaves it. The others go at
 // once; it is tried again only when its back-off, shortened to 10 s by each
 // change, has passed, and it is announced once.
-TEST_F(ConvertWorkerTest, FileThatKeepsChangingNeitherStallsTheQueueNorSkipsItsBackOff) {
+TEST_P(ConvertWorkerTest, FileThatKeepsChangingNeitherStallsTheQueueNorSkipsItsBackOff) {
     platform.Add("junk.flv", 10, 1);
     for (const char* name : {"good1.flv", "good2.flv", "good3.flv"})
         platform.Add(name, 20);
@@ -184,7 +193,7 @@ TEST_F(ConvertWorkerTest, FileThatKeepsChangingNeitherStallsTheQueueNorSkipsItsB
     EXPECT_EQ(state.g_failedTitles.TakeAll(), std::vector<std::string>{"junk"});
 }
 
-TEST_F(ConvertWorkerTest, FileBeingWrittenOrStillHeldWaitsAndTheOldestCompleteOneGoes) {
+TEST_P(ConvertWorkerTest, FileBeingWrittenOrStillHeldWaitsAndTheOldestCompleteOneGoes) {
     platform.Add("recording.flv", 10).writing = WriteState::Writing;
     // Held by a converter it was handed to earlier, in this run or another.
     platform.Add("held.flv", 11).writing = WriteState::Claimed;
@@ -213,7 +222,7 @@ TEST_F(ConvertWorkerTest, FileBeingWrittenOrStillHeldWaitsAndTheOldestCompleteOn
 
 // The converter is handed the file the probe opened, and this program's
 // copy is closed before the wait: the claim is the converter's alone.
-TEST_F(ConvertWorkerTest, ConverterIsHandedTheCheckedFileAndItsNameInItsEnvironment) {
+TEST_P(ConvertWorkerTest, ConverterIsHandedTheCheckedFileAndItsNameInItsEnvironment) {
     platform.Add("say \"hi\"  twice.flv", 10);
     int openWhileConverting = -1;
     platform.onConvert = [&](const std::string&) { openWhileConverting = platform.openRecordings; };
@@ -231,7 +240,7 @@ TEST_F(ConvertWorkerTest, ConverterIsHandedTheCheckedFileAndItsNameInItsEnvironm
 // not read, uploads whose .mp4 or .jpg would be another file's short name,
 // and a title the start refuses: never handed over, shown and announced as
 // failed, once, in nobody's way.
-TEST_F(ConvertWorkerTest, FilesThatMustNeverBeHandedOverFailAndBlockNothing) {
+TEST_P(ConvertWorkerTest, FilesThatMustNeverBeHandedOverFailAndBlockNothing) {
     platform.Add("..?..?x.flv", 10).usableName = false;
     for (const char* identity : {"\xe4.flv", "\xf6.flv"}) {
         FakePlatform::File& file = platform.Add("?.flv", 15, identity[0] & 0xF);
@@ -265,7 +274,7 @@ TEST_F(ConvertWorkerTest, FilesThatMustNeverBeHandedOverFailAndBlockNothing) {
 
 // A file moved in 3 s into an idle pause goes 1 s later, not at the next
 // 10 s; changes without end give at most one cycle a second.
-TEST_F(ConvertWorkerTest, AChangeOfTheFolderEndsTheIdlePauseAtMostOnceASecond) {
+TEST_P(ConvertWorkerTest, AChangeOfTheFolderEndsTheIdlePauseAtMostOnceASecond) {
     ConverterRemovesItsFile();
     platform.changes.push_back({3000, [&] { platform.Add("new.flv", platform.now); }});
     worker.RunCycle();
@@ -281,7 +290,7 @@ TEST_F(ConvertWorkerTest, AChangeOfTheFolderEndsTheIdlePauseAtMostOnceASecond) {
     EXPECT_GE(platform.now - start, 50);
 }
 
-TEST_F(ConvertWorkerTest, ASettingChangeEndsAnyPauseAndAFolderChangeOnlyAnIdleOne) {
+TEST_P(ConvertWorkerTest, ASettingChangeEndsAnyPauseAndAFolderChangeOnlyAnIdleOne) {
     platform.wakes = 0;
     PublishSettings(state, {"/w/", "conv", 0}); // the same again
     PublishSettings(state, {"/w/", "conv", 7});
@@ -299,7 +308,7 @@ TEST_F(ConvertWorkerTest, ASettingChangeEndsAnyPauseAndAFolderChangeOnlyAnIdleOn
     EXPECT_EQ(platform.changes.size(), 1u);
 }
 
-TEST_F(ConvertWorkerTest, AFolderThatAnotherKovalinRunsIsLeftAloneUntilItIsFree) {
+TEST_P(ConvertWorkerTest, AFolderThatAnotherKovalinRunsIsLeftAloneUntilItIsFree) {
     PublishSettings(state, {"/w/", "conv", 1});
     platform.Add("old.mp4", 5, 2 * 1048576);
     platform.Add("a.flv", 10);
@@ -357,7 +366,7 @@ TEST(DisplayedTitleTest, ControlCharactersBecomeQuestionMarks) {
     EXPECT_EQ(DisplayedTitle("\x83\x7f\x1b", cp932), "\x83\x7f?");
 }
 
-TEST_F(ConvertWorkerTest, NextFileFollowsAtOnceWhenTheConverterRemovedItsFile) {
+TEST_P(ConvertWorkerTest, NextFileFollowsAtOnceWhenTheConverterRemovedItsFile) {
     platform.Add("a.flv", 10);
     platform.Add("b.flv", 20);
     ConverterRemovesItsFile();
@@ -368,7 +377,7 @@ TEST_F(ConvertWorkerTest, NextFileFollowsAtOnceWhenTheConverterRemovedItsFile) {
     EXPECT_TRUE(platform.sleeps.empty());
 }
 
-TEST_F(ConvertWorkerTest, QuotaPassRunsEveryCycleBeforeTheConverter) {
+TEST_P(ConvertWorkerTest, QuotaPassRunsEveryCycleBeforeTheConverter) {
     PublishSettings(state, {"/w/", "conv", 1});
     platform.Add("old.mp4", 5, 2 * 1048576);
     platform.Add("clip.flv", 10);

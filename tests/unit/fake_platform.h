@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <functional>
 #include <map>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -27,6 +28,8 @@ class FakePlatform : public Platform {
         bool link = false;
         std::uint64_t allocated = ~std::uint64_t{0}; // set aside on disk; unknown by default
         std::string fileId = {};                     // shared by the names of one file
+
+        bool operator==(const File&) const = default;
     };
 
     // Entries of `folder`, in listing order. Patterns for other folders find
@@ -38,6 +41,9 @@ class FakePlatform : public Platform {
     std::string refusedTitle; // a title the start refuses to pass
     LeadByteTest leadBytes = nullptr;
     std::vector<std::string> aliases; // paths that name an entry of another name
+    // True: the watch tells which entries changed since it was last asked,
+    // as inotify does; false: it never can, and the worker lists the folder.
+    bool watchTellsNames = false;
 
     // Called while the worker waits for a converter, with its command line.
     std::function<void(const std::string&)> onConvert;
@@ -92,9 +98,15 @@ class FakePlatform : public Platform {
         const std::vector<File> listed = files; // the visitor may change the folder
         for (const File& f : listed)
             if (MatchesMask(f.name, mask))
-                visit({f.name, f.identity.empty() ? f.name : f.identity, f.created,
-                       f.directory ? 0 : f.size, f.directory, f.modified, f.usableName,
-                       f.readOnly && !f.directory, f.link, f.allocated, f.fileId});
+                visit(Described(f));
+    }
+
+    std::optional<DirEntry> LookUpEntry(const std::string& lookedUpFolder,
+                                        const std::string& identity) override {
+        for (const File& f : files)
+            if (lookedUpFolder == folder && IdentityOf(f) == identity)
+                return Described(f);
+        return std::nullopt;
     }
 
     bool RemoveWritableFile(const std::string& path) override {
@@ -121,8 +133,29 @@ class FakePlatform : public Platform {
         now += milliseconds / 1000;
     }
 
-    void WatchFolder(const std::string& watchedFolder) override {
+    // Told by name: every entry that differs from what the previous call
+    // saw of the same folder.
+    FolderChanges WatchFolder(const std::string& watchedFolder) override {
         watched.push_back(watchedFolder);
+        std::map<std::string, File> present;
+        for (const File& f : files)
+            if (watchedFolder == folder)
+                present.emplace(IdentityOf(f), f);
+        FolderChanges changes;
+        changes.named = watchTellsNames && m_seen && m_seenFolder == watchedFolder;
+        if (changes.named) {
+            for (const auto& [identity, file] : present) {
+                const auto before = m_seen->find(identity);
+                if (before == m_seen->end() || !(before->second == file))
+                    changes.changed.push_back(identity);
+            }
+            for (const auto& [identity, file] : *m_seen)
+                if (!present.count(identity))
+                    changes.gone.push_back(identity);
+        }
+        m_seen = std::move(present);
+        m_seenFolder = watchedFolder;
+        return changes;
     }
 
     PauseEnd Pause(unsigned milliseconds, bool untilFolderChange) override {
@@ -178,6 +211,19 @@ class FakePlatform : public Platform {
     LeadByteTest LeadBytes() const override { return leadBytes; }
 
   private:
+    static std::string IdentityOf(const File& f) {
+        return f.identity.empty() ? f.name : f.identity;
+    }
+    static DirEntry Described(const File& f) {
+        return {f.name,      IdentityOf(f), f.created,    f.directory ? 0 : f.size,
+                f.directory, f.modified,    f.usableName, f.readOnly && !f.directory,
+                f.link,      f.allocated,   f.fileId};
+    }
+
+    // The folder as the last watch saw it, by identity.
+    std::optional<std::map<std::string, File>> m_seen;
+    std::string m_seenFolder;
+
     struct Recording : OpenedRecording {
         Recording(FakePlatform& owner, std::string openedPath)
             : owner(owner), path(std::move(openedPath)) {
