@@ -29,7 +29,11 @@ std::string FormatReport(std::string_view program, Severity severity, std::strin
 }
 
 std::string JournalPriority(Severity severity) {
-    return "<" + std::to_string(static_cast<int>(severity)) + ">";
+    // Appended rather than "<" + ...: GCC 12 at -O3 warns of a false overlap.
+    std::string priority(1, '<');
+    priority += std::to_string(static_cast<int>(severity));
+    priority += '>';
+    return priority;
 }
 
 std::string OneLine(std::string_view text) {
