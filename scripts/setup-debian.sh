@@ -57,7 +57,8 @@ install_missing "${packages[@]}"
 # 32-bit x86 code, which some virtual machines have switched off, qemu-user
 # runs it (scripts/test-windows32.sh). wine32 brought the 32-bit dynamic
 # loader, a 32-bit program that tells.
-if [ "$what" = test ] && ! /lib/ld-linux.so.2 --version >/dev/null 2>&1; then
+if [ "$what" = test ] && { [ -n "${KOVALIN_NO_32BIT:-}" ] ||
+  ! /lib/ld-linux.so.2 --version >/dev/null 2>&1; }; then
   install_missing qemu-user
 fi
 
